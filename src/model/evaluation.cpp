@@ -1,0 +1,131 @@
+// The forward pass (sensors, processors, action receptors) and the three
+// winner rules.
+#include <cmath>
+
+#include "model/numeric.h"
+#include "model/receptor_mgr.h"
+#include "model/variable.h"
+
+namespace ks {
+
+namespace {
+constexpr double kSensorSpan = 6.0;     // ranged inputs map onto -3..+3
+constexpr double kSensorOffset = 3.0;
+constexpr double kDescriptorSpan = 4.0; // list indexes map onto 0..4
+
+double ScaleSensor(const CVariable& v) {
+    const double value = v.m_dValue;
+    switch (v.m_iType) {
+    case kBoolean: return value == 0.0 ? 0.0 : 1.0;
+    case kDescriptorList: {
+        const std::int32_t n = v.ItemCount();
+        if (n <= 1) return 0.0;  // no scale exists for zero or one item
+        const double k = kDescriptorSpan / (n - 1);
+        return ToSingle(k * Trunc32(value));
+    }
+    default:
+        if (v.m_dRange == 0.0) return -kSensorOffset;  // an empty range sits at the bottom
+        return (value - v.m_dMin) * (kSensorSpan / v.m_dRange) - kSensorOffset;
+    }
+}
+}  // namespace
+
+void CReceptorMgr::Evaluate() {
+    EvaluateSensors();
+    EvaluateProcessors();
+    EvaluateActions();
+}
+
+std::int32_t CReceptorMgr::EvaluateSensors() {
+    std::int32_t n = 0;
+    for (CReceptor* r : m_sensors) {
+        if (!r->m_pVariable) continue;
+        r->m_dNetInput = r->m_pVariable->m_dValue;
+        r->m_dOutput = ScaleSensor(*r->m_pVariable);
+        ++n;
+    }
+    return n;
+}
+
+double CReceptorMgr::SumInputs(CReceptor* r) {
+    double sum = 0.0;
+    for (const CLink& l : r->m_inputLinks) {
+        CConnection* c = l.connection;
+        if (!c) continue;
+        c->m_dSignal = c->m_pSender->SendValue() * c->m_dWeight;
+        sum += c->m_dSignal;
+    }
+    return sum;
+}
+
+std::int32_t CReceptorMgr::EvaluateProcessors() {
+    for (CReceptor* r : m_processors) {
+        r->m_dNetInput = SumInputs(r);
+        r->Activate();
+    }
+    return static_cast<std::int32_t>(m_processors.size());
+}
+
+std::int32_t CReceptorMgr::EvaluateActions() {
+    std::int32_t n = 0;
+    for (CReceptor* r : m_actions) {
+        r->m_dNetInput = SumInputs(r);
+        r->Activate();
+        if (r->m_bAttachedToOutput) ++n;
+    }
+    return n;
+}
+
+std::int32_t CReceptorMgr::WinnerID() const {
+    double best = -1.0;
+    std::int32_t id = 0;
+    for (const CReceptor* r : m_actions) {
+        if (!r->m_bAttachedToOutput) continue;
+        const double v = r->SendValue();
+        if (v > best) {  // NaN never wins
+            best = v;
+            id = r->m_ID;
+        }
+    }
+    return id;
+}
+
+CReceptor* CReceptorMgr::SelectWinner() {
+    double best = -1.0;
+    CReceptor* winner = nullptr;
+    for (CReceptor* r : m_actions) {
+        r->m_bSelected = false;
+        if (!r->m_pOutput) continue;
+        const double v = r->SendValue();
+        if (v > best) {
+            best = v;
+            winner = r;
+        }
+    }
+    if (winner) winner->m_bSelected = true;
+    return winner;
+}
+
+CReceptor* CReceptorMgr::MarkLastBestWinner() {
+    double best = -1.0;
+    CReceptor* winner = nullptr;
+    for (CReceptor* r : m_actions) {
+        if (!r->m_bAttachedToOutput) continue;
+        r->m_bWinner = false;
+        const double v = r->SendValue();
+        if (v >= best) {
+            best = v;
+            winner = r;
+        }
+    }
+    if (winner) winner->m_bWinner = true;
+    return winner;
+}
+
+COutput* CReceptorMgr::EvaluateAndPick() {
+    Evaluate();
+    CReceptor* winner = MarkLastBestWinner();
+    return winner ? winner->m_pOutput : nullptr;
+}
+
+}  // namespace ks

@@ -1,0 +1,108 @@
+#pragma once
+// Everything the user works on at one time: inputs, outputs, the network and
+// its scenarios, display options, colours, training defaults and state.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "model/geometry.h"
+#include "model/receptor_mgr.h"
+#include "model/variable.h"
+#include "training/scenario_mgr.h"
+#include "training/training_defaults.h"
+
+namespace ks {
+
+enum ProjectType : std::int32_t { kProjectNone = 0, kProjectNew = 1, kProjectImported = 3, kProjectLoaded = 4 };
+
+// The training and simulation state the cycle keeps in the project.
+struct TrainingState {
+    bool running = false;
+    bool correctionWalk = false;
+    std::int32_t cyclesSinceReset = 0;
+    double startTime = 0.0;
+    double elapsed = 0.0;
+    CScenario* cursor = nullptr;        // the correction walk's position
+    CReceptorMgr* model = nullptr;      // the training pair
+    CScenarioMgr* scenarios = nullptr;
+    float learnedBarUnit = 0.0f;
+};
+
+class CProject {
+public:
+    explicit CProject(ISettingsStore* settings = nullptr);
+    ~CProject();
+    CProject(const CProject&) = delete;
+    CProject& operator=(const CProject&) = delete;
+
+    // Returns true (1) for a new trainable project, 4 for type 4, else the type.
+    int NewProject(std::int32_t type);
+    // Starts a project for imported data; `import` fills it. Returns 3.
+    int NewImportedProject(const std::string& name, const std::function<void(CProject&)>& import);
+    void ClearProject();
+    void UpdateNetwork();
+    bool IsReady() const;
+    std::int32_t ScenarioCount();
+    std::int32_t SelectedScenarioCount() const;
+    CReceptor* ActionForOutput(const COutput* output) const;
+    std::int32_t ScenariosForSelectedOutputs() const;
+    CReceptor* ReceptorAtCanvasPoint(std::int32_t x, std::int32_t y) const;
+    void RecountOutputScenarios();
+    void EvaluateAndShowWinner();
+    // Copies the stored training defaults into the model and scenario manager.
+    void ApplyTrainingDefaults();
+    // Resets the training state and makes the project's own model and manager the training pair.
+    void ResetTrainingState();
+
+    // ---- structure editing ----
+    CVariable* AddInput(const VARIABLE_RECORD& rec, const std::string& name);
+    CReceptor* AttachNewInput(CVariable* v, KPoint viewOrigin);
+    std::int32_t AttachNewOutput(COutput* o, KPoint viewOrigin);
+    std::int32_t EnsureProcessors();
+    std::int32_t AddProcessors(std::int32_t count);
+    std::int32_t RemoveLastProcessor();
+    std::int32_t RemoveOwnBiases(CReceptor* r);
+    std::int32_t RemoveSelectedInputs();
+    std::int32_t RemoveSelectedOutputs();
+    void AlignNetwork(std::int32_t height, std::int32_t top, std::int32_t left, std::int32_t width);
+
+    CReceptorMgr* Model() const { return m_pModel.get(); }
+    CScenarioMgr* Scenarios() const { return m_pScenarios.get(); }
+    // Installs a model and scenario manager built elsewhere (loading).
+    void Adopt(std::unique_ptr<CReceptorMgr> model, std::unique_ptr<CScenarioMgr> scenarios);
+
+    std::string m_name;
+    bool m_bOpen = false;
+    std::int32_t m_iProjectType = kProjectNone;
+    CInputList m_inputs;
+    COutputList m_outputs;
+    std::int32_t m_iConnectionCount = 0;
+    std::int32_t m_iReceptorCount = 0;
+    bool m_bAutoAssembly = false;
+    bool m_bShowConnections = false;
+    bool m_bShowValues = true;
+    bool m_bShowWeights = false;
+    bool m_bShowNames = true;
+    bool m_bModelView = false;
+    bool m_bUpdateTableWhileLearning = true;
+    bool m_bViewCollapsed = false;
+    std::array<COLORREF, 8> m_colours{};
+    KPoint m_viewOffset;
+    std::int32_t m_iCycleCounter = 0;
+    std::string m_elapsedText = "00:00";
+    TrainingDefaults m_defaults;
+    TrainingState m_training;
+
+private:
+    void SetDefaultColours();
+    std::unique_ptr<CReceptorMgr> m_pModel;
+    std::unique_ptr<CScenarioMgr> m_pScenarios;
+};
+
+// Bias receptors for every selected processor or action receptor that has no
+// bias input yet; true when any was added.
+bool AddBiasToSelection(CReceptorMgr& model);
+
+}  // namespace ks
