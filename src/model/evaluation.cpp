@@ -52,8 +52,8 @@ double CReceptorMgr::SumInputs(CReceptor* r) {
     for (const CLink& l : r->m_inputLinks) {
         CConnection* c = l.connection;
         if (!c) continue;
-        c->m_dSignal = c->m_pSender->SendValue() * c->m_dWeight;
-        sum += c->m_dSignal;
+        c->SetSignal(c->m_pSender->SendValue() * c->Weight());
+        sum += c->Signal();
     }
     return sum;
 }

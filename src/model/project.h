@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "model/geometry.h"
@@ -25,6 +26,7 @@ struct TrainingState {
     double startTime = 0.0;
     double elapsed = 0.0;
     CScenario* cursor = nullptr;        // the correction walk's position
+    std::size_t cursorIndex = 0;        // where the cursor was last seen in the list
     CReceptorMgr* model = nullptr;      // the training pair
     CScenarioMgr* scenarios = nullptr;
     float learnedBarUnit = 0.0f;
@@ -94,6 +96,9 @@ public:
     std::string m_elapsedText = "00:00";
     TrainingDefaults m_defaults;
     TrainingState m_training;
+    // When set, starting training seeds the generator with this instead of
+    // the clock, so a run is reproducible (the command-line tool's --seed, tests).
+    std::optional<std::uint32_t> m_trainingSeed;
 
 private:
     void SetDefaultColours();

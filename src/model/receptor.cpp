@@ -142,7 +142,7 @@ void CReceptor::DetachOutput() {
 
 void CReceptor::RandomizeInputWeights() {
     for (const CLink& l : m_inputLinks)
-        if (l.connection) l.connection->m_dWeight = DrawWeight();
+        if (l.connection) l.connection->SetWeight(DrawWeight());
 }
 
 void CReceptor::RemoveInputLink(std::int32_t connectionID) {

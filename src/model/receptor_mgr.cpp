@@ -63,11 +63,13 @@ CReceptor* CReceptorMgr::AddReceptor(std::int32_t kind, std::int32_t code, std::
 }
 
 CReceptor* CReceptorMgr::AddReceptorFromRecord(std::unique_ptr<CReceptor> receptor) {
+    ++m_structureVersion;
     m_receptors.push_back(std::move(receptor));
     return m_receptors.back().get();
 }
 
 void CReceptorMgr::EraseReceptor(CReceptor* r) {
+    ++m_structureVersion;
     if (m_pScenarioMgr) m_pScenarioMgr->ForgetReceptor(r);
     std::erase_if(m_selection, [&](const ReceptorSelEntry& e) { return e.receptor == r; });
     std::erase_if(m_receptors, [&](const auto& p) { return p.get() == r; });
@@ -98,6 +100,7 @@ std::int32_t CReceptorMgr::DeleteSelectedReceptors() {
 }
 
 void CReceptorMgr::RebuildKindLists() {
+    ++m_structureVersion;
     m_sensors.clear();
     m_processors.clear();
     m_actions.clear();
@@ -150,6 +153,7 @@ void CReceptorMgr::RecountAttachments() {
 }
 
 void CReceptorMgr::DeleteAll() {
+    ++m_structureVersion;
     m_selection.clear();
     m_sensors.clear();
     m_processors.clear();
@@ -168,8 +172,11 @@ CConnection* CReceptorMgr::AddConnection(CReceptor* sender, CReceptor* receiver,
 CConnection* CReceptorMgr::AddConnectionWithID(CReceptor* sender, CReceptor* receiver, COLORREF colour,
                                                double weight, std::int32_t id) {
     if (!sender || !receiver) return nullptr;
+    ++m_structureVersion;
     auto c = std::make_unique<CConnection>();
-    c->m_dWeight = weight;
+    c->m_pStore = &m_store;
+    c->m_iSlot = m_store.Add();
+    c->SetWeight(weight);
     c->m_dSavedWeight = weight;
     c->m_colour = colour;
     c->m_pSender = sender;
@@ -190,6 +197,7 @@ void CReceptorMgr::EraseConnection(CConnection* c) {
 
 void CReceptorMgr::DeleteConnection(CConnection* c) {
     if (!c) return;
+    ++m_structureVersion;
     if (c->m_pSender) c->m_pSender->RemoveOutputLink(c->m_ID);
     if (c->m_pReceiver) c->m_pReceiver->RemoveInputLink(c->m_ID);
     EraseConnection(c);
@@ -197,6 +205,7 @@ void CReceptorMgr::DeleteConnection(CConnection* c) {
 
 void CReceptorMgr::RemoveReceptorConnections(CReceptor* r) {
     if (!r) return;
+    ++m_structureVersion;
     for (const CLink& l : r->m_inputLinks)
         if (l.connection && l.connection->m_pSender) l.connection->m_pSender->RemoveOutputLink(l.connectionID);
     for (const CLink& l : r->m_outputLinks)
@@ -207,7 +216,11 @@ void CReceptorMgr::RemoveReceptorConnections(CReceptor* r) {
     r->ClearOutputLinks();
 }
 
-void CReceptorMgr::DeleteAllConnections() { m_connections.clear(); }
+void CReceptorMgr::DeleteAllConnections() {
+    m_connections.clear();
+    m_store.Clear();
+    ++m_structureVersion;
+}
 
 bool CReceptorMgr::IsConnected(const CReceptor* a, const CReceptor* b) const {
     if (!a || !b) return false;
@@ -303,7 +316,7 @@ std::int32_t CReceptorMgr::ConnectSensorsTo(CReceptor* p) {
     for (const auto& r : m_receptors) {
         if (r->m_iKind != kSensor || IsConnected(r.get(), p)) continue;
         CConnection* c = AddConnection(r.get(), p, 0, m_dNewConnectionWeight);
-        c->m_dSignal = r->SendValue() * c->m_dWeight;
+        c->SetSignal(r->SendValue() * c->Weight());
         ++added;
     }
     return added;
@@ -315,7 +328,7 @@ std::int32_t CReceptorMgr::ConnectToActions(CReceptor* p) {
     for (const auto& r : m_receptors) {
         if (r->m_iKind != kAction || IsConnected(p, r.get())) continue;
         CConnection* c = AddConnection(p, r.get(), 0, m_dNewConnectionWeight);
-        c->m_dSignal = p->SendValue() * c->m_dWeight;
+        c->SetSignal(p->SendValue() * c->Weight());
         ++added;
     }
     return added;
@@ -333,14 +346,14 @@ std::int32_t CReceptorMgr::ConnectToProcessors(CReceptor* x) {
         CReceptor* receiver = x->m_iKind == kSensor ? p : x;
         if (IsConnected(sender, receiver)) continue;
         CConnection* c = AddConnection(sender, receiver, 0, m_dNewConnectionWeight);
-        c->m_dSignal = sender->SendValue() * c->m_dWeight;
+        c->SetSignal(sender->SendValue() * c->Weight());
         ++added;
     }
     return added;
 }
 
 void CReceptorMgr::RandomizeAllWeights() {
-    for (const auto& c : m_connections) c->m_dWeight = DrawWeight();
+    for (const auto& c : m_connections) c->SetWeight(DrawWeight());
     m_bSavedWeightsValid = false;
     for (const auto& c : m_connections) c->m_dPreviousChange = 0.0;
 }

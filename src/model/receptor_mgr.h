@@ -18,24 +18,48 @@ class CScenarioMgr;
 class COutput;
 class IPrompt;
 
+// The per-connection numbers the hot loops walk (weight, signal, pending
+// change), kept in flat arrays indexed by the connection's slot. The
+// evaluation plan lays the slots out in the order it walks them.
+struct ConnectionStore {
+    std::vector<double> weight, signal, pending;
+    std::uint32_t Add() {
+        weight.push_back(0.0);
+        signal.push_back(0.0);
+        pending.push_back(0.0);
+        return static_cast<std::uint32_t>(weight.size() - 1);
+    }
+    void Clear() {
+        weight.clear();
+        signal.clear();
+        pending.clear();
+    }
+};
+
 class CConnection {
 public:
     void UpdateEndPoints();  // from the sender's output point and the receiver's input point
+
+    double Weight() const { return m_pStore->weight[m_iSlot]; }
+    void SetWeight(double w) { m_pStore->weight[m_iSlot] = w; }
+    double Signal() const { return m_pStore->signal[m_iSlot]; }
+    void SetSignal(double s) { m_pStore->signal[m_iSlot] = s; }
+    double Pending() const { return m_pStore->pending[m_iSlot]; }
+    void SetPending(double p) { m_pStore->pending[m_iSlot] = p; }
 
     std::int32_t m_ID = 0;
     CReceptor* m_pSender = nullptr;
     CReceptor* m_pReceiver = nullptr;
     std::int32_t m_iSenderID = 0;
     std::int32_t m_iReceiverID = 0;
-    double m_dWeight = 0.0;
-    double m_dSignal = 0.0;
     COLORREF m_colour = 0;
     bool m_bShown = true;
     KPoint m_start, m_end, m_mid;
-    double m_dPendingChange = 0.0;
     double m_dSavedWeight = 0.0;
     double m_dPreviousChange = 0.0;
     std::int32_t m_iReserved = 0;
+    ConnectionStore* m_pStore = nullptr;
+    std::uint32_t m_iSlot = 0;
 };
 
 struct ReceptorSelEntry {
@@ -152,6 +176,10 @@ public:
     std::vector<std::unique_ptr<CReceptor>> m_receptors;
     std::vector<std::unique_ptr<CConnection>> m_connections;
     std::vector<ReceptorSelEntry> m_selection;
+    ConnectionStore m_store;
+    // Bumped by every change of receptors, connections or links; the
+    // evaluation plan is rebuilt when it differs from the plan's.
+    std::uint64_t m_structureVersion = 0;
 
 private:
     std::int32_t NewReceptorID() const;

@@ -66,6 +66,16 @@ CScenario* CScenarioMgr::AppendScenario(std::int32_t id) {
     return m_scenarios.back().get();
 }
 
+CScenario* CScenarioMgr::Adopt(std::unique_ptr<CScenario> s) {
+    m_scenarios.push_back(std::move(s));
+    Recount();
+    if (m_scenarios.size() == 1) {
+        BuildColumns();
+        SortScenarios(-1, kSortListOrder);
+    }
+    return m_scenarios.back().get();
+}
+
 void CScenarioMgr::ApplyScenario(CScenario* s) {
     if (!s || !m_pModel) return;
     const auto& sensors = m_pModel->Sensors();
@@ -317,6 +327,15 @@ void CScenarioMgr::SortScenarios(std::int32_t column, std::int32_t mode) {
     }
     m_iSortColumn = column;
     m_iSortMode = mode;
+}
+
+void CScenarioMgr::SortByScoreDescending() {
+    if (m_columns.empty()) BuildColumns();
+    for (std::size_t i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].type == kColScore) {
+            SortScenarios(static_cast<std::int32_t>(i), kSortDescending);
+            return;
+        }
 }
 
 void CScenarioMgr::ResolveTargets() {

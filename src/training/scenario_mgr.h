@@ -80,6 +80,8 @@ public:
 
     CScenario* CreateScenario(CReceptor* action);
     CScenario* AppendScenario(std::int32_t id);
+    // Appends a scenario built elsewhere; the first one builds the columns.
+    CScenario* Adopt(std::unique_ptr<CScenario> s);
     void ApplyScenario(CScenario* s);
     double StoredValue(const CScenario* s, std::int32_t receptorID) const;
     void EvaluateScenario(CScenario* s);
@@ -97,6 +99,8 @@ public:
     void BuildColumns();
     // column: index into Columns(), or -1 for none.
     void SortScenarios(std::int32_t column, std::int32_t mode);
+    // Sorts by the score column ("CrOut") descending, building the columns when there are none.
+    void SortByScoreDescending();
     // Resolves every scenario's target receptor by its target ID.
     void ResolveTargets();
     // Empties the manager (closing the project).

@@ -64,9 +64,9 @@ TEST(Evaluation, ProcessorSumsSignalsInLinkOrder) {
     EXPECT_DOUBLE_EQ(s2->m_dOutput, -3.0);
     EXPECT_DOUBLE_EQ(p->m_dNetInput, -0.25);
     EXPECT_DOUBLE_EQ(p->m_dOutput, 0.43782349911420193);
-    EXPECT_DOUBLE_EQ(c1->m_dSignal, 0.5);
-    EXPECT_DOUBLE_EQ(c2->m_dSignal, -0.75);
-    EXPECT_DOUBLE_EQ(cb->m_dSignal, -0.2);
+    EXPECT_DOUBLE_EQ(c1->Signal(), 0.5);
+    EXPECT_DOUBLE_EQ(c2->Signal(), -0.75);
+    EXPECT_DOUBLE_EQ(cb->Signal(), -0.2);
     EXPECT_DOUBLE_EQ(a->m_dNetInput, -0.2);
 }
 
@@ -125,7 +125,7 @@ TEST(Evaluation, ShowWinnerSelectsOnlyTheWinnersOutput) {
     p.m_outputs.Select(first);
     p.m_outputs.Select(second);
     CReceptor* winnerAction = p.ActionForOutput(second);
-    for (const CLink& l : winnerAction->m_inputLinks) l.connection->m_dWeight = 5.0;
+    for (const CLink& l : winnerAction->m_inputLinks) l.connection->SetWeight(5.0);
     p.EvaluateAndShowWinner();
     ASSERT_EQ(p.m_outputs.m_selection.size(), 1u);
     EXPECT_EQ(p.m_outputs.m_selection.front().output, second);

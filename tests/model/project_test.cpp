@@ -100,11 +100,11 @@ TEST(Structure, FirstInputGetsSensorAndSecondProcessor) {
     CReceptor* s = p.AttachNewInput(v, {0, 0});
     ASSERT_NE(s, nullptr);
     ASSERT_EQ(s->m_outputLinks.size(), 1u);
-    EXPECT_DOUBLE_EQ(s->m_outputLinks[0].connection->m_dWeight, 0.5);
+    EXPECT_DOUBLE_EQ(s->m_outputLinks[0].connection->Weight(), 0.5);
     EXPECT_EQ(p.EnsureProcessors(), 1);  // m = max(1, 0) + 1 = 2
     EXPECT_EQ(p.Model()->CountReceptors(kProcessor), 2);
     EXPECT_EQ(s->m_outputLinks.size(), 2u);
-    for (const auto& c : p.Model()->m_connections) EXPECT_NE(c->m_dWeight, 0.5);  // re-randomised
+    for (const auto& c : p.Model()->m_connections) EXPECT_NE(c->Weight(), 0.5);  // re-randomised
     EXPECT_EQ(p.EnsureProcessors(), 0);
 }
 

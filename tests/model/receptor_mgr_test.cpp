@@ -50,7 +50,7 @@ TEST(ConnectionRule, AllSixteenPairs) {
             EXPECT_TRUE(prompt.notices.empty());
             EXPECT_EQ(made->m_pSender, c.reverse ? t : s);
             EXPECT_EQ(made->m_pReceiver, c.reverse ? s : t);
-            EXPECT_DOUBLE_EQ(made->m_dWeight, 0.5);
+            EXPECT_DOUBLE_EQ(made->Weight(), 0.5);
             EXPECT_FALSE(m.m_bReversePending);
             // A second drag in either direction is refused.
             RecordingPrompt again;
@@ -159,8 +159,8 @@ TEST(ReceptorMgr, AutomaticConnectionsAndRandomWeights) {
     m.RandomizeAllWeights();
     EXPECT_FALSE(m.m_bSavedWeightsValid);
     for (const auto& c : m.m_connections) {
-        EXPECT_GE(c->m_dWeight, -0.6);
-        EXPECT_LE(c->m_dWeight, 0.4);
+        EXPECT_GE(c->Weight(), -0.6);
+        EXPECT_LE(c->Weight(), 0.4);
         EXPECT_EQ(c->m_dPreviousChange, 0.0);
     }
 }

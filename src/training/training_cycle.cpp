@@ -1,0 +1,458 @@
+#include "training/training_cycle.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "model/numeric.h"
+#include "model/project.h"
+#include "model/random.h"
+#include "model/text.h"
+
+namespace ks {
+
+namespace {
+
+constexpr float kRerandomiseBelow = 0.002f;  // a target this silent gets fresh weights
+constexpr double kSatisfiedCeiling = 0.825;
+constexpr double kRaiseStep = 0.005;
+constexpr float kRescueBelowPercent = 80.0f;
+
+bool HasTarget(const CScenario& s) { return s.m_pTarget != nullptr; }
+
+std::int32_t CountWithTarget(const CScenarioMgr& sm) {
+    std::int32_t n = 0;
+    for (const auto& s : sm.Scenarios())
+        if (HasTarget(*s)) ++n;
+    return n;
+}
+
+void EmptyActiveList(CScenarioMgr& sm) {
+    for (const ScenarioEntry& e : sm.m_active) e.scenario->m_bInActiveList = false;
+    sm.m_active.clear();
+}
+
+void Activate(CScenarioMgr& sm, CScenario* s) {
+    sm.m_active.push_back({s->m_ID, s});
+    s->m_bInActiveList = true;
+    s->m_bInTrainingSet = true;
+}
+
+// Applies s, runs the pass, marks the scoring winner and sets the score.
+void ScoreScenario(CScenarioMgr& sm, CScenario* s) {
+    sm.ApplyScenario(s);
+    sm.m_pModel->Evaluate();
+    sm.m_pModel->MarkLastBestWinner();
+    s->m_fScore = ScenarioScore(*s);
+}
+
+void RerandomiseTarget(CScenario* s) {
+    if (s->m_pTarget) s->m_pTarget->RandomizeInputWeights();
+}
+
+// One step of the walk over every scenario once the whole set is learned.
+int CorrectionWalkStep(CProject& p, CReceptorMgr& model, CScenarioMgr& sm) {
+    TrainingState& t = p.m_training;
+    if (!t.cursor) {
+        CommitWeights(model);
+        model.m_bSavedWeightsValid = true;
+        StopTraining(p);
+        return 0;
+    }
+    sm.ApplyScenario(t.cursor);
+    model.Evaluate();
+    MarkWinner(model);
+    RefreshValueTexts(model);
+    const auto& list = sm.Scenarios();
+    // The cursor's position is remembered so the walk stays linear.
+    std::size_t i = t.cursorIndex;
+    if (i >= list.size() || list[i].get() != t.cursor) i = static_cast<std::size_t>(sm.IndexOf(t.cursor));
+    ++i;
+    t.cursor = i < list.size() ? list[i].get() : nullptr;
+    t.cursorIndex = i;
+    return 1;
+}
+
+}  // namespace
+
+double NowMilliseconds() {
+    using namespace std::chrono;
+    return static_cast<double>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+std::string FormatElapsed(double ms) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2d:%.2d", Trunc32(ms / 1000.0 / 60.0), Trunc32(ms / 1000.0) % 60);
+    return buf;
+}
+
+int StartStopTraining(CProject& p) {
+    if (!p.m_bOpen || !p.Model()) return 0;
+    if (p.m_training.running) {
+        StopTraining(p);
+        return -1;
+    }
+    return StartTraining(p);
+}
+
+int StartTraining(CProject& p) {
+    TrainingState& t = p.m_training;
+    p.m_iCycleCounter = 0;
+    CReceptorMgr* model = t.model;
+    CScenarioMgr* sm = t.scenarios;
+    if (!model || !sm) return 1;
+    const std::int32_t count = sm->Recount();
+    t.learnedBarUnit = count > 0 ? static_cast<float>(model->m_rect.Height() - 32) / static_cast<float>(count) : 0.0f;
+    if (count == 0) return 1;
+    t.running = true;
+    t.elapsed = 0.0;
+    t.startTime = NowMilliseconds();
+    t.cyclesSinceReset = 0;
+    PrepareWorkingSet(p, *sm, ToSingle(model->m_dLearnRate));
+    model->m_bAccumulateChanges = true;
+    t.correctionWalk = false;
+    return 1;
+}
+
+void StopTraining(CProject& p) {
+    TrainingState& t = p.m_training;
+    t.correctionWalk = false;
+    t.running = false;
+    if (t.model) {
+        t.model->m_bAccumulateChanges = false;
+        RefreshValueTexts(*t.model);
+    }
+    if (t.scenarios) t.scenarios->m_bTrainingInProgress = false;
+}
+
+void PrepareWorkingSet(CProject& p, CScenarioMgr& sm, double learnRate) {
+    SeedRandom(p.m_trainingSeed ? *p.m_trainingSeed : static_cast<std::uint32_t>(std::time(nullptr)));
+    sm.m_iCyclesSinceChange = 0;
+    sm.m_bTrainingInProgress = true;
+    if (sm.m_bInitialised) return;  // resume the previous run's working set
+
+    EmptyActiveList(sm);
+    sm.m_iResetCount = 0;
+    sm.m_dStartLearnRate = learnRate;
+    sm.m_fLearnedPercent = 0.0f;
+    sm.m_iPrevWorkingSetSize = 0;
+    sm.m_iWorkingSetSize = kFirstWorkingSet;
+    sm.Recount();
+    // Scenarios without a target receptor cannot be learned and take no part.
+    const std::int32_t count = CountWithTarget(sm);
+    if (count > kMaxActive) {
+        sm.m_newlyAdded.clear();
+        for (const auto& s : sm.Scenarios()) ScoreScenario(sm, s.get());
+        sm.SortByScoreDescending();
+        for (const auto& s : sm.Scenarios()) s->m_bInTrainingSet = false;
+        int taken = 0;
+        for (CScenario* s : sm.Sorted()) {
+            if (taken == kMaxActive) break;
+            if (!HasTarget(*s)) continue;
+            Activate(sm, s);
+            ++taken;
+        }
+    } else {
+        if (count < kFirstWorkingSet) sm.m_iWorkingSetSize = count;
+        for (const auto& s : sm.Scenarios()) {
+            if (HasTarget(*s))
+                Activate(sm, s.get());
+            else
+                s->m_bInTrainingSet = false;
+        }
+    }
+    std::int32_t inSet = 0;
+    for (const auto& s : sm.Scenarios())
+        if (s->m_bInTrainingSet) ++inSet;
+    sm.m_iTrainingSetSize = inSet;
+    sm.m_bInitialised = true;
+}
+
+int AddToWorkingSet(CScenarioMgr& sm, std::int32_t candidates) {
+    const std::int32_t given = candidates;
+    sm.m_iPrevWorkingSetSize = sm.m_iWorkingSetSize;
+    for (const auto& s : sm.Scenarios())
+        if (!s->m_bInActiveList) ScoreScenario(sm, s.get());
+    std::int32_t batch = sm.m_iBatchSize;
+    while (batch != 0 && candidates != 0) {
+        CScenario* best = nullptr;
+        float bestScore = 0.0f;
+        for (const auto& s : sm.Scenarios()) {
+            if (s->m_bInActiveList || !HasTarget(*s)) continue;
+            if (s->m_fScore >= bestScore) {  // the later scenario wins ties
+                bestScore = s->m_fScore;
+                best = s.get();
+            }
+        }
+        if (!best) break;
+        best->m_bInTrainingSet = true;
+        sm.m_newlyAdded.push_back({best->m_ID, best});
+        Activate(sm, best);
+        ++sm.m_iWorkingSetSize;
+        --candidates;
+        --batch;
+        sm.m_iResetCount = 0;
+    }
+    sm.m_iCyclesSinceChange = 0;
+    return given;
+}
+
+int UpdateWorkingSet(CScenarioMgr& sm, std::int32_t learned, double /*elapsed*/) {
+    CReceptorMgr& model = *sm.m_pModel;
+    if (learned >= sm.m_iWorkingSetSize) {
+        CommitWeights(model);
+        model.m_bSavedWeightsValid = true;
+        EmptyActiveList(sm);
+        std::int32_t notLearned = 0;
+        for (const auto& s : sm.Scenarios()) {
+            if (s->m_bLearned) {
+                Activate(sm, s.get());
+            } else {
+                if (HasTarget(*s)) ++notLearned;
+                s->m_bInTrainingSet = false;
+            }
+        }
+        if (CountWithTarget(sm) == learned) return kAllLearned;
+        sm.m_newlyAdded.clear();
+        AddToWorkingSet(sm, notLearned);
+        return notLearned;
+    }
+    if (sm.m_iCyclesSinceChange <= model.m_iResetLimit) return kNoChange;
+    if (model.m_bSavedWeightsValid) RestoreWeights(model);
+    if (sm.m_iResetCount > 0) {
+        std::int32_t count = 0;
+        for (const auto& s : sm.Scenarios())
+            if (!s->m_bInActiveList) ++count;
+        for (const ScenarioEntry& e : sm.m_newlyAdded) {
+            RerandomiseTarget(e.scenario);
+            e.scenario->m_bInTrainingSet = false;
+            --sm.m_iWorkingSetSize;
+            ++count;
+        }
+        sm.m_newlyAdded.clear();
+        AddToWorkingSet(sm, count);
+        return count;
+    }
+    if (sm.m_newlyAdded.empty()) return kNoChange;
+    for (const ScenarioEntry& e : sm.m_newlyAdded) RerandomiseTarget(e.scenario);
+    ++sm.m_iResetCount;
+    sm.m_iCyclesSinceChange = 0;
+    return kNewestRerandomised;
+}
+
+int TrainingCycle(CProject& p) {
+    TrainingState& t = p.m_training;
+    if (!p.m_bOpen || !p.Model()) return 1;
+    ++p.m_iCycleCounter;
+    CReceptorMgr* modelPtr = t.model;
+    CScenarioMgr* smPtr = t.scenarios;
+    if (!modelPtr || !smPtr || smPtr->Count() < 1) {
+        StopTraining(p);
+        return 0;
+    }
+    CReceptorMgr& model = *modelPtr;
+    CScenarioMgr& sm = *smPtr;
+    if (t.correctionWalk) return CorrectionWalkStep(p, model, sm);
+
+    ++t.cyclesSinceReset;
+    t.elapsed = static_cast<double>(static_cast<std::uint32_t>(NowMilliseconds() - t.startTime));
+    p.m_elapsedText = FormatElapsed(t.elapsed);
+
+    for (std::size_t i = 0; i < sm.m_active.size(); ++i) {
+        CScenario* s = sm.m_active[i].scenario;
+        if (!HasTarget(*s)) continue;
+        sm.ApplyScenario(s);
+        model.Evaluate();
+        LearnScenario(model, *s);
+    }
+    ++sm.m_iCyclesSinceChange;
+
+    if (model.m_bUseMomentum)
+        ApplyPendingChangesWithMomentum(model);
+    else
+        ApplyPendingChanges(model);
+
+    std::int32_t learned = 0, notLearned = 0;
+    for (std::size_t i = 0; i < sm.m_active.size(); ++i) {
+        CScenario* s = sm.m_active[i].scenario;
+        s->m_bLearned = false;
+        if (!HasTarget(*s)) {
+            s->m_fScore = 0.0f;
+            continue;
+        }
+        sm.ApplyScenario(s);
+        model.Evaluate();
+        if (model.WinnerID() == s->m_iTargetID) {
+            ++learned;
+            s->m_fScore = 1.0f;
+            s->m_bLearned = true;
+        } else {
+            ++notLearned;
+            s->m_fScore = static_cast<float>(s->m_pTarget->SendValue());
+        }
+        if (s->m_fScore <= kRerandomiseBelow) s->m_pTarget->RandomizeInputWeights();
+    }
+
+    sm.m_iLearnedCount = learned;
+    sm.m_fLearnedPercent =
+        sm.m_iTrainingSetSize > 0 ? static_cast<float>(learned * 100) / static_cast<float>(sm.m_iTrainingSetSize) : 0.0f;
+
+    const int r = UpdateWorkingSet(sm, learned, t.elapsed);
+    if (r == kAllLearned) {
+        if (notLearned == 0) {
+            t.cursor = sm.Scenarios().front().get();
+            t.cursorIndex = 0;
+            model.m_bAccumulateChanges = false;
+            t.correctionWalk = true;
+        }
+    } else if (r == kNewestRerandomised || r > 0) {
+        t.cyclesSinceReset = 0;
+    } else if (r == kNoChange) {
+        if (t.cyclesSinceReset > model.m_iResetLimit && sm.m_fLearnedPercent < kRescueBelowPercent) {
+            ++sm.m_iResetCount;
+            model.RandomizeAllWeights();
+            model.SetLearnRate(sm.m_dStartLearnRate);
+            sm.m_iWorkingSetSize = 0;
+            sm.m_iPrevWorkingSetSize = 0;
+            t.cyclesSinceReset = 0;
+        }
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------- learning
+
+void LearnScenario(CReceptorMgr& model, const CScenario& scenario) {
+    const double tol = model.m_dTolerance;
+    for (CReceptor* r : model.Actions()) {
+        if (model.WinnerID() == scenario.m_iTargetID) return;  // nothing to learn
+        if (r->m_bSatisfied) continue;
+        const double v = r->m_dOutput;
+        const double target = r->m_dTargetValue;
+        if (std::fabs(v - target) <= tol)
+            r->m_bSatisfied = r->m_bTarget;
+        else
+            r->m_bSatisfied = v > target && v < kSatisfiedCeiling - 2.5 * tol;
+        if (r->m_bSatisfied) {
+            // Close to its level but not winning: raise the level instead of learning.
+            if (r->m_bTarget) {
+                r->m_dTargetValue = (target > 0.9999 ? 0.99 : target) + kRaiseStep;
+                r->m_bSatisfied = false;
+                r->m_dError = 0.0;
+            }
+            continue;
+        }
+        model.Evaluate();
+        const double out = r->m_dOutput;
+        const double diff = r->m_dTargetValue - out;
+        const double error = out * (diff * diff);
+        r->m_dError = error;
+        for (const CLink& l : r->m_inputLinks) {
+            CReceptor* s = l.connection->m_pSender;
+            const double o = s->m_dOutput;
+            s->m_dHiddenDelta = l.connection->Weight() * error * o * (1.0 - o);
+        }
+        UpdateOutputWeights(model, error, *r);
+        UpdateHiddenWeights(model, *r);
+    }
+}
+
+void UpdateOutputWeights(CReceptorMgr& model, double error, const CReceptor& r) {
+    const double lr = model.m_dLearnRate;
+    const double valueR = r.SendValue();
+    for (const CLink& l : r.m_inputLinks) {
+        CConnection* c = l.connection;
+        const double g = lr * error * c->m_pSender->SendValue();
+        double factor = 1.0;
+        if (!r.m_bTarget && valueR - r.m_dTargetValue + g > 0.0 && g > 0.0) factor = -0.5;
+        const double change = g * factor;
+        if (model.m_bAccumulateChanges)
+            c->SetPending(c->Pending() + change);
+        else
+            c->SetWeight(c->Weight() + change);
+    }
+}
+
+void UpdateHiddenWeights(CReceptorMgr& model, const CReceptor& r) {
+    const double lr = model.m_dLearnRate;
+    const bool guard = model.m_bErrorCorrection && r.m_bTarget;
+    const double valueR = r.SendValue();
+    for (const CLink& n : r.m_inputLinks) {
+        CReceptor* h = n.connection->m_pSender;
+        const double valueH = h->SendValue();
+        for (const CLink& l2 : h->m_inputLinks) {
+            CConnection* c2 = l2.connection;
+            const double g2 = lr * h->m_dHiddenDelta * c2->m_pSender->SendValue();
+            bool blocked = false;
+            if (guard) {
+                // Do not strengthen a path that already favours a stronger rival.
+                for (const CLink& o : h->m_outputLinks) {
+                    if (o.connectionID == n.connectionID) continue;
+                    CConnection* oc = o.connection;
+                    if (oc->m_pReceiver->SendValue() <= valueR) continue;
+                    oc->SetSignal(valueH * oc->Weight());
+                    if (oc->Weight() + g2 > valueH * oc->Weight()) blocked = true;
+                }
+            }
+            if (blocked) continue;
+            if (model.m_bAccumulateChanges)
+                c2->SetPending(c2->Pending() + g2);
+            else
+                c2->SetWeight(c2->Weight() + g2);
+        }
+    }
+}
+
+void ApplyPendingChanges(CReceptorMgr& model) {
+    for (const auto& c : model.m_connections) {
+        const double pending = c->Pending();
+        if (pending != 0.0) {
+            c->SetWeight(c->Weight() + pending);
+            c->SetPending(0.0);
+        }
+    }
+}
+
+void ApplyPendingChangesWithMomentum(CReceptorMgr& model) {
+    const double momentum = model.m_dMomentum;
+    for (const auto& c : model.m_connections) {
+        c->SetWeight(momentum * c->m_dPreviousChange + c->Pending() + c->Weight());
+        c->SetPending(0.0);
+        c->m_dPreviousChange = 0.0;
+    }
+}
+
+void CommitWeights(CReceptorMgr& model) {
+    for (const auto& c : model.m_connections) c->m_dSavedWeight = c->Weight();
+}
+
+void RestoreWeights(CReceptorMgr& model) {
+    for (const auto& c : model.m_connections) c->SetWeight(c->m_dSavedWeight);
+}
+
+void MarkWinner(CReceptorMgr& model) {
+    const std::int32_t winner = model.WinnerID();
+    for (CReceptor* r : model.Actions()) {
+        if (!r->m_bAttachedToOutput) continue;
+        r->m_bWinner = r->m_ID == winner;
+        r->m_displayColour = r->m_bWinner ? Rgb(255, 255, 0) : Rgb(0, 128, 128);
+    }
+}
+
+void RefreshValueTexts(CReceptorMgr& model) {
+    for (const auto& r : model.m_receptors) {
+        r->m_valueText.clear();
+        r->m_actualText.clear();
+        switch (r->m_iKind) {
+        case kSensor:
+            if (r->m_pVariable) r->m_actualText = Format("Actual: %.0f", r->m_pVariable->m_dValue);
+            break;
+        case kProcessor: r->m_valueText = Format("Out: %.2f", r->m_dOutput); break;
+        case kAction: r->m_valueText = Format("Out: %.4f", r->m_dOutput); break;
+        default: break;
+        }
+    }
+}
+
+}  // namespace ks

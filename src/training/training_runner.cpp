@@ -1,0 +1,89 @@
+#include "training/training_runner.h"
+
+#include "model/project.h"
+#include "training/training_cycle.h"
+
+namespace ks {
+
+void CTrainingRunner::Join() {
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
+}
+
+int CTrainingRunner::StartStop() {
+    int r;
+    {
+        std::lock_guard lock(m_mutex);
+        r = StartStopTraining(m_project);
+    }
+    if (r < 0) {
+        Stop();
+    } else if (r > 0) {
+        Join();  // a thread that ended by itself is still to be joined
+        m_running = true;
+        m_thread = std::thread(&CTrainingRunner::ThreadProc, this);
+    }
+    return r;
+}
+
+void CTrainingRunner::Stop() {
+    m_running = false;
+    Join();
+}
+
+void CTrainingRunner::ThreadProc() {
+    while (m_running.load()) {
+        int more;
+        {
+            std::lock_guard lock(m_mutex);
+            more = TrainingCycle(m_project);
+        }
+        if (more == 0) {
+            m_running = false;
+            break;
+        }
+    }
+    if (onThreadEnd) onThreadEnd();
+}
+
+void CTrainingRunner::EndTraining() {
+    Stop();
+    std::lock_guard lock(m_mutex);
+    m_project.m_training.running = false;
+    if (CScenarioMgr* sm = m_project.m_training.scenarios) {
+        sm->m_bTrainingInProgress = false;
+        sm->EvaluateAll();
+    }
+}
+
+void CTrainingRunner::Snapshot(TrainingSnapshot& out) {
+    std::lock_guard lock(m_mutex);
+    out.threadRunning = m_running.load();
+    out.cycles = m_project.m_iCycleCounter;
+    out.elapsedText = m_project.m_elapsedText;
+    out.scores.clear();
+    out.learnedFlags.clear();
+    out.values.clear();
+    out.weights.clear();
+    const CScenarioMgr* sm = m_project.Scenarios();
+    out.inProgress = sm && sm->m_bTrainingInProgress;
+    out.learned = sm ? sm->m_iLearnedCount : 0;
+    out.learnedPercent = sm ? sm->m_fLearnedPercent : 0.0f;
+    out.scenarioCount = sm ? sm->Count() : 0;
+    if (sm) {
+        auto take = [&](const CScenario* s) {
+            out.scores.push_back(s->m_fScore);
+            out.learnedFlags.push_back(s->m_bLearned ? 1 : 0);
+        };
+        // Scenarios added since the last sort are not in the sorted order yet.
+        if (sm->Sorted().size() == sm->Scenarios().size())
+            for (const CScenario* s : sm->Sorted()) take(s);
+        else
+            for (const auto& s : sm->Scenarios()) take(s.get());
+    }
+    if (const CReceptorMgr* m = m_project.Model()) {
+        for (const auto& r : m->m_receptors) out.values.push_back(r->m_dOutput);
+        for (const auto& c : m->m_connections) out.weights.push_back(c->Weight());
+    }
+}
+
+}  // namespace ks

@@ -1,0 +1,75 @@
+#pragma once
+// Owns the one training thread. The thread runs one training cycle at a time
+// under the runner's lock; everything else that reads or changes the network,
+// the scenarios or the working set while training may run takes the same lock
+// briefly (Locked), so a cycle never sees a half-made change and the window
+// never reads a half-made cycle.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace ks {
+
+class CProject;
+
+// What the window shows of a run, copied in one go under the lock.
+struct TrainingSnapshot {
+    bool threadRunning = false;       // the running flag
+    bool inProgress = false;          // the scenario manager's training-in-progress flag
+    std::int32_t learned = 0;
+    std::int32_t scenarioCount = 0;
+    float learnedPercent = 0.0f;
+    std::int32_t cycles = 0;
+    std::string elapsedText;
+    std::vector<float> scores;        // in sorted order
+    std::vector<char> learnedFlags;   // in sorted order
+    std::vector<double> values;       // every receptor's output, in receptor list order
+    std::vector<double> weights;      // every connection's weight, in connection list order
+};
+
+class CTrainingRunner {
+public:
+    explicit CTrainingRunner(CProject& project) : m_project(project) {}
+    ~CTrainingRunner() { Stop(); }
+    CTrainingRunner(const CTrainingRunner&) = delete;
+    CTrainingRunner& operator=(const CTrainingRunner&) = delete;
+
+    // The Start / Stop Learning button: 0 nothing, 1 started, -1 stopped (the
+    // thread has been joined; the caller then ends the learning state).
+    int StartStop();
+    // Clears the running flag and waits for the thread to leave its loop.
+    // Closing or replacing the project calls this before deleting anything.
+    void Stop();
+    // The running flag: the thread should keep running.
+    bool IsRunning() const { return m_running.load(); }
+    // The user-interface side of ending a run: stop the thread, clear the
+    // project's running state and evaluate every scenario afresh.
+    void EndTraining();
+
+    // Runs f with the training lock held.
+    template <class F>
+    auto Locked(F&& f) {
+        std::lock_guard lock(m_mutex);
+        return f();
+    }
+    // Copies the progress figures; reuses the snapshot's buffers.
+    void Snapshot(TrainingSnapshot& out);
+
+    // Called on the training thread when it ends (the app beeps).
+    std::function<void()> onThreadEnd;
+
+private:
+    void ThreadProc();
+    void Join();
+
+    CProject& m_project;
+    std::mutex m_mutex;
+    std::atomic<bool> m_running{false};
+    std::thread m_thread;
+};
+
+}  // namespace ks
