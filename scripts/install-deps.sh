@@ -11,6 +11,7 @@ packages=(
   pkg-config
   libgtest-dev
   libgmock-dev
+  libbenchmark-dev
 )
 
 missing=()

@@ -31,6 +31,21 @@ double ScaleSensor(const CVariable& v) {
 }  // namespace
 
 void CReceptorMgr::Evaluate() {
+    if (!m_bUsePlan) {
+        EvaluateSequential();
+        return;
+    }
+    if (m_plan.Version() != m_structureVersion) m_plan.Build(*this);
+    EvaluateSensors();
+    if (m_plan.Usable()) {
+        m_plan.Run(*this);
+    } else {
+        EvaluateProcessors();
+        EvaluateActions();
+    }
+}
+
+void CReceptorMgr::EvaluateSequential() {
     EvaluateSensors();
     EvaluateProcessors();
     EvaluateActions();

@@ -104,6 +104,11 @@ public:
     std::string m_valueText;
     std::string m_actualText;
 
+    // Place in the evaluation plan (-1: not planned).
+    std::int32_t m_iPlanBlock = -1;
+    std::int32_t m_iPlanLane = 0;
+    std::int32_t m_iPlanValue = -1;
+
     // Kept across save and load; no behaviour.
     bool m_bFlagA = true;
     bool m_bFlagB = true;

@@ -38,7 +38,7 @@ std::int32_t CReceptorMgr::NewReceptorID() const {
 }
 
 std::int32_t CReceptorMgr::NewConnectionID() const {
-    return DrawId(kConnectionIdSpan, [this](std::int32_t id) { return FindConnection(id) != nullptr; });
+    return DrawId(kConnectionIdSpan, [this](std::int32_t id) { return m_connectionIDs.count(id) != 0; });
 }
 
 CReceptor* CReceptorMgr::AddReceptor(std::int32_t kind, std::int32_t code, std::int32_t x, std::int32_t y) {
@@ -185,6 +185,7 @@ CConnection* CReceptorMgr::AddConnectionWithID(CReceptor* sender, CReceptor* rec
     c->m_iReceiverID = receiver->m_ID;
     c->UpdateEndPoints();
     c->m_ID = id;
+    m_connectionIDs.insert(id);
     sender->AddOutputLink(id, c.get());
     receiver->AddInputLink(id, c.get());
     m_connections.push_back(std::move(c));
@@ -192,6 +193,7 @@ CConnection* CReceptorMgr::AddConnectionWithID(CReceptor* sender, CReceptor* rec
 }
 
 void CReceptorMgr::EraseConnection(CConnection* c) {
+    ForgetConnectionID(c->m_ID);
     std::erase_if(m_connections, [&](const auto& p) { return p.get() == c; });
 }
 
@@ -211,13 +213,23 @@ void CReceptorMgr::RemoveReceptorConnections(CReceptor* r) {
     for (const CLink& l : r->m_outputLinks)
         if (l.connection && l.connection->m_pReceiver) l.connection->m_pReceiver->RemoveInputLink(l.connectionID);
     // One pass over the connection list removes them all, keeping the order of the rest.
-    std::erase_if(m_connections, [&](const auto& p) { return p->m_pSender == r || p->m_pReceiver == r; });
+    std::erase_if(m_connections, [&](const auto& p) {
+        const bool doomed = p->m_pSender == r || p->m_pReceiver == r;
+        if (doomed) ForgetConnectionID(p->m_ID);
+        return doomed;
+    });
     r->ClearInputLinks();
     r->ClearOutputLinks();
 }
 
+void CReceptorMgr::ForgetConnectionID(std::int32_t id) {
+    auto it = m_connectionIDs.find(id);
+    if (it != m_connectionIDs.end()) m_connectionIDs.erase(it);
+}
+
 void CReceptorMgr::DeleteAllConnections() {
     m_connections.clear();
+    m_connectionIDs.clear();
     m_store.Clear();
     ++m_structureVersion;
 }

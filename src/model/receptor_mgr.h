@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "model/eval_plan.h"
 #include "model/geometry.h"
 #include "model/mouse_target.h"
 #include "model/numeric.h"
@@ -21,8 +23,14 @@ class IPrompt;
 // The per-connection numbers the hot loops walk (weight, signal, pending
 // change), kept in flat arrays indexed by the connection's slot. The
 // evaluation plan lays the slots out in the order it walks them.
+//
+// The fast forward pass does not store every signal: it leaves them to be
+// derived from the values and weights it used, which happens the first time a
+// signal is read or a weight is written afterwards (Settle).
 struct ConnectionStore {
     std::vector<double> weight, signal, pending;
+    const CEvalPlan* deferredSignals = nullptr;
+
     std::uint32_t Add() {
         weight.push_back(0.0);
         signal.push_back(0.0);
@@ -33,6 +41,13 @@ struct ConnectionStore {
         weight.clear();
         signal.clear();
         pending.clear();
+        deferredSignals = nullptr;
+    }
+    void Settle() {
+        if (!deferredSignals) return;
+        const CEvalPlan* plan = deferredSignals;
+        deferredSignals = nullptr;
+        plan->DeriveSignals(*this);
     }
 };
 
@@ -41,9 +56,18 @@ public:
     void UpdateEndPoints();  // from the sender's output point and the receiver's input point
 
     double Weight() const { return m_pStore->weight[m_iSlot]; }
-    void SetWeight(double w) { m_pStore->weight[m_iSlot] = w; }
-    double Signal() const { return m_pStore->signal[m_iSlot]; }
-    void SetSignal(double s) { m_pStore->signal[m_iSlot] = s; }
+    void SetWeight(double w) {
+        m_pStore->Settle();
+        m_pStore->weight[m_iSlot] = w;
+    }
+    double Signal() const {
+        m_pStore->Settle();
+        return m_pStore->signal[m_iSlot];
+    }
+    void SetSignal(double s) {
+        m_pStore->Settle();
+        m_pStore->signal[m_iSlot] = s;
+    }
     double Pending() const { return m_pStore->pending[m_iSlot]; }
     void SetPending(double p) { m_pStore->pending[m_iSlot] = p; }
 
@@ -134,6 +158,9 @@ public:
 
     // ---- evaluation ----
     void Evaluate();
+    // The forward pass as a plain loop over the links (what the plan must equal).
+    void EvaluateSequential();
+    CEvalPlan& Plan() { return m_plan; }
     std::int32_t EvaluateSensors();
     std::int32_t EvaluateProcessors();
     std::int32_t EvaluateActions();
@@ -177,6 +204,10 @@ public:
     std::vector<std::unique_ptr<CConnection>> m_connections;
     std::vector<ReceptorSelEntry> m_selection;
     ConnectionStore m_store;
+    // Off: every pass and learning step walks the links one by one (the plain
+    // meaning the evaluation plan must reproduce bit for bit).
+    bool m_bUsePlan = true;
+    std::unordered_multiset<std::int32_t> m_connectionIDs;  // for drawing fresh IDs in constant time
     // Bumped by every change of receptors, connections or links; the
     // evaluation plan is rebuilt when it differs from the plan's.
     std::uint64_t m_structureVersion = 0;
@@ -186,9 +217,11 @@ private:
     std::int32_t NewConnectionID() const;
     void EraseReceptor(CReceptor* r);
     void EraseConnection(CConnection* c);
+    void ForgetConnectionID(std::int32_t id);
     static double SumInputs(CReceptor* r);
 
     std::vector<CReceptor*> m_sensors, m_processors, m_actions, m_biases;
+    CEvalPlan m_plan;
 };
 
 }  // namespace ks

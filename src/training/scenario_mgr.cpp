@@ -78,10 +78,19 @@ CScenario* CScenarioMgr::Adopt(std::unique_ptr<CScenario> s) {
 
 void CScenarioMgr::ApplyScenario(CScenario* s) {
     if (!s || !m_pModel) return;
-    const auto& sensors = m_pModel->Sensors();
+    if (m_sensorIndexVersion != m_pModel->m_structureVersion) {
+        m_sensorIndex.clear();
+        for (CReceptor* r : m_pModel->Sensors()) m_sensorIndex.emplace_back(r->m_ID, r);
+        std::stable_sort(m_sensorIndex.begin(), m_sensorIndex.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        m_sensorIndexVersion = m_pModel->m_structureVersion;
+    }
     for (const VARINFO& vi : s->m_inputs) {
-        for (CReceptor* r : sensors) {
-            if (r->m_ID != vi.receptorID || !r->m_pVariable || r->m_pVariable->m_ID != vi.variableID) continue;
+        auto it = std::lower_bound(m_sensorIndex.begin(), m_sensorIndex.end(), vi.receptorID,
+                                   [](const auto& e, std::int32_t id) { return e.first < id; });
+        for (; it != m_sensorIndex.end() && it->first == vi.receptorID; ++it) {
+            CReceptor* r = it->second;
+            if (!r->m_pVariable || r->m_pVariable->m_ID != vi.variableID) continue;
             r->m_pVariable->SetValue(vi.value);
             r->m_bSatisfied = false;
         }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ks {
@@ -153,6 +154,11 @@ private:
     std::vector<std::unique_ptr<CScenario>> m_scenarios;
     std::vector<CScenario*> m_sorted;
     std::vector<ScenarioColumn> m_columns;
+    // Sensors by receptor ID (in sensor-list order among equal IDs), rebuilt
+    // when the model's structure changes, so applying a scenario is not
+    // quadratic in the number of inputs.
+    std::vector<std::pair<std::int32_t, CReceptor*>> m_sensorIndex;
+    std::uint64_t m_sensorIndexVersion = ~std::uint64_t{0};
     std::int32_t m_iSortColumn = -1;
     std::int32_t m_iSortMode = 0;
 };

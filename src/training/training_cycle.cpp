@@ -377,6 +377,14 @@ void UpdateOutputWeights(CReceptorMgr& model, double error, const CReceptor& r) 
 void UpdateHiddenWeights(CReceptorMgr& model, const CReceptor& r) {
     const double lr = model.m_dLearnRate;
     const bool guard = model.m_bErrorCorrection && r.m_bTarget;
+    // Without the guard the plan does the whole step over its flat layout.
+    if (!guard && model.m_bUsePlan && model.Plan().AddHiddenChanges(r, lr, model.m_bAccumulateChanges, model)) return;
+    UpdateHiddenWeightsByLinks(model, r);
+}
+
+void UpdateHiddenWeightsByLinks(CReceptorMgr& model, const CReceptor& r) {
+    const double lr = model.m_dLearnRate;
+    const bool guard = model.m_bErrorCorrection && r.m_bTarget;
     const double valueR = r.SendValue();
     for (const CLink& n : r.m_inputLinks) {
         CReceptor* h = n.connection->m_pSender;

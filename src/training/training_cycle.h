@@ -36,6 +36,8 @@ int AddToWorkingSet(CScenarioMgr& sm, std::int32_t candidates);
 void LearnScenario(CReceptorMgr& model, const CScenario& scenario);
 void UpdateOutputWeights(CReceptorMgr& model, double error, const class CReceptor& r);
 void UpdateHiddenWeights(CReceptorMgr& model, const class CReceptor& r);
+// The same step as a plain walk over the links.
+void UpdateHiddenWeightsByLinks(CReceptorMgr& model, const class CReceptor& r);
 void ApplyPendingChanges(CReceptorMgr& model);
 void ApplyPendingChangesWithMomentum(CReceptorMgr& model);
 void CommitWeights(CReceptorMgr& model);

@@ -36,7 +36,9 @@ TEST(TrainingRunner, StartStopWhileOtherThreadWorks) {
         int n = 0;
         while (!done) {
             runner.Snapshot(snap);
-            if (!snap.weights.empty()) EXPECT_EQ(snap.weights.size(), p.Model()->m_connections.size());
+            if (!snap.weights.empty()) {
+                EXPECT_EQ(snap.weights.size(), p.Model()->m_connections.size());
+            }
             switch (n++ % 3) {
             case 0: runner.Locked([&] { p.Model()->RandomizeAllWeights(); }); break;  // Erase Knowledge
             case 1: runner.Locked([&] { SimulationStep(p); }); break;
