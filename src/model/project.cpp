@@ -41,6 +41,16 @@ void CProject::Adopt(std::unique_ptr<CReceptorMgr> model, std::unique_ptr<CScena
     ResetTrainingState();
 }
 
+void CProject::TakeLoaded(CProject& loaded) {
+    m_bModelView = loaded.m_bModelView;
+    m_inputs = std::move(loaded.m_inputs);
+    m_outputs = std::move(loaded.m_outputs);
+    Adopt(std::move(loaded.m_pModel), std::move(loaded.m_pScenarios));
+    loaded.m_training = TrainingState{};
+    m_bOpen = loaded.m_bOpen;
+    loaded.m_bOpen = false;
+}
+
 void CProject::ApplyTrainingDefaults() {
     if (m_pModel) {
         m_pModel->SetLearnRate(m_defaults.learnRate);

@@ -72,6 +72,8 @@ public:
 
     CReceptorMgr* Model() const { return m_pModel.get(); }
     CScenarioMgr* Scenarios() const { return m_pScenarios.get(); }
+    // Moves everything a project file holds out of `loaded` (a project just read).
+    void TakeLoaded(CProject& loaded);
     // Installs a model and scenario manager built elsewhere (loading).
     void Adopt(std::unique_ptr<CReceptorMgr> model, std::unique_ptr<CScenarioMgr> scenarios);
 

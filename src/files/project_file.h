@@ -1,0 +1,43 @@
+#pragma once
+// The project file (.ksm) and, in export mode, the runtime file (.ksr).
+#include <cstdint>
+#include <string>
+
+#include "files/byte_io.h"
+#include "files/safe_file.h"
+
+namespace ks {
+
+class CProject;
+
+// Record sizes of the project file.
+inline constexpr std::size_t kVariableRecordSize = 936;
+inline constexpr std::size_t kVariableCoreOffset = 776;
+inline constexpr std::size_t kVariableCoreSize = 160;
+inline constexpr std::size_t kItemRecordSize = 224;
+inline constexpr std::size_t kOutputRecordSize = 208;
+inline constexpr std::size_t kModelHeaderSize = 64;
+inline constexpr std::size_t kReceptorRecordSize = 288;
+inline constexpr std::size_t kConnectionRecordSize = 72;
+inline constexpr std::size_t kScenarioHeaderSize = 100;
+inline constexpr std::size_t kVarInfoRecordSize = 72;
+
+// Writes the project file (exportMode false) or the runtime file (true).
+void WriteProject(ByteWriter& out, const CProject& project, bool exportMode);
+
+// Reads a project file into `project`, which must be freshly constructed.
+// On a damaged file returns false and leaves the reason and offset in `in`.
+bool ReadProject(ByteReader& in, CProject& project);
+
+// Re-links loaded objects by their IDs, marks the project open and sorts its scenarios.
+void FixUpPointers(CProject& project);
+
+// Saves to a path without ever destroying the previous file.
+FileResult SaveProjectFile(const std::string& path, const CProject& project);
+// Loads a file into a fresh project and swaps it into `project` only on
+// success; the project's name becomes the file name, the model's its title.
+FileResult LoadProjectFile(const std::string& path, CProject& project);
+// Writes the runtime file.
+FileResult SaveRuntimeFile(const std::string& path, const CProject& project);
+
+}  // namespace ks
