@@ -69,6 +69,9 @@ public:
     std::int32_t RemoveSelectedInputs();
     std::int32_t RemoveSelectedOutputs();
     void AlignNetwork(std::int32_t height, std::int32_t top, std::int32_t left, std::int32_t width);
+    // What the view's Align does for a view of this size: both bars centred,
+    // the network in three centred rows between them.
+    void AlignInView(std::int32_t viewWidth, std::int32_t viewHeight);
 
     CReceptorMgr* Model() const { return m_pModel.get(); }
     CScenarioMgr* Scenarios() const { return m_pScenarios.get(); }

@@ -223,3 +223,21 @@ void CProject::AlignNetwork(std::int32_t height, std::int32_t top, std::int32_t 
 }
 
 }  // namespace ks
+
+namespace ks {
+
+namespace {
+constexpr std::int32_t kBarHeight = 60;
+
+std::int32_t CentredOffset(std::int32_t n, std::int32_t w, std::int32_t s, std::int32_t barWidth) {
+    return -(n * w) / 2 + barWidth / 2 - s * (n - 1) / 2;
+}
+}  // namespace
+
+void CProject::AlignInView(std::int32_t viewWidth, std::int32_t viewHeight) {
+    m_inputs.m_iOffset = CentredOffset(m_inputs.Count(), m_inputs.m_iItemWidth, m_inputs.m_iSpacing, viewWidth);
+    m_outputs.m_iOffset = CentredOffset(m_outputs.Count(), m_outputs.m_iItemWidth, m_outputs.m_iSpacing, viewWidth);
+    AlignNetwork(viewHeight - 2 * kBarHeight, kBarHeight, 0, viewWidth);
+}
+
+}  // namespace ks

@@ -19,6 +19,7 @@ int CTrainingRunner::StartStop() {
         Stop();
     } else if (r > 0) {
         Join();  // a thread that ended by itself is still to be joined
+        m_stoppedByLimit = false;
         m_running = true;
         m_thread = std::thread(&CTrainingRunner::ThreadProc, this);
     }
@@ -36,6 +37,11 @@ void CTrainingRunner::ThreadProc() {
         {
             std::lock_guard lock(m_mutex);
             more = TrainingCycle(m_project);
+            if (more != 0 && m_cycleLimit > 0 && m_project.m_iCycleCounter >= m_cycleLimit) {
+                StopTraining(m_project);
+                m_stoppedByLimit = true;
+                more = 0;
+            }
         }
         if (more == 0) {
             m_running = false;

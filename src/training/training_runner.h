@@ -56,6 +56,12 @@ public:
         std::lock_guard lock(m_mutex);
         return f();
     }
+    // Stops the run by itself once the project's cycle counter reaches n
+    // (0: no limit). Set before StartStop.
+    void SetCycleLimit(std::int32_t n) { m_cycleLimit = n; }
+    // The last run ended at the cycle limit rather than by finishing.
+    bool StoppedByLimit() const { return m_stoppedByLimit.load(); }
+
     // Copies the progress figures; reuses the snapshot's buffers.
     void Snapshot(TrainingSnapshot& out);
 
@@ -69,6 +75,8 @@ private:
     CProject& m_project;
     std::mutex m_mutex;
     std::atomic<bool> m_running{false};
+    std::atomic<bool> m_stoppedByLimit{false};
+    std::int32_t m_cycleLimit = 0;
     std::thread m_thread;
 };
 

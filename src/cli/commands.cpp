@@ -1,0 +1,221 @@
+#include "cli/commands.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <unistd.h>
+
+#include "files/data_import.h"
+#include "files/header_file.h"
+#include "files/messages.h"
+#include "files/project_file.h"
+#include "model/project.h"
+#include "model/prompt.h"
+#include "model/random.h"
+#include "model/text.h"
+#include "qt/qsettings_store.h"
+#include "training/training_cycle.h"
+#include "training/training_runner.h"
+
+namespace ks::cli {
+
+namespace {
+
+constexpr std::int32_t kViewWidth = 720;   // the largest model view
+constexpr std::int32_t kViewHeight = 420;
+
+// The command-line tool answers nothing interactively: notices go to stderr,
+// questions are answered Yes.
+class ConsolePrompt : public IPrompt {
+public:
+    Answer Ask(const std::string&, Buttons) override { return Answer::Yes; }
+    void Notify(const std::string& text) override { std::fprintf(stderr, "kestrine-cli: %s\n", text.c_str()); }
+};
+
+int Save(const std::string& path, const CProject& p) {
+    const FileResult r = SaveProjectFile(path, p);
+    if (!r.ok) return Fail("saving " + path, r.message);
+    return kOk;
+}
+
+bool Load(const std::string& path, CProject& p, int& code) {
+    const FileResult r = LoadProjectFile(path, p);
+    if (!r.ok) {
+        code = Fail("opening " + path, r.message);
+        return false;
+    }
+    return true;
+}
+
+std::string OutputName(const COutput* o) { return o ? o->m_name : ""; }
+
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    for (const char c : s) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20)
+                out += Format("\\u%04x", c);
+            else
+                out += c;
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+int Fail(const std::string& what, const std::string& why) {
+    std::fprintf(stderr, "kestrine-cli: %s: %s\n", what.c_str(), why.c_str());
+    return kFailed;
+}
+
+int New(const NewOptions& o) {
+    QSettingsStore store;
+    SeedRandom(o.seed);
+    CProject p(&store);
+    p.m_name = o.name;
+    p.NewProject(kProjectNew);
+    return Save(o.output, p);
+}
+
+int Import(const ImportOptions& o) {
+    QSettingsStore store;
+    CDataImport import;
+    import.Choose(o.data);
+    if (!import.m_bFileChosen) return Fail("importing " + o.data, "no such file");
+    import.m_bScenarioNames = o.names;
+    SeedRandom(o.seed);
+    CProject p(&store);
+    ConsolePrompt prompt;
+    NewImportedProject(p, import, &prompt);
+    p.EnsureProcessors();
+    p.AlignInView(kViewWidth, kViewHeight);
+    p.UpdateNetwork();
+    return Save(o.output, p);
+}
+
+int Info(const std::string& file, bool json) {
+    CProject p;
+    int code = kOk;
+    if (!Load(file, p, code)) return code;
+    const CReceptorMgr& m = *p.Model();
+    const int scenarios = p.Scenarios() ? p.Scenarios()->Count() : 0;
+    if (json) {
+        std::printf(
+            "{\"name\": %s, \"inputs\": %d, \"outputs\": %d, \"receptors\": %zu, \"sensors\": %d, "
+            "\"processors\": %d, \"biases\": %d, \"actions\": %d, \"connections\": %zu, \"scenarios\": %d, "
+            "\"model_type\": %d, \"learn_rate\": %.17g, \"momentum\": %.17g, \"reset_limit\": %d, "
+            "\"tolerance\": %.17g}\n",
+            JsonString(p.m_name).c_str(), p.m_inputs.Count(), p.m_outputs.Count(), m.m_receptors.size(),
+            m.CountReceptors(kSensor), m.CountReceptors(kProcessor), m.CountReceptors(kBias),
+            m.CountReceptors(kAction), m.m_connections.size(), scenarios, m.m_iModelType, m.m_dLearnRate,
+            m.m_dMomentum, m.m_iResetLimit, m.m_dTolerance);
+        return kOk;
+    }
+    std::printf("name: %s\n", p.m_name.c_str());
+    std::printf("inputs: %d\noutputs: %d\n", p.m_inputs.Count(), p.m_outputs.Count());
+    std::printf("receptors: %zu (sensors %d, processors %d, biases %d, actions %d)\n", m.m_receptors.size(),
+                m.CountReceptors(kSensor), m.CountReceptors(kProcessor), m.CountReceptors(kBias),
+                m.CountReceptors(kAction));
+    std::printf("connections: %zu\nscenarios: %d\n", m.m_connections.size(), scenarios);
+    std::printf("learn rate: %g\nmomentum: %g\nreset limit: %d\ntolerance: %g\n", m.m_dLearnRate, m.m_dMomentum,
+                m.m_iResetLimit, m.m_dTolerance);
+    return kOk;
+}
+
+int Train(const TrainOptions& o) {
+    CProject p;
+    int code = kOk;
+    if (!Load(o.file, p, code)) return code;
+    CReceptorMgr& m = *p.Model();
+    CScenarioMgr& sm = *p.Scenarios();
+    if (o.learnRate) m.SetLearnRate(*o.learnRate);
+    if (o.momentum) m.m_dMomentum = *o.momentum;
+    if (o.resetLimit) m.m_iResetLimit = *o.resetLimit;
+    if (o.batchSize) sm.m_iBatchSize = *o.batchSize;
+    m.m_bUseMomentum = o.useMomentum;
+    m.m_bErrorCorrection = o.errorCorrection;
+    if (o.seed) p.m_trainingSeed = *o.seed;
+    if (sm.Count() == 0) return Fail("training " + o.file, "the project has no scenarios");
+
+    CTrainingRunner runner(p);
+    runner.SetCycleLimit(o.maxCycles);
+    const bool showProgress = !o.quiet && isatty(STDERR_FILENO);
+    const auto start = std::chrono::steady_clock::now();
+    if (runner.StartStop() != 1) return Fail("training " + o.file, "training could not start");
+    bool stoppedByTime = false;
+    TrainingSnapshot snap;
+    while (runner.IsRunning()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (o.maxSeconds > 0 && seconds >= o.maxSeconds && runner.IsRunning()) {
+            if (runner.StartStop() == -1) stoppedByTime = true;
+            break;
+        }
+        if (showProgress) {
+            runner.Snapshot(snap);
+            std::fprintf(stderr, "\rlearned %d/%d  cycles %d  %s ", snap.learned, snap.scenarioCount, snap.cycles,
+                         snap.elapsedText.c_str());
+            std::fflush(stderr);
+        }
+    }
+    runner.EndTraining();
+    if (showProgress) std::fprintf(stderr, "\n");
+
+    runner.Snapshot(snap);
+    std::int32_t learned = 0;
+    for (const auto& s : sm.Scenarios())
+        if (s->m_bLearned) ++learned;
+    const int saved = Save(o.output.empty() ? o.file : o.output, p);
+    std::printf("cycles=%d learned=%d scenarios=%d elapsed=%s\n", p.m_iCycleCounter, learned, sm.Count(),
+                p.m_elapsedText.c_str());
+    if (saved != kOk) return saved;
+    const bool limited = stoppedByTime || runner.StoppedByLimit();
+    return limited && learned < sm.Count() ? kStoppedByLimit : kOk;
+}
+
+int Eval(const std::string& file, bool verbose) {
+    CProject p;
+    int code = kOk;
+    if (!Load(file, p, code)) return code;
+    CScenarioMgr& sm = *p.Scenarios();
+    sm.EvaluateAll();
+    if (verbose) {
+        for (const auto& s : sm.Scenarios()) {
+            const COutput* target = s->m_pTarget ? s->m_pTarget->m_pOutput : nullptr;
+            std::printf("%s\t%s\t%s\t%.3f\n", s->m_name.c_str(), OutputName(target).c_str(),
+                        OutputName(s->m_pWinnerOutput).c_str(), static_cast<double>(s->m_fScore));
+        }
+    }
+    std::printf("learned=%d scenarios=%d\n", sm.m_iLearnedCount, sm.Count());
+    return kOk;
+}
+
+int Export(const ExportOptions& o) {
+    CProject p;
+    int code = kOk;
+    if (!Load(o.file, p, code)) return code;
+    const auto slash = o.output.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : o.output.substr(0, slash + 1);
+    const FileResult header = WriteHeaderFile(folder + msg::kHeaderFileName, p);
+    if (!header.ok) {
+        // The runtime file is still written, as the export command does.
+        Fail("writing " + folder + msg::kHeaderFileName, header.detail.empty() ? header.message : header.detail);
+        code = kFailed;
+    } else {
+        std::printf("%s\n", header.message.c_str());
+    }
+    const FileResult runtime = SaveRuntimeFile(o.output, p);
+    if (!runtime.ok) return Fail("writing " + o.output, runtime.message);
+    std::printf(msg::kRuntimeReady, p.m_name.c_str());
+    std::printf("\n");
+    return code;
+}
+
+}  // namespace ks::cli

@@ -1,0 +1,53 @@
+#pragma once
+// The subcommands of kestrine-cli. Each returns the process exit code.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ks::cli {
+
+enum ExitCode : int { kOk = 0, kFailed = 1, kUsage = 2, kStoppedByLimit = 3 };
+
+// Prints "kestrine-cli: <what>: <why>" to stderr and returns kFailed.
+int Fail(const std::string& what, const std::string& why);
+
+struct NewOptions {
+    std::string output;
+    std::string name;
+    std::uint32_t seed = 1;
+};
+int New(const NewOptions& o);
+
+struct ImportOptions {
+    std::string data;
+    std::string output;
+    bool names = false;
+    std::uint32_t seed = 1;
+};
+int Import(const ImportOptions& o);
+
+int Info(const std::string& file, bool json);
+
+struct TrainOptions {
+    std::string file;
+    std::string output;
+    std::optional<std::uint32_t> seed;
+    std::int32_t maxCycles = 0;
+    double maxSeconds = 0.0;
+    std::optional<double> learnRate, momentum;
+    std::optional<std::int32_t> batchSize, resetLimit;
+    bool useMomentum = false;
+    bool errorCorrection = false;
+    bool quiet = false;
+};
+int Train(const TrainOptions& o);
+
+int Eval(const std::string& file, bool verbose);
+
+struct ExportOptions {
+    std::string file;
+    std::string output;
+};
+int Export(const ExportOptions& o);
+
+}  // namespace ks::cli

@@ -1,0 +1,78 @@
+// kestrine-cli: the whole engine from the command line, for scripts and CI.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "cli/commands.h"
+
+using namespace ks::cli;
+
+int main(int argc, char** argv) {
+    CLI::App app{"Kestrine from the command line: build, train, evaluate and export neural models."};
+    app.require_subcommand(1);
+
+    NewOptions newOpts;
+    auto* cmdNew = app.add_subcommand("new", "Create a new trainable project and save it");
+    cmdNew->add_option("-o,--output", newOpts.output, "Project file to write (.ksm)")->required();
+    cmdNew->add_option("--name", newOpts.name, "Name of the model");
+    cmdNew->add_option("--seed", newOpts.seed, "Seed of the random generator (default 1)");
+
+    ImportOptions importOpts;
+    auto* cmdImport = app.add_subcommand("import", "Build a project from a delimited text file and save it");
+    cmdImport->add_option("data", importOpts.data, "Comma, semicolon or tab delimited file")->required();
+    cmdImport->add_option("-o,--output", importOpts.output, "Project file to write (.ksm)")->required();
+    cmdImport->add_flag("--names", importOpts.names, "The first column holds scenario names");
+    cmdImport->add_option("--seed", importOpts.seed, "Seed of the random generator (default 1)");
+
+    std::string infoFile;
+    bool infoJson = false;
+    auto* cmdInfo = app.add_subcommand("info", "Show what a project holds");
+    cmdInfo->add_option("file", infoFile, "Project file (.ksm)")->required();
+    cmdInfo->add_flag("--json", infoJson, "Print JSON");
+
+    TrainOptions trainOpts;
+    auto* cmdTrain = app.add_subcommand("train", "Train a project until every scenario is learned or a limit is reached");
+    cmdTrain->add_option("file", trainOpts.file, "Project file (.ksm)")->required();
+    cmdTrain->add_option("-o,--output", trainOpts.output, "Where to save the trained project (default: in place)");
+    cmdTrain->add_option("--seed", trainOpts.seed, "Seed of the random generator (default: the clock)");
+    cmdTrain->add_option("--max-cycles", trainOpts.maxCycles, "Stop after this many cycles")->check(CLI::PositiveNumber);
+    cmdTrain->add_option("--max-seconds", trainOpts.maxSeconds, "Stop after this many seconds")->check(CLI::PositiveNumber);
+    cmdTrain->add_option("--learn-rate", trainOpts.learnRate, "Learn rate for this run");
+    cmdTrain->add_option("--momentum", trainOpts.momentum, "Momentum for this run");
+    cmdTrain->add_option("--batch-size", trainOpts.batchSize, "Batch size for this run");
+    cmdTrain->add_option("--reset-limit", trainOpts.resetLimit, "Reset limit for this run");
+    cmdTrain->add_flag("--use-momentum", trainOpts.useMomentum, "Apply changes with momentum");
+    cmdTrain->add_flag("--error-correction", trainOpts.errorCorrection, "Turn on error correction");
+    cmdTrain->add_flag("-q,--quiet", trainOpts.quiet, "No progress display");
+
+    std::string evalFile;
+    bool evalVerbose = false;
+    auto* cmdEval = app.add_subcommand("eval", "Evaluate every scenario");
+    cmdEval->add_option("file", evalFile, "Project file (.ksm)")->required();
+    cmdEval->add_flag("-v,--verbose", evalVerbose, "One line per scenario: name, target, winner, score");
+
+    ExportOptions exportOpts;
+    auto* cmdExport = app.add_subcommand("export", "Write the runtime file and inputsoutputs.h beside it");
+    cmdExport->add_option("file", exportOpts.file, "Project file (.ksm)")->required();
+    cmdExport->add_option("-o,--output", exportOpts.output, "Runtime file to write (.ksr)")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "kestrine-cli: usage: %s\n", e.what());
+        std::fprintf(stderr, "Run 'kestrine-cli --help' for the commands and their options.\n");
+        return kUsage;
+    }
+
+    if (*cmdNew) return New(newOpts);
+    if (*cmdImport) return Import(importOpts);
+    if (*cmdInfo) return Info(infoFile, infoJson);
+    if (*cmdTrain) return Train(trainOpts);
+    if (*cmdEval) return Eval(evalFile, evalVerbose);
+    if (*cmdExport) return Export(exportOpts);
+    return kUsage;
+}

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+using ks::test::ReadAll;
+using ks::test::TempDir;
+
+struct CliRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs kestrine-cli with its settings kept in a folder of the test's own.
+class Cli : public testing::Test {
+protected:
+    CliRun Exec(const std::string& args) {
+        const std::string errFile = dir.File("stderr.txt");
+        const std::string cmd = "XDG_CONFIG_HOME='" + dir.File("config") + "' '" KESTRINE_CLI "' " + args + " 2>'" +
+                                errFile + "'";
+        CliRun r;
+        FILE* pipe = popen(cmd.c_str(), "r");
+        std::array<char, 4096> buf;
+        std::size_t n;
+        while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) r.out.append(buf.data(), n);
+        const int status = pclose(pipe);
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.err = ReadAll(errFile);
+        return r;
+    }
+    std::string Example(const char* name) { return std::string(KESTRINE_EXAMPLES) + "/" + name; }
+    TempDir dir;
+};
+
+TEST_F(Cli, NewIsReproducibleAndUsesStoredDefaults) {
+    ASSERT_EQ(Exec("new -o " + dir.File("a.ksm")).code, 0);
+    ASSERT_EQ(Exec("new -o " + dir.File("b.ksm")).code, 0);
+    ASSERT_EQ(Exec("new -o " + dir.File("c.ksm") + " --seed 9").code, 0);
+    EXPECT_EQ(ReadAll(dir.File("a.ksm")), ReadAll(dir.File("b.ksm")));
+    EXPECT_NE(ReadAll(dir.File("a.ksm")), ReadAll(dir.File("c.ksm")));  // another processor ID
+
+    std::filesystem::create_directories(dir.File("config/Halvek Systems"));
+    dir.Write("config/Halvek Systems/Kestrine.conf", "[Program%20Settings]\nLearnRate=300\nResetMax=77\n");
+    ASSERT_EQ(Exec("new -o " + dir.File("d.ksm")).code, 0);
+    const CliRun info = Exec("info --json " + dir.File("d.ksm"));
+    EXPECT_NE(info.out.find("\"learn_rate\": 0.30000001192092896"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("\"reset_limit\": 77"), std::string::npos);
+    EXPECT_NE(info.out.find("\"processors\": 1,"), std::string::npos);
+}
+
+TEST_F(Cli, ImportTrainEvalExport) {
+    const std::string project = dir.File("fruit.ksm");
+    const CliRun imported = Exec("import " + Example("fruit_sorting.csv") + " --names -o " + project);
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    ASSERT_EQ(Exec("import " + Example("fruit_sorting.csv") + " --names -o " + dir.File("again.ksm")).code, 0);
+    EXPECT_EQ(ReadAll(project), ReadAll(dir.File("again.ksm")));  // same data and seed, same bytes
+
+    const CliRun info = Exec("info " + project);
+    EXPECT_NE(info.out.find("inputs: 3\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("scenarios: 12\n"), std::string::npos);
+    EXPECT_NE(info.out.find("processors 6"), std::string::npos);
+
+    // A cycle limit reached before everything is learned: exit code 3.
+    const CliRun limited = Exec("train " + project + " --seed 2 --max-cycles 3 -o " + dir.File("short.ksm"));
+    EXPECT_EQ(limited.code, 3) << limited.err;
+    EXPECT_NE(limited.out.find("cycles=3 learned="), std::string::npos) << limited.out;
+
+    const CliRun trained = Exec("train " + project + " --seed 2 --max-cycles 30000 -q -o " + dir.File("t1.ksm"));
+    ASSERT_EQ(trained.code, 0) << trained.err;
+    EXPECT_NE(trained.out.find("learned=12 scenarios=12 elapsed="), std::string::npos) << trained.out;
+    ASSERT_EQ(Exec("train " + project + " --seed 2 --max-cycles 30000 -q -o " + dir.File("t2.ksm")).code, 0);
+    EXPECT_EQ(ReadAll(dir.File("t1.ksm")), ReadAll(dir.File("t2.ksm")));  // a fixed seed is bit for bit
+
+    const CliRun eval = Exec("eval -v " + dir.File("t1.ksm"));
+    EXPECT_EQ(eval.code, 0);
+    EXPECT_NE(eval.out.find("sample 1\tapple\tapple\t1.000\n"), std::string::npos) << eval.out;
+    EXPECT_NE(eval.out.find("learned=12 scenarios=12\n"), std::string::npos);
+
+    std::filesystem::create_directories(dir.File("out"));
+    const CliRun exported = Exec("export " + dir.File("t1.ksm") + " -o " + dir.File("out/fruit.ksr"));
+    EXPECT_EQ(exported.code, 0) << exported.err;
+    EXPECT_NE(exported.out.find("Your runtime AI System \"t1.ksm\" is ready."), std::string::npos);
+    EXPECT_NE(ReadAll(dir.File("out/inputsoutputs.h")).find("#define OUTPUT_apple "), std::string::npos);
+    // 14 receptors, 48 connections, 5 outputs, 3 variables, 4 descriptor items.
+    EXPECT_EQ(ReadAll(dir.File("out/fruit.ksr")).size(), 24u + 28 * 14 + 32 * 48 + 4 * 5 + 164 * 3 + 8 * 4);
+}
+
+TEST_F(Cli, ErrorsAndExitCodes) {
+    const CliRun missing = Exec("info " + dir.File("none.ksm"));
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err.rfind("kestrine-cli: opening " + dir.File("none.ksm") + ": ", 0), 0u) << missing.err;
+
+    dir.Write("bad.ksm", std::string(50, '\x07'));
+    const CliRun bad = Exec("train " + dir.File("bad.ksm"));
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.err.find("at byte"), std::string::npos) << bad.err;
+    EXPECT_EQ(ReadAll(dir.File("bad.ksm")), std::string(50, '\x07'));  // nothing overwritten
+
+    EXPECT_EQ(Exec("").code, 2);
+    EXPECT_EQ(Exec("train").code, 2);
+    EXPECT_EQ(Exec("train x.ksm --max-cycles -4").code, 2);
+    EXPECT_EQ(Exec("import " + dir.File("nothing.csv") + " -o " + dir.File("x.ksm")).code, 1);
+
+    ASSERT_EQ(Exec("new -o " + dir.File("empty.ksm")).code, 0);
+    const CliRun noScenarios = Exec("train " + dir.File("empty.ksm"));
+    EXPECT_EQ(noScenarios.code, 1);
+    EXPECT_NE(noScenarios.err.find("no scenarios"), std::string::npos);
+    EXPECT_EQ(Exec("export " + dir.File("empty.ksm") + " -o " + dir.File("no/such/folder/x.ksr")).code, 1);
+}
+
+}  // namespace
