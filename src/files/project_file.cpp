@@ -1,6 +1,7 @@
 #include "files/project_file.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "model/project.h"
 #include "model/prompt.h"
@@ -11,6 +12,8 @@ namespace ks {
 namespace {
 
 constexpr std::uint8_t kRecordFill = 0x30;
+constexpr std::int32_t kMaxReceptorSize = 4096;
+constexpr std::int32_t kMaxCoordinate = 1 << 24;
 
 // ------------------------------------------------------------------ writing
 
@@ -326,8 +329,15 @@ bool ReadModel(ByteReader& in, CReceptorMgr& m) {
     const std::uint64_t countsAt = in.Offset() - 8;
     if (!CheckCount(in, receptors, kReceptorRecordSize, "receptors", countsAt)) return false;
     for (std::int32_t i = 0; i < receptors; ++i) {
+        const std::uint64_t at = in.Offset();
         ByteReader r = in.Record(kReceptorRecordSize);
         if (!in.Ok()) return false;
+        // Geometry is pixel arithmetic; values far beyond any canvas are not a drawing.
+        const std::int64_t size = r.I32At(8), x = r.I32At(96), y = r.I32At(100);
+        if (size < 0 || size > kMaxReceptorSize || std::llabs(x) > kMaxCoordinate || std::llabs(y) > kMaxCoordinate) {
+            in.Fail(Format("receptor %d has an impossible size or position", r.I32At(0)), at);
+            return false;
+        }
         auto rc = std::make_unique<CReceptor>(r.I32At(4), r.I32At(16), r.I32At(0));
         rc->m_label.clear();
         rc->m_iSize = r.I32At(8);

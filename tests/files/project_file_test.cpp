@@ -213,6 +213,15 @@ TEST(ProjectFile, AbsurdCountsAreRefusedWithoutAllocating) {
     std::memcpy(&bytes[5], &negative, 4);  // N_out
     ByteReader in2(bytes.data(), bytes.size());
     EXPECT_FALSE(ReadProject(in2, fresh));
+
+    // A receptor placed where no canvas reaches (its geometry would overflow).
+    bytes = Bytes(p);
+    const std::size_t firstReceptor = 9 + 4 + 944 + 4 + 208 + 64;
+    const std::int32_t far = INT32_MIN;
+    std::memcpy(&bytes[firstReceptor + 96], &far, 4);
+    ByteReader in3(bytes.data(), bytes.size());
+    EXPECT_FALSE(ReadProject(in3, fresh));
+    EXPECT_EQ(in3.FailedAt(), firstReceptor);
 }
 
 TEST(ProjectFile, FailedSaveLeavesThePreviousFileIntact) {
