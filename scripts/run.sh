@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Starts the program from a build folder. Until the desktop app exists it
-# says what there is so far.
+# Starts the program from a build folder. Without a display (or before the
+# desktop app is built) it runs the headless demo of the command-line tool.
 set -euo pipefail
 build=${1:-build}
-if [ -x "$build/bin/kestrine" ]; then
+if [ -x "$build/bin/kestrine" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
   exec "$build/bin/kestrine"
 fi
-echo "Kestrine: the desktop application is not built yet."
-echo "Built so far in $build/bin:"
-ls -1 "$build/bin" 2>/dev/null | sed 's/^/  /'
-echo "Run 'make test' to build and run every test."
+if [ ! -x "$build/bin/kestrine" ]; then
+  echo "The desktop application is not built yet; running the command-line demo instead."
+else
+  echo "No display found; running the command-line demo instead of the desktop application."
+fi
+exec "$build/bin/kestrine-cli" demo

@@ -5,6 +5,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "files/c_export.h"
 #include "files/data_import.h"
 #include "files/header_file.h"
 #include "files/messages.h"
@@ -215,6 +216,12 @@ int Export(const ExportOptions& o) {
     if (!runtime.ok) return Fail("writing " + o.output, runtime.message);
     std::printf(msg::kRuntimeReady, p.m_name.c_str());
     std::printf("\n");
+    if (!o.cSourceDir.empty()) {
+        const FileResult c = WriteCSource(o.cSourceDir, p, o.cPrefix);
+        if (!c.ok) return Fail("writing the C source", c.message);
+        std::printf("C source written: %s/%s_net.h and %s_net.c\n", o.cSourceDir.c_str(), o.cPrefix.c_str(),
+                    o.cPrefix.c_str());
+    }
     return code;
 }
 

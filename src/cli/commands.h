@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ks::cli {
 
@@ -47,7 +48,16 @@ int Eval(const std::string& file, bool verbose);
 struct ExportOptions {
     std::string file;
     std::string output;
+    std::string cSourceDir;
+    std::string cPrefix = "kestrine";
 };
 int Export(const ExportOptions& o);
+
+// Decides with the runtime library: one set of ID=VALUE pairs, or a batch
+// file of such lines.
+int Run(const std::string& model, const std::vector<std::string>& pairs, const std::string& batch);
+
+// Import, train, export and decide every case three ways, then report.
+int Demo(const std::string& dir);
 
 }  // namespace ks::cli

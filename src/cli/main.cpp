@@ -55,6 +55,19 @@ int main(int argc, char** argv) {
     auto* cmdExport = app.add_subcommand("export", "Write the runtime file and inputsoutputs.h beside it");
     cmdExport->add_option("file", exportOpts.file, "Project file (.ksm)")->required();
     cmdExport->add_option("-o,--output", exportOpts.output, "Runtime file to write (.ksr)")->required();
+    cmdExport->add_option("--c-source", exportOpts.cSourceDir, "Also write the network as C source into this folder");
+    cmdExport->add_option("--c-prefix", exportOpts.cPrefix, "Name of the C files and function (default kestrine)");
+
+    std::string runModel, runBatch;
+    std::vector<std::string> runPairs;
+    auto* cmdRun = app.add_subcommand("run", "Decide with the runtime library: ID=VALUE pairs or --batch FILE");
+    cmdRun->add_option("model", runModel, "Runtime file (.ksr)")->required();
+    cmdRun->add_option("pairs", runPairs, "Input values as ID=VALUE (IDs from inputsoutputs.h)");
+    cmdRun->add_option("--batch", runBatch, "File of lines of ID=VALUE pairs; prints one output ID per line");
+
+    std::string demoDir;
+    auto* cmdDemo = app.add_subcommand("demo", "Import, train and export an example, then decide every case three ways");
+    cmdDemo->add_option("--dir", demoDir, "Folder for the files (default: a new temporary folder)");
 
     try {
         app.parse(argc, argv);
@@ -74,5 +87,7 @@ int main(int argc, char** argv) {
     if (*cmdTrain) return Train(trainOpts);
     if (*cmdEval) return Eval(evalFile, evalVerbose);
     if (*cmdExport) return Export(exportOpts);
+    if (*cmdRun) return Run(runModel, runPairs, runBatch);
+    if (*cmdDemo) return Demo(demoDir);
     return kUsage;
 }

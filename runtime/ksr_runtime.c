@@ -1,0 +1,583 @@
+/* ksr_runtime: loads a Kestrine runtime file and evaluates it exactly as the
+ * trainer does: the same sensor scaling, the same sums in the same order,
+ * the same activations and the same winner rule. */
+#include "ksr_runtime.h"
+
+#include <limits.h>
+#include <math.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+enum { KIND_SENSOR = 1, KIND_PROCESSOR = 2, KIND_BIAS = 3, KIND_ACTION = 4 };
+enum { TYPE_BOOLEAN = 0, TYPE_DESCRIPTOR_LIST = 7 };
+enum { LANES = 16 };               /* receivers evaluated side by side */
+enum { HEADER = 24, RECEPTOR = 28, CONNECTION = 32, VARIABLE_CORE = 160 };
+#define MAX_COUNT (1 << 24)        /* no real network comes near this */
+
+typedef struct variable {
+    int id, type, items;
+    double minimum, maximum, value;
+} variable;
+
+typedef struct receptor {
+    int id, kind, code, variable_id, output_id;
+    int variable;                  /* index into the variables, -1: none */
+    int has_output;                /* the output ID names an output of the file */
+    double bias, net, out;
+} receptor;
+
+typedef struct block {
+    int first_step, steps, lanes;
+    int receiver[LANES];
+} block;
+
+struct ksr_model {
+    int n_inputs, n_outputs, n_receptors, n_connections;
+    variable *variables;
+    int *outputs;
+    receptor *receptors;
+    int *link_start;               /* CSR of each receptor's incoming links, in file order */
+    int *link_sender;
+    double *link_weight;
+    int *sensors, n_sensors;
+    int *processors, n_processors;
+    int *actions, n_actions;
+    double *values;                /* 0: the constant 0; receptor r at r + 1 */
+    int layered;                   /* no stage reads a receiver of its own or a later stage */
+    block *blocks;
+    int n_processor_blocks, n_blocks;
+    int *step_source;              /* LANES per step */
+    double *step_weight;
+    unsigned char *step_uniform;
+};
+
+const char *ksr_status_message(ksr_status status) {
+    switch (status) {
+    case KSR_OK: return "success";
+    case KSR_ERR_ARGUMENT: return "a null pointer or an index out of range was given";
+    case KSR_ERR_IO: return "the runtime file cannot be opened or read";
+    case KSR_ERR_TRUNCATED: return "the runtime file ends inside a section; it is incomplete";
+    case KSR_ERR_COUNT: return "a count in the runtime file is negative or larger than the file can hold";
+    case KSR_ERR_FORMAT: return "the runtime file is inconsistent: it is damaged or not a runtime file";
+    case KSR_ERR_NO_MEMORY: return "there is not enough memory to load the runtime file";
+    case KSR_ERR_UNKNOWN_INPUT: return "no input of the model has that ID";
+    }
+    return "unknown status";
+}
+
+/* ------------------------------------------------------------- reading */
+
+typedef struct reader {
+    const unsigned char *data;
+    size_t size, pos;
+} reader;
+
+static int32_t get_i32(const unsigned char *p) {
+    uint32_t v = (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+    int32_t r;
+    memcpy(&r, &v, sizeof r);
+    return r;
+}
+
+static double get_f64(const unsigned char *p) {
+    uint64_t v = 0;
+    double r;
+    int i;
+    for (i = 7; i >= 0; --i) v = (v << 8) | p[i];
+    memcpy(&r, &v, sizeof r);
+    return r;
+}
+
+static int need(const reader *rd, size_t n) { return rd->size - rd->pos >= n; }
+
+/* Checks a count against the records of `record` bytes that must follow. */
+static ksr_status check_count(const reader *rd, int32_t count, size_t record) {
+    if (count < 0 || count > MAX_COUNT) return KSR_ERR_COUNT;
+    if (record && (size_t)count > (rd->size - rd->pos) / record) return KSR_ERR_COUNT;
+    return KSR_OK;
+}
+
+/* One walk over the file: validates and counts (model NULL), or fills. */
+static ksr_status walk(reader *rd, ksr_model *m, int32_t counts[4], size_t *items_total) {
+    int32_t i;
+    ksr_status st;
+    rd->pos = 0;
+    if (!need(rd, HEADER)) return KSR_ERR_TRUNCATED;
+    counts[0] = get_i32(rd->data + 0);  /* inputs */
+    counts[1] = get_i32(rd->data + 4);  /* outputs */
+    counts[2] = get_i32(rd->data + 16); /* receptors */
+    counts[3] = get_i32(rd->data + 20); /* connections */
+    rd->pos = HEADER;
+    if ((st = check_count(rd, counts[2], RECEPTOR)) != KSR_OK) return st;
+    for (i = 0; i < counts[2]; ++i, rd->pos += RECEPTOR) {
+        if (m) {
+            receptor *r = &m->receptors[i];
+            const unsigned char *p = rd->data + rd->pos;
+            r->id = get_i32(p);
+            r->kind = get_i32(p + 4);
+            r->code = get_i32(p + 8);
+            r->variable_id = get_i32(p + 12);
+            r->output_id = get_i32(p + 16);
+            r->bias = get_f64(p + 20);
+            r->net = r->out = 0.0;
+            r->variable = -1;
+            r->has_output = 0;
+        }
+    }
+    if ((st = check_count(rd, counts[3], CONNECTION)) != KSR_OK) return st;
+    rd->pos += (size_t)counts[3] * CONNECTION; /* read in a second step, once receptors are known */
+    if ((st = check_count(rd, counts[1], 4)) != KSR_OK) return st;
+    for (i = 0; i < counts[1]; ++i, rd->pos += 4)
+        if (m) m->outputs[i] = get_i32(rd->data + rd->pos);
+    if ((st = check_count(rd, counts[0], VARIABLE_CORE + 4)) != KSR_OK) return st;
+    *items_total = 0;
+    for (i = 0; i < counts[0]; ++i) {
+        const unsigned char *p;
+        int32_t type, items;
+        if (!need(rd, VARIABLE_CORE + 4)) return KSR_ERR_TRUNCATED;
+        p = rd->data + rd->pos;
+        type = get_i32(p);
+        items = get_i32(p + VARIABLE_CORE);
+        if (m) {
+            variable *v = &m->variables[i];
+            v->type = type;
+            v->minimum = get_f64(p + 8);
+            v->maximum = get_f64(p + 16);
+            v->value = get_f64(p + 24);
+            v->id = get_i32(p + 64);
+            v->items = items;
+        }
+        rd->pos += VARIABLE_CORE + 4;
+        if (type == TYPE_DESCRIPTOR_LIST) {
+            if ((st = check_count(rd, items, 8)) != KSR_OK) return st;
+            rd->pos += (size_t)items * 8;
+            *items_total += (size_t)items;
+        }
+    }
+    if (rd->pos != rd->size) return KSR_ERR_FORMAT;
+    return KSR_OK;
+}
+
+/* Lookup by ID in O(log n): entries sorted by ID, then by position, so the
+ * first match is the first in file order. */
+typedef struct id_entry {
+    int id, index;
+} id_entry;
+
+static int compare_id_entry(const void *a, const void *b) {
+    const id_entry *x = (const id_entry *)a, *y = (const id_entry *)b;
+    if (x->id != y->id) return x->id < y->id ? -1 : 1;
+    return x->index < y->index ? -1 : (x->index > y->index);
+}
+
+static int find_id(const id_entry *entries, int n, int id) {
+    int lo = 0, hi = n;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (entries[mid].id < id) lo = mid + 1;
+        else hi = mid;
+    }
+    return lo < n && entries[lo].id == id ? entries[lo].index : -1;
+}
+
+/* The kind lists in file order; a later receptor repeating the head's ID is
+ * left out, as the trainer's lists do. */
+static int kind_list(const ksr_model *m, int kind, int *list) {
+    int i, n = 0;
+    for (i = 0; i < m->n_receptors; ++i) {
+        if (m->receptors[i].kind != kind) continue;
+        if (n > 0 && m->receptors[list[0]].id == m->receptors[i].id) continue;
+        list[n++] = i;
+    }
+    return n;
+}
+
+static int links_of(const ksr_model *m, int r) { return m->link_start[r + 1] - m->link_start[r]; }
+
+/* Blocks of receivers with equal link counts, so no real receiver ever adds
+ * a padding step. Within a count receivers keep their order; the order of
+ * receivers across a stage does not matter once the network is layered. */
+typedef struct by_count {
+    int count, position, receptor;
+} by_count;
+
+static int compare_by_count(const void *a, const void *b) {
+    const by_count *x = (const by_count *)a, *y = (const by_count *)b;
+    if (x->count != y->count) return x->count < y->count ? -1 : 1;
+    return x->position < y->position ? -1 : (x->position > y->position);
+}
+
+static void build_blocks(ksr_model *m, const int *stage, int n, by_count *order, int *step_count) {
+    int i, k;
+    block *b = NULL;
+    for (i = 0; i < n; ++i) {
+        order[i].count = links_of(m, stage[i]);
+        order[i].position = i;
+        order[i].receptor = stage[i];
+    }
+    qsort(order, (size_t)n, sizeof *order, compare_by_count);
+    for (i = 0; i < n; ++i) {
+        const int r = order[i].receptor, count = order[i].count;
+        if (!b || b->lanes == LANES || b->steps != count) {
+            b = &m->blocks[m->n_blocks++];
+            b->first_step = *step_count;
+            b->steps = count;
+            b->lanes = 0;
+            *step_count += count;
+        }
+        for (k = 0; k < count; ++k) {
+            const size_t at = (size_t)(b->first_step + k) * LANES + (size_t)b->lanes;
+            m->step_source[at] = m->link_sender[m->link_start[r] + k] + 1;
+            m->step_weight[at] = m->link_weight[m->link_start[r] + k];
+        }
+        b->receiver[b->lanes++] = r;
+    }
+}
+
+/* A step is uniform when every live lane of its block reads the same sender;
+ * empty lanes compute a discarded sum either way. */
+static void mark_uniform_steps(ksr_model *m) {
+    int b, j, lane;
+    for (b = 0; b < m->n_blocks; ++b) {
+        const block *bl = &m->blocks[b];
+        for (j = 0; j < bl->steps; ++j) {
+            const int *src = m->step_source + (size_t)(bl->first_step + j) * LANES;
+            unsigned char uniform = 1;
+            for (lane = 1; lane < bl->lanes; ++lane)
+                if (src[lane] != src[0]) uniform = 0;
+            m->step_uniform[bl->first_step + j] = uniform;
+        }
+    }
+}
+
+/* Carves one allocation into the model's arrays. */
+static void *carve(unsigned char **at, size_t bytes) {
+    void *p = *at;
+    *at += (bytes + 15) & ~(size_t)15;
+    return p;
+}
+
+ksr_status ksr_load_memory(const void *data, size_t size, ksr_model **out, size_t *error_offset) {
+    reader rd;
+    int32_t counts[4];
+    size_t items = 0, total, n_rec, n_con, n_in, n_out, steps_max;
+    ksr_status st;
+    ksr_model *m;
+    unsigned char *at;
+    int i, step_count = 0, *stage, *next_link;
+    id_entry *receptor_ids, *variable_ids, *output_ids;
+    by_count *order;
+    if (out) *out = NULL;
+    if (error_offset) *error_offset = 0;
+    if (!out || (!data && size)) return KSR_ERR_ARGUMENT;
+    rd.data = (const unsigned char *)data;
+    rd.size = size;
+    rd.pos = 0;
+    st = walk(&rd, NULL, counts, &items);
+    if (st != KSR_OK) {
+        if (error_offset) *error_offset = rd.pos;
+        return st;
+    }
+    n_in = (size_t)counts[0];
+    n_out = (size_t)counts[1];
+    n_rec = (size_t)counts[2];
+    n_con = (size_t)counts[3];
+    steps_max = n_con + 1;
+    /* Every array below, each rounded up to 16 bytes by carve(). */
+    total = 16 * 32 + sizeof(ksr_model) + n_in * sizeof(variable) + n_out * sizeof(int) + n_rec * sizeof(receptor) +
+            (n_rec + 1) * sizeof(int) + n_con * (sizeof(int) + sizeof(double)) + 3 * n_rec * sizeof(int) +
+            (n_rec + 1) * sizeof(double) + n_rec * sizeof(block) + steps_max * LANES * (sizeof(int) + sizeof(double)) +
+            steps_max + 2 * n_rec * sizeof(int) + (n_rec + n_in + n_out) * sizeof(id_entry) + n_rec * sizeof(by_count);
+    at = (unsigned char *)calloc(1, total);
+    if (!at) return KSR_ERR_NO_MEMORY;
+    m = (ksr_model *)carve(&at, sizeof(ksr_model));
+    m->n_inputs = counts[0];
+    m->n_outputs = counts[1];
+    m->n_receptors = counts[2];
+    m->n_connections = counts[3];
+    m->variables = (variable *)carve(&at, (size_t)counts[0] * sizeof(variable));
+    m->outputs = (int *)carve(&at, (size_t)counts[1] * sizeof(int));
+    m->receptors = (receptor *)carve(&at, n_rec * sizeof(receptor));
+    m->link_start = (int *)carve(&at, (n_rec + 1) * sizeof(int));
+    m->link_sender = (int *)carve(&at, n_con * sizeof(int));
+    m->link_weight = (double *)carve(&at, n_con * sizeof(double));
+    m->sensors = (int *)carve(&at, n_rec * sizeof(int));
+    m->processors = (int *)carve(&at, n_rec * sizeof(int));
+    m->actions = (int *)carve(&at, n_rec * sizeof(int));
+    m->values = (double *)carve(&at, (n_rec + 1) * sizeof(double));
+    m->blocks = (block *)carve(&at, n_rec * sizeof(block));
+    m->step_source = (int *)carve(&at, steps_max * LANES * sizeof(int));
+    m->step_weight = (double *)carve(&at, steps_max * LANES * sizeof(double));
+    m->step_uniform = (unsigned char *)carve(&at, steps_max);
+    stage = (int *)carve(&at, n_rec * sizeof(int));
+    next_link = (int *)carve(&at, n_rec * sizeof(int));
+    receptor_ids = (id_entry *)carve(&at, n_rec * sizeof(id_entry));
+    variable_ids = (id_entry *)carve(&at, n_in * sizeof(id_entry));
+    output_ids = (id_entry *)carve(&at, n_out * sizeof(id_entry));
+    order = (by_count *)carve(&at, n_rec * sizeof(by_count));
+    walk(&rd, m, counts, &items);
+    for (i = 0; i < m->n_receptors; ++i) {
+        receptor_ids[i].id = m->receptors[i].id;
+        receptor_ids[i].index = i;
+    }
+    for (i = 0; i < m->n_inputs; ++i) {
+        variable_ids[i].id = m->variables[i].id;
+        variable_ids[i].index = i;
+    }
+    for (i = 0; i < m->n_outputs; ++i) {
+        output_ids[i].id = m->outputs[i];
+        output_ids[i].index = i;
+    }
+    qsort(receptor_ids, n_rec, sizeof *receptor_ids, compare_id_entry);
+    qsort(variable_ids, n_in, sizeof *variable_ids, compare_id_entry);
+    qsort(output_ids, n_out, sizeof *output_ids, compare_id_entry);
+
+    /* Connections: both ends must be receptors of the file. */
+    {
+        size_t base = HEADER + n_rec * RECEPTOR;
+        int32_t c;
+        for (c = 0; c < counts[3]; ++c) {
+            const unsigned char *p = rd.data + base + (size_t)c * CONNECTION;
+            int s = find_id(receptor_ids, m->n_receptors, get_i32(p + 4));
+            int r = find_id(receptor_ids, m->n_receptors, get_i32(p + 8));
+            if (s < 0 || r < 0) {
+                if (error_offset) *error_offset = base + (size_t)c * CONNECTION;
+                ksr_free(m);
+                return KSR_ERR_FORMAT;
+            }
+            m->link_start[r + 1]++;
+        }
+        for (i = 0; i < m->n_receptors; ++i) m->link_start[i + 1] += m->link_start[i];
+        if (n_rec) memcpy(next_link, m->link_start, n_rec * sizeof(int));
+        for (c = 0; c < counts[3]; ++c) {
+            const unsigned char *p = rd.data + base + (size_t)c * CONNECTION;
+            int s = find_id(receptor_ids, m->n_receptors, get_i32(p + 4));
+            int r = find_id(receptor_ids, m->n_receptors, get_i32(p + 8));
+            int k = next_link[r]++;
+            m->link_sender[k] = s;
+            m->link_weight[k] = get_f64(p + 16);
+        }
+    }
+
+    for (i = 0; i < m->n_receptors; ++i) {
+        receptor *r = &m->receptors[i];
+        if (r->kind == KIND_SENSOR && r->variable_id > 0) r->variable = find_id(variable_ids, m->n_inputs, r->variable_id);
+        if (r->kind == KIND_ACTION && r->output_id > 0) r->has_output = find_id(output_ids, m->n_outputs, r->output_id) >= 0;
+    }
+    m->n_sensors = kind_list(m, KIND_SENSOR, m->sensors);
+    m->n_processors = kind_list(m, KIND_PROCESSOR, m->processors);
+    m->n_actions = kind_list(m, KIND_ACTION, m->actions);
+
+    /* Stage marks: 2 listed processors, 3 listed actions. */
+    if (n_rec) memset(stage, 0, n_rec * sizeof(int));
+    for (i = 0; i < m->n_processors; ++i) stage[m->processors[i]] = 2;
+    for (i = 0; i < m->n_actions; ++i) stage[m->actions[i]] = 3;
+    m->layered = 1;
+    for (i = 0; i < m->n_receptors; ++i) {
+        int k;
+        if (!stage[i]) continue;
+        for (k = m->link_start[i]; k < m->link_start[i + 1]; ++k)
+            if (stage[m->link_sender[k]] >= stage[i]) m->layered = 0;
+    }
+    if (m->layered) {
+        build_blocks(m, m->processors, m->n_processors, order, &step_count);
+        m->n_processor_blocks = m->n_blocks;
+        build_blocks(m, m->actions, m->n_actions, order, &step_count);
+        mark_uniform_steps(m);
+    }
+    *out = m;
+    return KSR_OK;
+}
+
+ksr_status ksr_load_file(const char *path, ksr_model **out, size_t *error_offset) {
+    FILE *f;
+    long size;
+    void *data;
+    size_t got;
+    ksr_status st;
+    if (out) *out = NULL;
+    if (error_offset) *error_offset = 0;
+    if (!path || !out) return KSR_ERR_ARGUMENT;
+    f = fopen(path, "rb");
+    if (!f) return KSR_ERR_IO;
+    if (fseek(f, 0, SEEK_END) != 0 || (size = ftell(f)) < 0 || fseek(f, 0, SEEK_SET) != 0) {
+        fclose(f);
+        return KSR_ERR_IO;
+    }
+    data = malloc(size > 0 ? (size_t)size : 1);
+    if (!data) {
+        fclose(f);
+        return KSR_ERR_NO_MEMORY;
+    }
+    got = fread(data, 1, (size_t)size, f);
+    fclose(f);
+    if (got != (size_t)size) {
+        free(data);
+        return KSR_ERR_IO;
+    }
+    st = ksr_load_memory(data, (size_t)size, out, error_offset);
+    free(data);
+    return st;
+}
+
+void ksr_free(ksr_model *model) { free(model); }
+
+/* ---------------------------------------------------------- evaluation */
+
+/* Truncation toward zero to 32 bits; NaN and values out of range give INT_MIN. */
+static int32_t trunc32(double v) {
+    if (!(v > -2147483649.0 && v < 2147483648.0)) return INT32_MIN;
+    return (int32_t)v;
+}
+
+static double sensor_value(const variable *v) {
+    const double x = v->value;
+    if (v->type == TYPE_BOOLEAN) return x == 0.0 ? 0.0 : 1.0;
+    if (v->type == TYPE_DESCRIPTOR_LIST) {
+        double k;
+        if (v->items <= 1) return 0.0; /* no scale for zero or one item */
+        k = 4.0 / (v->items - 1);
+        return (double)(float)(k * trunc32(x));
+    }
+    {
+        const double range = v->maximum - v->minimum;
+        if (range == 0.0) return -3.0; /* an empty range sits at the bottom */
+        return (x - v->minimum) * (6.0 / range) - 3.0;
+    }
+}
+
+/* Processor activations. Thresholds and bit indexes are not in the runtime
+ * file: they are taken as 0. */
+static double activate(const receptor *r, double net) {
+    if (r->kind == KIND_ACTION) return 1.0 / (1.0 + exp(-net)); /* the linear flag is not carried */
+    switch (r->code) {
+    case 0:
+    case 5: return net >= 0.0 ? 1.0 : 0.0;
+    case 1: return net;
+    case 2: return 1.0 / (1.0 + exp(-net));
+    case 3: return fabs(net) <= 0.0 ? 1.0 : 0.0;
+    case 4: return net <= -0.0 ? 1.0 : 0.0;
+    case 6: return ((uint32_t)trunc32(net) & 1u) ? 1.0 : 0.0;
+    default: return 0.0;
+    }
+}
+
+static double send_value(const receptor *r) { return r->kind == KIND_BIAS ? r->bias : r->out; }
+
+static void finish(ksr_model *m, int index, double net) {
+    receptor *r = &m->receptors[index];
+    r->net = net;
+    r->out = activate(r, net);
+    m->values[index + 1] = send_value(r);
+}
+
+static void run_blocks(ksr_model *m, int first, int last) {
+    const double *values = m->values;
+    int b;
+    for (b = first; b < last; ++b) {
+        const block *bl = &m->blocks[b];
+        const int *src = m->step_source + (size_t)bl->first_step * LANES;
+        const double *w = m->step_weight + (size_t)bl->first_step * LANES;
+        const unsigned char *uniform = m->step_uniform + bl->first_step;
+        double acc[LANES] = {0};
+        int j, lane;
+        for (j = 0; j < bl->steps; ++j, src += LANES, w += LANES) {
+            if (uniform[j]) {
+                const double x = values[src[0]];
+                for (lane = 0; lane < LANES; ++lane) acc[lane] += x * w[lane];
+            } else {
+                for (lane = 0; lane < LANES; ++lane) acc[lane] += values[src[lane]] * w[lane];
+            }
+        }
+        for (lane = 0; lane < bl->lanes; ++lane) finish(m, bl->receiver[lane], acc[lane]);
+    }
+}
+
+static void run_sequential(ksr_model *m, const int *list, int n) {
+    int i, k;
+    for (i = 0; i < n; ++i) {
+        const int r = list[i];
+        double sum = 0.0;
+        for (k = m->link_start[r]; k < m->link_start[r + 1]; ++k)
+            sum += send_value(&m->receptors[m->link_sender[k]]) * m->link_weight[k];
+        finish(m, r, sum);
+    }
+}
+
+int ksr_decide(ksr_model *m) {
+    int i, winner = -1;
+    double best = -1.0;
+    if (!m) return 0;
+    for (i = 0; i < m->n_sensors; ++i) {
+        receptor *r = &m->receptors[m->sensors[i]];
+        if (r->variable < 0) continue; /* keeps its value */
+        r->net = m->variables[r->variable].value;
+        r->out = sensor_value(&m->variables[r->variable]);
+    }
+    for (i = 0; i < m->n_receptors; ++i) m->values[i + 1] = send_value(&m->receptors[i]);
+    if (m->layered) {
+        run_blocks(m, 0, m->n_processor_blocks);
+        run_blocks(m, m->n_processor_blocks, m->n_blocks);
+    } else {
+        run_sequential(m, m->processors, m->n_processors);
+        run_sequential(m, m->actions, m->n_actions);
+    }
+    for (i = 0; i < m->n_actions; ++i) {
+        const receptor *r = &m->receptors[m->actions[i]];
+        if (!r->has_output) continue;
+        if (r->out > best) { /* NaN never wins; ties keep the first */
+            best = r->out;
+            winner = m->actions[i];
+        }
+    }
+    return winner < 0 ? 0 : m->receptors[winner].output_id;
+}
+
+/* ------------------------------------------------------------ accessors */
+
+int ksr_input_count(const ksr_model *m) { return m ? m->n_inputs : 0; }
+
+int ksr_input_id(const ksr_model *m, int index) {
+    return m && index >= 0 && index < m->n_inputs ? m->variables[index].id : 0;
+}
+
+ksr_status ksr_set_input(ksr_model *m, int variable_id, double value) {
+    int i;
+    if (!m) return KSR_ERR_ARGUMENT;
+    for (i = 0; i < m->n_inputs; ++i)
+        if (m->variables[i].id == variable_id) {
+            m->variables[i].value = value;
+            return KSR_OK;
+        }
+    return KSR_ERR_UNKNOWN_INPUT;
+}
+
+ksr_status ksr_get_input(const ksr_model *m, int variable_id, double *value) {
+    int i;
+    if (!m || !value) return KSR_ERR_ARGUMENT;
+    for (i = 0; i < m->n_inputs; ++i)
+        if (m->variables[i].id == variable_id) {
+            *value = m->variables[i].value;
+            return KSR_OK;
+        }
+    return KSR_ERR_UNKNOWN_INPUT;
+}
+
+int ksr_action_count(const ksr_model *m) { return m ? m->n_actions : 0; }
+
+double ksr_action_value(const ksr_model *m, int index) {
+    return m && index >= 0 && index < m->n_actions ? m->receptors[m->actions[index]].out : 0.0;
+}
+
+int ksr_action_output_id(const ksr_model *m, int index) {
+    if (!m || index < 0 || index >= m->n_actions) return 0;
+    return m->receptors[m->actions[index]].has_output ? m->receptors[m->actions[index]].output_id : 0;
+}
+
+int ksr_output_count(const ksr_model *m) { return m ? m->n_outputs : 0; }
+
+int ksr_output_id(const ksr_model *m, int index) {
+    return m && index >= 0 && index < m->n_outputs ? m->outputs[index] : 0;
+}

@@ -1,0 +1,349 @@
+#include "files/c_export.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <numeric>
+#include <vector>
+
+#include "model/project.h"
+#include "model/text.h"
+
+namespace ks {
+
+namespace {
+
+constexpr int kLanes = 16;
+
+// Exact C99 spelling of a double: hexadecimal, or the math.h macros.
+std::string Num(double v) {
+    if (std::isnan(v)) return "NAN";
+    if (std::isinf(v)) return v > 0 ? "INFINITY" : "-INFINITY";
+    return Format("%a", v);
+}
+
+// Joins values as an initialiser list, ten to a line.
+template <class T, class F>
+std::string List(const std::vector<T>& values, F spell) {
+    if (values.empty()) return "{0}";
+    std::string out = "{";
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i % 10 == 0) out += "\n    ";
+        out += spell(values[i]);
+        if (i + 1 < values.size()) out += ", ";
+    }
+    return out + "\n}";
+}
+
+std::string IntSpell(int v) { return std::to_string(v); }
+
+struct Layout {
+    std::vector<int> kind, code, bit, linear, variable, type, items, hasOutput, outputId;
+    std::vector<double> threshold, bias, initial, minimum, maximum;
+    std::vector<int> sensors, processors, actions;
+    std::vector<int> linkStart, linkSender;
+    std::vector<double> linkWeight;
+    bool layered = true;
+    // Blocks of receivers with equal link counts.
+    std::vector<int> blockFirstStep, blockSteps, blockLanes, blockReceiver;
+    int processorBlocks = 0;
+    std::vector<int> stepSource, stepUniform;
+    std::vector<double> stepWeight;
+};
+
+int IndexOf(const CReceptorMgr& m, const CReceptor* r) {
+    for (std::size_t i = 0; i < m.m_receptors.size(); ++i)
+        if (m.m_receptors[i].get() == r) return static_cast<int>(i);
+    return -1;
+}
+
+void AddBlocks(Layout& l, const std::vector<int>& stage) {
+    std::vector<int> order(stage.size());
+    std::iota(order.begin(), order.end(), 0);
+    auto links = [&](int r) { return l.linkStart[static_cast<std::size_t>(r) + 1] - l.linkStart[static_cast<std::size_t>(r)]; };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return links(stage[static_cast<std::size_t>(a)]) < links(stage[static_cast<std::size_t>(b)]);
+    });
+    int current = -1;
+    for (int pos : order) {
+        const int r = stage[static_cast<std::size_t>(pos)];
+        const int count = links(r);
+        if (current < 0 || l.blockLanes[static_cast<std::size_t>(current)] == kLanes ||
+            l.blockSteps[static_cast<std::size_t>(current)] != count) {
+            current = static_cast<int>(l.blockSteps.size());
+            l.blockFirstStep.push_back(static_cast<int>(l.stepUniform.size()));
+            l.blockSteps.push_back(count);
+            l.blockLanes.push_back(0);
+            l.blockReceiver.insert(l.blockReceiver.end(), kLanes, 0);
+            l.stepSource.insert(l.stepSource.end(), static_cast<std::size_t>(count) * kLanes, 0);
+            l.stepWeight.insert(l.stepWeight.end(), static_cast<std::size_t>(count) * kLanes, 0.0);
+            l.stepUniform.insert(l.stepUniform.end(), static_cast<std::size_t>(count), 1);
+        }
+        const auto c = static_cast<std::size_t>(current);
+        const int lane = l.blockLanes[c]++;
+        l.blockReceiver[c * kLanes + static_cast<std::size_t>(lane)] = r;
+        for (int k = 0; k < count; ++k) {
+            const std::size_t step = static_cast<std::size_t>(l.blockFirstStep[c] + k);
+            const std::size_t at = step * kLanes + static_cast<std::size_t>(lane);
+            const auto link = static_cast<std::size_t>(l.linkStart[static_cast<std::size_t>(r)] + k);
+            l.stepSource[at] = l.linkSender[link] + 1;
+            l.stepWeight[at] = l.linkWeight[link];
+            if (lane > 0 && l.stepSource[at] != l.stepSource[step * kLanes]) l.stepUniform[step] = 0;
+        }
+    }
+}
+
+Layout Build(const CProject& p) {
+    Layout l;
+    const CReceptorMgr& m = *p.Model();
+    const std::size_t n = m.m_receptors.size();
+    for (const auto& r : m.m_receptors) {
+        l.kind.push_back(r->m_iKind);
+        l.code.push_back(r->m_iActivation);
+        l.bit.push_back(static_cast<int>(static_cast<unsigned>(r->m_iBitIndex) % 32u));
+        l.linear.push_back(r->m_bLinearOutput ? 1 : 0);
+        l.threshold.push_back(r->m_dThreshold);
+        l.bias.push_back(r->m_dBiasValue);
+        l.initial.push_back(r->m_dOutput);
+        int variable = -1;
+        for (std::size_t i = 0; i < p.m_inputs.m_items.size(); ++i)
+            if (p.m_inputs.m_items[i].get() == r->m_pVariable) variable = static_cast<int>(i);
+        l.variable.push_back(variable);
+        const CVariable* v = r->m_pVariable;
+        l.type.push_back(v ? v->m_iType : 0);
+        l.items.push_back(v ? v->ItemCount() : 0);
+        l.minimum.push_back(v ? v->m_dMin : 0.0);
+        // The range as the trainer keeps it (maximum − minimum when last set).
+        l.maximum.push_back(v ? v->m_dRange : 0.0);
+        l.hasOutput.push_back(r->m_pOutput ? 1 : 0);
+        l.outputId.push_back(r->m_pOutput ? r->m_pOutput->m_ID : 0);
+    }
+    for (CReceptor* r : m.Sensors()) l.sensors.push_back(IndexOf(m, r));
+    for (CReceptor* r : m.Processors()) l.processors.push_back(IndexOf(m, r));
+    for (CReceptor* r : m.Actions()) l.actions.push_back(IndexOf(m, r));
+    l.linkStart.assign(n + 1, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const CReceptor& r = *m.m_receptors[i];
+        l.linkStart[i + 1] = l.linkStart[i] + static_cast<int>(r.m_inputLinks.size());
+        for (const CLink& link : r.m_inputLinks) {
+            l.linkSender.push_back(IndexOf(m, link.connection->m_pSender));
+            l.linkWeight.push_back(link.connection->Weight());
+        }
+    }
+    std::vector<int> stage(n, 0);
+    for (int r : l.processors) stage[static_cast<std::size_t>(r)] = 2;
+    for (int r : l.actions) stage[static_cast<std::size_t>(r)] = 3;
+    for (std::size_t r = 0; r < n; ++r) {
+        if (!stage[r]) continue;
+        for (int k = l.linkStart[r]; k < l.linkStart[r + 1]; ++k)
+            if (stage[static_cast<std::size_t>(l.linkSender[static_cast<std::size_t>(k)])] >= stage[r]) l.layered = false;
+    }
+    if (l.layered) {
+        AddBlocks(l, l.processors);
+        l.processorBlocks = static_cast<int>(l.blockSteps.size());
+        AddBlocks(l, l.actions);
+    }
+    return l;
+}
+
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+bool IsValidCPrefix(const std::string& prefix) {
+    if (prefix.empty() || std::isdigit(static_cast<unsigned char>(prefix[0]))) return false;
+    return std::all_of(prefix.begin(), prefix.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+}
+
+CSource GenerateCSource(const CProject& p, const std::string& prefix) {
+    CSource out;
+    out.headerName = prefix + "_net.h";
+    out.sourceName = prefix + "_net.c";
+    const std::string guard = Upper(prefix) + "_NET_H";
+    const std::string fn = prefix + "_net_decide";
+    out.header = Format(
+        "/* %s: the network of \"%s\", exported by Kestrine. */\n"
+        "#ifndef %s\n#define %s\n\n"
+        "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n"
+        "/* Number of input values %s takes, in the order of the INPUT_ constants of inputsoutputs.h. */\n"
+        "#define %s_NET_INPUTS %d\n\n"
+        "/* The winning output's ID (an OUTPUT_ constant of inputsoutputs.h), 0 when none. */\n"
+        "int %s(const double *inputs);\n\n"
+        "#ifdef __cplusplus\n}\n#endif\n\n#endif\n",
+        out.headerName.c_str(), p.m_name.c_str(), guard.c_str(), guard.c_str(), fn.c_str(), Upper(prefix).c_str(),
+        p.m_inputs.Count(), fn.c_str());
+
+    if (!p.Model()) return out;
+    const Layout l = Build(p);
+    const std::size_t n = l.kind.size();
+    std::string s;
+    s += Format("/* %s: the network of \"%s\", exported by Kestrine.\n", out.sourceName.c_str(), p.m_name.c_str());
+    s += " * Sums run receiver by receiver in the trainer's order and nothing may be\n"
+         " * fused into a multiply-add, so the results match the trainer bit for bit. */\n";
+    s += "#include \"" + out.headerName + "\"\n\n#include <limits.h>\n#include <math.h>\n\n";
+    s += "#if defined(__clang__)\n#pragma STDC FP_CONTRACT OFF\n#endif\n\n";
+    s += Format("#define RECEPTORS %zu\n#define LANES %d\n\n", n, kLanes);
+    auto arr = [&](const char* type, const char* name, const std::string& list, std::size_t size) {
+        s += Format("static const %s %s[%zu] = %s;\n", type, name, std::max<std::size_t>(size, 1), list.c_str());
+    };
+    arr("signed char", "kind", List(l.kind, IntSpell), n);
+    arr("int", "code", List(l.code, IntSpell), n);
+    arr("int", "bit", List(l.bit, IntSpell), n);
+    arr("signed char", "linear", List(l.linear, IntSpell), n);
+    arr("double", "threshold", List(l.threshold, Num), n);
+    arr("double", "bias", List(l.bias, Num), n);
+    arr("double", "initial", List(l.initial, Num), n);
+    arr("int", "input", List(l.variable, IntSpell), n);
+    arr("int", "type", List(l.type, IntSpell), n);
+    arr("int", "items", List(l.items, IntSpell), n);
+    arr("double", "minimum", List(l.minimum, Num), n);
+    arr("double", "range", List(l.maximum, Num), n);
+    arr("int", "output_id", List(l.outputId, IntSpell), n);
+    arr("signed char", "has_output", List(l.hasOutput, IntSpell), n);
+    arr("int", "sensors", List(l.sensors, IntSpell), l.sensors.size());
+    arr("int", "actions", List(l.actions, IntSpell), l.actions.size());
+    s += Format("#define SENSORS %zu\n#define ACTIONS %zu\n\n", l.sensors.size(), l.actions.size());
+    if (l.layered) {
+        arr("int", "block_first_step", List(l.blockFirstStep, IntSpell), l.blockFirstStep.size());
+        arr("int", "block_steps", List(l.blockSteps, IntSpell), l.blockSteps.size());
+        arr("int", "block_lanes", List(l.blockLanes, IntSpell), l.blockLanes.size());
+        arr("int", "block_receiver", List(l.blockReceiver, IntSpell), l.blockReceiver.size());
+        arr("int", "step_source", List(l.stepSource, IntSpell), l.stepSource.size());
+        arr("double", "step_weight", List(l.stepWeight, Num), l.stepWeight.size());
+        arr("signed char", "step_uniform", List(l.stepUniform, IntSpell), l.stepUniform.size());
+        s += Format("#define BLOCKS %zu\n\n", l.blockSteps.size());
+    } else {
+        arr("int", "link_start", List(l.linkStart, IntSpell), l.linkStart.size());
+        arr("int", "link_sender", List(l.linkSender, IntSpell), l.linkSender.size());
+        arr("double", "link_weight", List(l.linkWeight, Num), l.linkWeight.size());
+        arr("int", "processors", List(l.processors, IntSpell), l.processors.size());
+        s += Format("#define PROCESSORS %zu\n\n", l.processors.size());
+    }
+    s += R"C(/* Truncation toward zero to 32 bits; NaN and values out of range give INT_MIN. */
+static long trunc32(double v) {
+    if (!(v > -2147483649.0 && v < 2147483648.0)) return INT_MIN;
+    return (long)v;
+}
+
+static double sensor_value(int r, double x) {
+    if (type[r] == 0) return x == 0.0 ? 0.0 : 1.0;
+    if (type[r] == 7) {
+        double k;
+        if (items[r] <= 1) return 0.0;
+        k = 4.0 / (items[r] - 1);
+        return (double)(float)(k * (double)trunc32(x));
+    }
+    if (range[r] == 0.0) return -3.0;
+    return (x - minimum[r]) * (6.0 / range[r]) - 3.0;
+}
+
+static double activate(int r, double net) {
+    if (kind[r] == 4) return linear[r] ? net : 1.0 / (1.0 + exp(-net));
+    switch (code[r]) {
+    case 0:
+    case 5: return net >= threshold[r] ? 1.0 : 0.0;
+    case 1: return net;
+    case 2: return 1.0 / (1.0 + exp(-net));
+    case 3: return fabs(net) <= threshold[r] ? 1.0 : 0.0;
+    case 4: return net <= -threshold[r] ? 1.0 : 0.0;
+    case 6: return (((unsigned long)trunc32(net) & 0xFFFFFFFFul) >> bit[r]) & 1ul ? 1.0 : 0.0;
+    default: return 0.0;
+    }
+}
+
+)C";
+    s += "int " + fn + "(const double *inputs) {\n";
+    s += R"C(    double out[RECEPTORS + 1];
+    double best = -1.0;
+    int i, winner = -1;
+    for (i = 0; i < RECEPTORS; ++i) out[i] = initial[i];
+    for (i = 0; i < SENSORS; ++i) {
+        const int r = sensors[i];
+        if (input[r] >= 0) out[r] = sensor_value(r, inputs[input[r]]);
+    }
+)C";
+    if (l.layered) {
+        s += R"C(    {
+    /* What each receptor sends: 0 is the constant 0, receptor r is at r + 1. */
+    double values[RECEPTORS + 1];
+    values[0] = 0.0;
+    for (i = 0; i < RECEPTORS; ++i) values[i + 1] = kind[i] == 3 ? bias[i] : out[i];
+    for (i = 0; i < BLOCKS; ++i) {
+        const int *src = step_source + block_first_step[i] * LANES;
+        const double *w = step_weight + block_first_step[i] * LANES;
+        double acc[LANES];
+        int j, lane;
+        for (lane = 0; lane < LANES; ++lane) acc[lane] = 0.0;
+        for (j = 0; j < block_steps[i]; ++j, src += LANES, w += LANES) {
+            if (step_uniform[block_first_step[i] + j]) {
+                const double x = values[src[0]];
+                for (lane = 0; lane < LANES; ++lane) {
+                    const double product = x * w[lane];
+                    acc[lane] += product;
+                }
+            } else {
+                for (lane = 0; lane < LANES; ++lane) {
+                    const double product = values[src[lane]] * w[lane];
+                    acc[lane] += product;
+                }
+            }
+        }
+        for (lane = 0; lane < block_lanes[i]; ++lane) {
+            const int r = block_receiver[i * LANES + lane];
+            out[r] = activate(r, acc[lane]);
+            values[r + 1] = kind[r] == 3 ? bias[r] : out[r];
+        }
+    }
+    }
+)C";
+    } else {
+        s += R"C(    {
+        /* Hand-wired stages: receptor by receptor, each reading the values as they stand. */
+        int stage;
+        for (stage = 0; stage < 2; ++stage) {
+            const int *list = stage == 0 ? processors : actions;
+            const int count = stage == 0 ? PROCESSORS : ACTIONS;
+            for (i = 0; i < count; ++i) {
+                const int r = list[i];
+                double sum = 0.0;
+                int k;
+                for (k = link_start[r]; k < link_start[r + 1]; ++k) {
+                    const int from = link_sender[k];
+                    const double product = (kind[from] == 3 ? bias[from] : out[from]) * link_weight[k];
+                    sum += product;
+                }
+                out[r] = activate(r, sum);
+            }
+        }
+    }
+)C";
+    }
+    s += R"C(    for (i = 0; i < ACTIONS; ++i) {
+        const int r = actions[i];
+        if (has_output[r] && out[r] > best) {
+            best = out[r];
+            winner = r;
+        }
+    }
+    return winner < 0 ? 0 : output_id[winner];
+}
+)C";
+    out.source = s;
+    return out;
+}
+
+FileResult WriteCSource(const std::string& folder, const CProject& project, const std::string& prefix) {
+    if (!IsValidCPrefix(prefix))
+        return {false, "the C prefix \"" + prefix + "\" is not a C identifier (letters, digits and _)", {}};
+    const CSource c = GenerateCSource(project, prefix);
+    const std::string dir = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    FileResult r = WriteFileAtomically(dir + c.headerName, c.header);
+    if (!r.ok) return r;
+    return WriteFileAtomically(dir + c.sourceName, c.source);
+}
+
+}  // namespace ks

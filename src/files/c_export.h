@@ -1,0 +1,29 @@
+#pragma once
+// The trained network as one dependency-free C99 function: the weights as
+// constants, no allocation, no I/O, no mutable global state. Its sums run in
+// the trainer's order with nothing fused, so it decides as the trainer does.
+#include <string>
+
+#include "files/safe_file.h"
+
+namespace ks {
+
+class CProject;
+
+struct CSource {
+    std::string headerName;  // PREFIX_net.h
+    std::string sourceName;  // PREFIX_net.c
+    std::string header;
+    std::string source;
+};
+
+// The files for `int PREFIX_net_decide(const double *inputs)`, which takes the
+// input values in the order of the project's input list and returns the
+// winning output's ID (0 when none).
+CSource GenerateCSource(const CProject& project, const std::string& prefix);
+// True when prefix can start a C identifier and file name ([A-Za-z_][A-Za-z0-9_]*).
+bool IsValidCPrefix(const std::string& prefix);
+// Writes both files into folder.
+FileResult WriteCSource(const std::string& folder, const CProject& project, const std::string& prefix);
+
+}  // namespace ks
