@@ -7,7 +7,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps build build-asan build-tsan build-fuzz fuzz clean
+.PHONY: run test bench deps build build-asan build-tsan build-fuzz fuzz clean
 
 deps:
 	@scripts/install-deps.sh
@@ -32,6 +32,10 @@ build-fuzz: deps
 
 fuzz: build-fuzz
 	@scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Forward-pass and training figures against FANN, in one run.
+bench: build
+	@$(BUILD)/bin/peer_bench examples 60
 
 run: build
 	@scripts/run.sh $(BUILD)

@@ -3,6 +3,14 @@
  * the same activations and the same winner rule. */
 #include "ksr_runtime.h"
 
+/* No multiply-add may be fused, whatever the compiler's defaults, or the
+ * values would differ from the trainer's in the last bits. */
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#elif defined(__GNUC__)
+#pragma GCC optimize("fp-contract=off")
+#endif
+
 #include <limits.h>
 #include <math.h>
 #include <stdint.h>
@@ -19,6 +27,7 @@ enum { HEADER = 24, RECEPTOR = 28, CONNECTION = 32, VARIABLE_CORE = 160 };
 typedef struct variable {
     int id, type, items;
     double minimum, maximum, value;
+    double scale;                  /* 6 / range, or 4 / (items - 1): what the sensor multiplies by */
 } variable;
 
 typedef struct receptor {
@@ -27,6 +36,10 @@ typedef struct receptor {
     int has_output;                /* the output ID names an output of the file */
     double bias, net, out;
 } receptor;
+
+typedef struct id_entry {
+    int id, index;
+} id_entry;
 
 typedef struct block {
     int first_step, steps, lanes;
@@ -51,6 +64,7 @@ struct ksr_model {
     int *step_source;              /* LANES per step */
     double *step_weight;
     unsigned char *step_uniform;
+    id_entry *variable_ids;        /* sorted, for ksr_set_input */
 };
 
 const char *ksr_status_message(ksr_status status) {
@@ -66,6 +80,9 @@ const char *ksr_status_message(ksr_status status) {
     }
     return "unknown status";
 }
+
+static double sensor_scale(const variable *v);
+static double send_value(const receptor *r) { return r->kind == KIND_BIAS ? r->bias : r->out; }
 
 /* ------------------------------------------------------------- reading */
 
@@ -148,6 +165,7 @@ static ksr_status walk(reader *rd, ksr_model *m, int32_t counts[4], size_t *item
             v->value = get_f64(p + 24);
             v->id = get_i32(p + 64);
             v->items = items;
+            v->scale = 0.0;
         }
         rd->pos += VARIABLE_CORE + 4;
         if (type == TYPE_DESCRIPTOR_LIST) {
@@ -162,9 +180,6 @@ static ksr_status walk(reader *rd, ksr_model *m, int32_t counts[4], size_t *item
 
 /* Lookup by ID in O(log n): entries sorted by ID, then by position, so the
  * first match is the first in file order. */
-typedef struct id_entry {
-    int id, index;
-} id_entry;
 
 static int compare_id_entry(const void *a, const void *b) {
     const id_entry *x = (const id_entry *)a, *y = (const id_entry *)b;
@@ -332,6 +347,8 @@ ksr_status ksr_load_memory(const void *data, size_t size, ksr_model **out, size_
     }
     qsort(receptor_ids, n_rec, sizeof *receptor_ids, compare_id_entry);
     qsort(variable_ids, n_in, sizeof *variable_ids, compare_id_entry);
+    m->variable_ids = variable_ids;
+    for (i = 0; i < m->n_inputs; ++i) m->variables[i].scale = sensor_scale(&m->variables[i]);
     qsort(output_ids, n_out, sizeof *output_ids, compare_id_entry);
 
     /* Connections: both ends must be receptors of the file. */
@@ -381,6 +398,7 @@ ksr_status ksr_load_memory(const void *data, size_t size, ksr_model **out, size_
         for (k = m->link_start[i]; k < m->link_start[i + 1]; ++k)
             if (stage[m->link_sender[k]] >= stage[i]) m->layered = 0;
     }
+    for (i = 0; i < m->n_receptors; ++i) m->values[i + 1] = send_value(&m->receptors[i]);
     if (m->layered) {
         build_blocks(m, m->processors, m->n_processors, order, &step_count);
         m->n_processor_blocks = m->n_blocks;
@@ -432,20 +450,21 @@ static int32_t trunc32(double v) {
     return (int32_t)v;
 }
 
+/* The factor a sensor scales its input by, computed once at loading. */
+static double sensor_scale(const variable *v) {
+    if (v->type == TYPE_DESCRIPTOR_LIST) return v->items > 1 ? 4.0 / (v->items - 1) : 0.0;
+    return v->maximum - v->minimum != 0.0 ? 6.0 / (v->maximum - v->minimum) : 0.0;
+}
+
 static double sensor_value(const variable *v) {
     const double x = v->value;
     if (v->type == TYPE_BOOLEAN) return x == 0.0 ? 0.0 : 1.0;
     if (v->type == TYPE_DESCRIPTOR_LIST) {
-        double k;
         if (v->items <= 1) return 0.0; /* no scale for zero or one item */
-        k = 4.0 / (v->items - 1);
-        return (double)(float)(k * trunc32(x));
+        return (double)(float)(v->scale * trunc32(x));
     }
-    {
-        const double range = v->maximum - v->minimum;
-        if (range == 0.0) return -3.0; /* an empty range sits at the bottom */
-        return (x - v->minimum) * (6.0 / range) - 3.0;
-    }
+    if (v->maximum - v->minimum == 0.0) return -3.0; /* an empty range sits at the bottom */
+    return (x - v->minimum) * v->scale - 3.0;
 }
 
 /* Processor activations. Thresholds and bit indexes are not in the runtime
@@ -464,33 +483,26 @@ static double activate(const receptor *r, double net) {
     }
 }
 
-static double send_value(const receptor *r) { return r->kind == KIND_BIAS ? r->bias : r->out; }
-
 static void finish(ksr_model *m, int index, double net) {
     receptor *r = &m->receptors[index];
     r->net = net;
-    r->out = activate(r, net);
+    if (r->kind == KIND_ACTION || r->code == 2)
+        r->out = 1.0 / (1.0 + exp(-net)); /* the common case, without the switch */
+    else
+        r->out = activate(r, net);
     m->values[index + 1] = send_value(r);
 }
 
+#include "ksr_sum_block.h"
+
 static void run_blocks(ksr_model *m, int first, int last) {
-    const double *values = m->values;
     int b;
     for (b = first; b < last; ++b) {
         const block *bl = &m->blocks[b];
-        const int *src = m->step_source + (size_t)bl->first_step * LANES;
-        const double *w = m->step_weight + (size_t)bl->first_step * LANES;
-        const unsigned char *uniform = m->step_uniform + bl->first_step;
-        double acc[LANES] = {0};
-        int j, lane;
-        for (j = 0; j < bl->steps; ++j, src += LANES, w += LANES) {
-            if (uniform[j]) {
-                const double x = values[src[0]];
-                for (lane = 0; lane < LANES; ++lane) acc[lane] += x * w[lane];
-            } else {
-                for (lane = 0; lane < LANES; ++lane) acc[lane] += values[src[lane]] * w[lane];
-            }
-        }
+        double acc[LANES];
+        int lane;
+        sum_block(m->values, m->step_source + (size_t)bl->first_step * LANES,
+                  m->step_weight + (size_t)bl->first_step * LANES, m->step_uniform + bl->first_step, bl->steps, acc);
         for (lane = 0; lane < bl->lanes; ++lane) finish(m, bl->receiver[lane], acc[lane]);
     }
 }
@@ -510,13 +522,16 @@ int ksr_decide(ksr_model *m) {
     int i, winner = -1;
     double best = -1.0;
     if (!m) return 0;
+    /* Only sensors change before the stages: every other value slot holds what
+     * its receptor sends (biases from loading, the stages write their own). */
     for (i = 0; i < m->n_sensors; ++i) {
-        receptor *r = &m->receptors[m->sensors[i]];
+        const int index = m->sensors[i];
+        receptor *r = &m->receptors[index];
         if (r->variable < 0) continue; /* keeps its value */
         r->net = m->variables[r->variable].value;
         r->out = sensor_value(&m->variables[r->variable]);
+        m->values[index + 1] = r->out;
     }
-    for (i = 0; i < m->n_receptors; ++i) m->values[i + 1] = send_value(&m->receptors[i]);
     if (m->layered) {
         run_blocks(m, 0, m->n_processor_blocks);
         run_blocks(m, m->n_processor_blocks, m->n_blocks);
@@ -546,23 +561,26 @@ int ksr_input_id(const ksr_model *m, int index) {
 ksr_status ksr_set_input(ksr_model *m, int variable_id, double value) {
     int i;
     if (!m) return KSR_ERR_ARGUMENT;
-    for (i = 0; i < m->n_inputs; ++i)
-        if (m->variables[i].id == variable_id) {
-            m->variables[i].value = value;
-            return KSR_OK;
-        }
-    return KSR_ERR_UNKNOWN_INPUT;
+    i = find_id(m->variable_ids, m->n_inputs, variable_id);
+    if (i < 0) return KSR_ERR_UNKNOWN_INPUT;
+    m->variables[i].value = value;
+    return KSR_OK;
+}
+
+ksr_status ksr_set_inputs(ksr_model *m, const double *values, int count) {
+    int i;
+    if (!m || (!values && count > 0) || count != m->n_inputs) return KSR_ERR_ARGUMENT;
+    for (i = 0; i < count; ++i) m->variables[i].value = values[i];
+    return KSR_OK;
 }
 
 ksr_status ksr_get_input(const ksr_model *m, int variable_id, double *value) {
     int i;
     if (!m || !value) return KSR_ERR_ARGUMENT;
-    for (i = 0; i < m->n_inputs; ++i)
-        if (m->variables[i].id == variable_id) {
-            *value = m->variables[i].value;
-            return KSR_OK;
-        }
-    return KSR_ERR_UNKNOWN_INPUT;
+    i = find_id(m->variable_ids, m->n_inputs, variable_id);
+    if (i < 0) return KSR_ERR_UNKNOWN_INPUT;
+    *value = m->variables[i].value;
+    return KSR_OK;
 }
 
 int ksr_action_count(const ksr_model *m) { return m ? m->n_actions : 0; }

@@ -49,6 +49,9 @@ int ksr_input_id(const ksr_model *model, int index);            /* 0 for a bad i
 /* Sets the value of the input with this variable ID (the first, if several). */
 ksr_status ksr_set_input(ksr_model *model, int variable_id, double value);
 ksr_status ksr_get_input(const ksr_model *model, int variable_id, double *value);
+/* Sets every input at once: count values in file order (KSR_ERR_ARGUMENT
+ * unless count is ksr_input_count). */
+ksr_status ksr_set_inputs(ksr_model *model, const double *values, int count);
 
 /* Runs the forward pass and returns the winning output's ID: the first
  * action receptor with an output holding the highest value above -1.0;

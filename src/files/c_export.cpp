@@ -8,6 +8,7 @@
 
 #include "model/project.h"
 #include "model/text.h"
+#include "sum_block_text.h"
 
 namespace ks {
 
@@ -184,8 +185,10 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
     s += Format("/* %s: the network of \"%s\", exported by Kestrine.\n", out.sourceName.c_str(), p.m_name.c_str());
     s += " * Sums run receiver by receiver in the trainer's order and nothing may be\n"
          " * fused into a multiply-add, so the results match the trainer bit for bit. */\n";
-    s += "#include \"" + out.headerName + "\"\n\n#include <limits.h>\n#include <math.h>\n\n";
-    s += "#if defined(__clang__)\n#pragma STDC FP_CONTRACT OFF\n#endif\n\n";
+    s += "#include \"" + out.headerName + "\"\n\n#include <limits.h>\n#include <math.h>\n#include <string.h>\n\n";
+    s += "/* No multiply-add may be fused (compile without clang's -ffp-contract=fast). */\n";
+    s += "#if defined(__clang__)\n#pragma clang fp contract(off)\n#elif defined(__GNUC__)\n"
+         "#pragma GCC optimize(\"fp-contract=off\")\n#endif\n\n";
     s += Format("#define RECEPTORS %zu\n#define LANES %d\n\n", n, kLanes);
     auto arr = [&](const char* type, const char* name, const std::string& list, std::size_t size) {
         s += Format("static const %s %s[%zu] = %s;\n", type, name, std::max<std::size_t>(size, 1), list.c_str());
@@ -214,7 +217,7 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
         arr("int", "block_receiver", List(l.blockReceiver, IntSpell), l.blockReceiver.size());
         arr("int", "step_source", List(l.stepSource, IntSpell), l.stepSource.size());
         arr("double", "step_weight", List(l.stepWeight, Num), l.stepWeight.size());
-        arr("signed char", "step_uniform", List(l.stepUniform, IntSpell), l.stepUniform.size());
+        arr("unsigned char", "step_uniform", List(l.stepUniform, IntSpell), l.stepUniform.size());
         s += Format("#define BLOCKS %zu\n\n", l.blockSteps.size());
     } else {
         arr("int", "link_start", List(l.linkStart, IntSpell), l.linkStart.size());
@@ -223,6 +226,7 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
         arr("int", "processors", List(l.processors, IntSpell), l.processors.size());
         s += Format("#define PROCESSORS %zu\n\n", l.processors.size());
     }
+    if (l.layered) s += std::string(kSumBlockText) + "\n";
     s += R"C(/* Truncation toward zero to 32 bits; NaN and values out of range give INT_MIN. */
 static long trunc32(double v) {
     if (!(v > -2147483649.0 && v < 2147483648.0)) return INT_MIN;
@@ -273,25 +277,10 @@ static double activate(int r, double net) {
     values[0] = 0.0;
     for (i = 0; i < RECEPTORS; ++i) values[i + 1] = kind[i] == 3 ? bias[i] : out[i];
     for (i = 0; i < BLOCKS; ++i) {
-        const int *src = step_source + block_first_step[i] * LANES;
-        const double *w = step_weight + block_first_step[i] * LANES;
         double acc[LANES];
-        int j, lane;
-        for (lane = 0; lane < LANES; ++lane) acc[lane] = 0.0;
-        for (j = 0; j < block_steps[i]; ++j, src += LANES, w += LANES) {
-            if (step_uniform[block_first_step[i] + j]) {
-                const double x = values[src[0]];
-                for (lane = 0; lane < LANES; ++lane) {
-                    const double product = x * w[lane];
-                    acc[lane] += product;
-                }
-            } else {
-                for (lane = 0; lane < LANES; ++lane) {
-                    const double product = values[src[lane]] * w[lane];
-                    acc[lane] += product;
-                }
-            }
-        }
+        int lane;
+        sum_block(values, step_source + block_first_step[i] * LANES, step_weight + block_first_step[i] * LANES,
+                  step_uniform + block_first_step[i], block_steps[i], acc);
         for (lane = 0; lane < block_lanes[i]; ++lane) {
             const int r = block_receiver[i * LANES + lane];
             out[r] = activate(r, acc[lane]);

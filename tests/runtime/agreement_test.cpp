@@ -196,8 +196,9 @@ TEST(Runtime, InputsOutputsAndArguments) {
     EXPECT_EQ(ksr_output_count(rt.model), 5);
     EXPECT_EQ(ksr_output_id(rt.model, 4), p.m_outputs.m_items[4]->m_ID);
     EXPECT_EQ(ksr_decide(nullptr), 0);
-    EXPECT_EQ(ksr_load_memory(nullptr, 5, &rt.model, nullptr), KSR_ERR_ARGUMENT);
     ksr_model* none = nullptr;
+    EXPECT_EQ(ksr_load_memory(nullptr, 5, &none, nullptr), KSR_ERR_ARGUMENT);
+    EXPECT_EQ(none, nullptr);
     EXPECT_EQ(ksr_load_file("/nonexistent/model.ksr", &none, nullptr), KSR_ERR_IO);
 }
 

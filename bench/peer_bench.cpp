@@ -1,0 +1,292 @@
+// Kestrine against FANN on the same data and the same network shape:
+// inputs, max(inputs, outputs) + 1 logistic hidden units, outputs, with the
+// inputs scaled to -3..+3 as our sensors scale them. One run, side by side:
+// ns per forward pass (core, runtime library, generated C, fann_run) and the
+// time to classify the whole training set correctly (our training until "all
+// learned" with a fixed seed, FANN's default training until every case's
+// highest output is its class).
+#include <dlfcn.h>
+#include <floatfann.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "files/byte_io.h"
+#include "files/c_export.h"
+#include "files/data_import.h"
+#include "files/project_file.h"
+#include "ksr_runtime.h"
+#include "model/project.h"
+#include "model/random.h"
+#include "training/training_cycle.h"
+
+namespace {
+
+using namespace ks;
+using Clock = std::chrono::steady_clock;
+
+struct DataSet {
+    std::string name;
+    std::string csv;
+    bool names = false;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// 64 ranged inputs (0..16, like scanned digits), 10 classes, 1800 cases: noisy
+// copies of ten prototypes.
+std::string GeneratedDigits() {
+    std::uint32_t state = 12345;
+    auto next = [&] {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) & 0x7FFF;
+    };
+    std::vector<std::vector<int>> prototypes(10, std::vector<int>(64));
+    for (auto& p : prototypes)
+        for (int& v : p) v = static_cast<int>(next() % 17);
+    std::string csv;
+    for (int i = 0; i < 64; ++i) csv += "p" + std::to_string(i) + ",";
+    csv += "digit\n";
+    for (int n = 0; n < 1800; ++n) {
+        const int c = n % 10;
+        for (int i = 0; i < 64; ++i) {
+            const int noise = static_cast<int>(next() % 7) - 3;
+            csv += std::to_string(std::clamp(prototypes[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] + noise, 0, 16)) + ",";
+        }
+        csv += "d" + std::to_string(c) + "\n";
+    }
+    return csv;
+}
+
+// Nanoseconds per call: the best of several timed rounds.
+double NsPerCall(const std::function<void()>& f, int calls) {
+    double best = 1e30;
+    for (int round = 0; round < 7; ++round) {
+        const auto start = Clock::now();
+        for (int i = 0; i < calls; ++i) f();
+        const double ns = std::chrono::duration<double, std::nano>(Clock::now() - start).count() / calls;
+        best = std::min(best, ns);
+    }
+    return best;
+}
+
+struct Scaled {
+    std::vector<std::vector<double>> raw;     // input values per case
+    std::vector<std::vector<float>> scaled;   // -3..+3 as the sensors scale them
+    std::vector<int> cls;                     // output index per case
+};
+
+Scaled Cases(CProject& p) {
+    Scaled s;
+    for (const auto& sc : p.Scenarios()->Scenarios()) {
+        p.Scenarios()->ApplyScenario(sc.get());
+        p.Model()->Evaluate();
+        std::vector<double> raw;
+        std::vector<float> scaled;
+        for (const auto& v : p.m_inputs.m_items) raw.push_back(v->m_dValue);
+        for (CReceptor* r : p.Model()->Sensors()) scaled.push_back(static_cast<float>(r->m_dOutput));
+        int cls = 0;
+        for (std::size_t o = 0; o < p.m_outputs.m_items.size(); ++o)
+            if (sc->m_pTarget && sc->m_pTarget->m_pOutput == p.m_outputs.m_items[o].get()) cls = static_cast<int>(o);
+        s.raw.push_back(raw);
+        s.scaled.push_back(scaled);
+        s.cls.push_back(cls);
+    }
+    return s;
+}
+
+using DecideFn = int (*)(const double*);
+
+// Compiles the generated C into a shared object and loads its function.
+DecideFn CompileGenerated(const CProject& p, const std::string& dir, void** handle) {
+    const CSource c = GenerateCSource(p, "bench");
+    std::ofstream(dir + "/" + c.headerName) << c.header;
+    std::ofstream(dir + "/" + c.sourceName) << c.source;
+    const std::string so = dir + "/bench_net.so";
+    const std::string cmd = "cc -std=c99 -O2 -march=native -fPIC -shared -o " + so + " " + dir + "/" + c.sourceName + " -lm";
+    if (std::system(cmd.c_str()) != 0) return nullptr;
+    *handle = dlopen(so.c_str(), RTLD_NOW);
+    return *handle ? reinterpret_cast<DecideFn>(dlsym(*handle, "bench_net_decide")) : nullptr;
+}
+
+struct TrainResult {
+    bool reached = false;
+    double seconds = 0;
+    long steps = 0;  // cycles or epochs
+    int correct = 0;
+};
+
+TrainResult TrainOurs(CProject& p, int maxCycles, double maxSeconds) {
+    p.m_trainingSeed = 1;
+    StartStopTraining(p);
+    TrainResult r;
+    const auto start = Clock::now();
+    while (true) {
+        ++r.steps;
+        if (TrainingCycle(p) == 0) {
+            r.reached = true;
+            break;
+        }
+        if (r.steps >= maxCycles || std::chrono::duration<double>(Clock::now() - start).count() > maxSeconds) {
+            StopTraining(p);
+            break;
+        }
+    }
+    r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    p.Scenarios()->EvaluateAll();
+    r.correct = p.Scenarios()->m_iLearnedCount;
+    return r;
+}
+
+TrainResult TrainFann(const Scaled& cases, int inputs, int hidden, int outputs, int maxEpochs, double maxSeconds) {
+    fann* ann = fann_create_standard(3, inputs, hidden, outputs);
+    fann_set_activation_function_hidden(ann, FANN_SIGMOID);
+    fann_set_activation_function_output(ann, FANN_SIGMOID);
+    fann_train_data* data = fann_create_train(static_cast<unsigned>(cases.cls.size()), static_cast<unsigned>(inputs),
+                                              static_cast<unsigned>(outputs));
+    for (std::size_t i = 0; i < cases.cls.size(); ++i) {
+        for (int k = 0; k < inputs; ++k) data->input[i][k] = cases.scaled[i][static_cast<std::size_t>(k)];
+        for (int k = 0; k < outputs; ++k) data->output[i][k] = k == cases.cls[i] ? 1.0f : 0.0f;
+    }
+    srand(1);
+    fann_randomize_weights(ann, -0.1f, 0.1f);
+    auto correct = [&] {
+        int n = 0;
+        for (std::size_t i = 0; i < cases.cls.size(); ++i) {
+            const fann_type* out = fann_run(ann, data->input[i]);
+            if (std::max_element(out, out + outputs) - out == cases.cls[i]) ++n;
+        }
+        return n;
+    };
+    TrainResult r;
+    const auto start = Clock::now();
+    while (true) {
+        fann_train_epoch(ann, data);
+        ++r.steps;
+        r.correct = correct();
+        if (r.correct == static_cast<int>(cases.cls.size())) {
+            r.reached = true;
+            break;
+        }
+        if (r.steps >= maxEpochs || std::chrono::duration<double>(Clock::now() - start).count() > maxSeconds) break;
+    }
+    r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    fann_destroy_train(data);
+    fann_destroy(ann);
+    return r;
+}
+
+std::string Describe(const TrainResult& r, const char* unit, std::size_t total) {
+    char buf[160];
+    if (r.reached)
+        std::snprintf(buf, sizeof buf, "%.3f s (%ld %s)", r.seconds, r.steps, unit);
+    else
+        std::snprintf(buf, sizeof buf, "not reached: %d/%zu after %ld %s, %.1f s", r.correct, total, r.steps, unit, r.seconds);
+    return buf;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string examples = argc > 1 ? argv[1] : "examples";
+    const double maxSeconds = argc > 2 ? std::atof(argv[2]) : 60.0;
+    std::vector<DataSet> sets = {
+        {"fruit_sorting", ReadFile(examples + "/fruit_sorting.csv"), true},
+        {"loan_decision", ReadFile(examples + "/loan_decision.csv"), false},
+        {"digits64 (generated)", GeneratedDigits(), false},
+    };
+    char tmpl[] = "/tmp/kestrine-bench-XXXXXX";
+    const std::string dir = mkdtemp(tmpl) ? tmpl : "/tmp";
+
+    std::printf("%-22s %-9s %9s %9s %9s %9s %7s %7s\n", "data set", "network", "core ns", "runtime", "gen. C", "FANN",
+                "rt/FANN", "C/FANN");
+    struct Row {
+        std::string name;
+        TrainResult ours, fann;
+        std::size_t cases;
+    };
+    std::vector<Row> rows;
+    for (const DataSet& set : sets) {
+        if (set.csv.empty()) {
+            std::printf("%-22s missing data file\n", set.name.c_str());
+            continue;
+        }
+        SeedRandom(1);
+        CProject p;
+        CDataImport import;
+        import.m_bScenarioNames = set.names;
+        import.m_title = set.name;
+        p.NewImportedProject(set.name, [&](CProject& q) {
+            import.ImportBytes(q, std::vector<std::uint8_t>(set.csv.begin(), set.csv.end()));
+        });
+        p.EnsureProcessors();
+        p.UpdateNetwork();
+        const int inputs = p.m_inputs.Count(), outputs = p.m_outputs.Count();
+        const int hidden = p.Model()->CountReceptors(kProcessor);
+        const Scaled cases = Cases(p);
+
+        // Forward passes over the cases, in turn.
+        std::size_t k = 0;
+        const double core = NsPerCall([&] {
+            const auto& raw = cases.raw[k++ % cases.raw.size()];
+            for (std::size_t i = 0; i < raw.size(); ++i) p.m_inputs.m_items[i]->m_dValue = raw[i];
+            p.Model()->Evaluate();
+            volatile int w = p.Model()->WinnerID();
+            (void)w;
+        }, 20000);
+        ByteWriter w;
+        WriteProject(w, p, true);
+        ksr_model* rt = nullptr;
+        ksr_load_memory(w.Bytes().data(), w.Size(), &rt, nullptr);
+        const double runtime = NsPerCall([&] {
+            const auto& raw = cases.raw[k++ % cases.raw.size()];
+            ksr_set_inputs(rt, raw.data(), static_cast<int>(raw.size()));
+            volatile int d = ksr_decide(rt);
+            (void)d;
+        }, 20000);
+        ksr_free(rt);
+        void* handle = nullptr;
+        const DecideFn generated = CompileGenerated(p, dir, &handle);
+        const double cNs = generated ? NsPerCall([&] {
+            volatile int d = generated(cases.raw[k++ % cases.raw.size()].data());
+            (void)d;
+        }, 20000) : 0.0;
+        if (handle) dlclose(handle);
+        fann* ann = fann_create_standard(3, inputs, hidden, outputs);
+        fann_set_activation_function_hidden(ann, FANN_SIGMOID);
+        fann_set_activation_function_output(ann, FANN_SIGMOID);
+        std::vector<std::vector<float>> in = cases.scaled;
+        const double fannNs = NsPerCall([&] {
+            volatile fann_type o = *fann_run(ann, in[k++ % in.size()].data());
+            (void)o;
+        }, 20000);
+        fann_destroy(ann);
+        const std::string net = std::to_string(inputs) + "-" + std::to_string(hidden) + "-" + std::to_string(outputs);
+        std::printf("%-22s %-9s %9.0f %9.0f %9.0f %9.0f %7.2f %7.2f\n", set.name.c_str(), net.c_str(), core, runtime,
+                    cNs, fannNs, runtime / fannNs, cNs / fannNs);
+        std::fflush(stdout);
+
+        Row row{set.name, {}, {}, cases.cls.size()};
+        row.fann = TrainFann(cases, inputs, hidden, outputs, 20000, maxSeconds);
+        row.ours = TrainOurs(p, 200000, maxSeconds);
+        rows.push_back(row);
+    }
+    std::printf("\nTime to classify every training case correctly (ours: winner learning, seed 1; FANN: RPROP, its default)\n");
+    std::printf("%-22s %-44s %-44s %s\n", "data set", "Kestrine", "FANN", "ours/FANN");
+    for (const Row& r : rows) {
+        char ratio[32] = "-";
+        if (r.ours.reached && r.fann.reached) std::snprintf(ratio, sizeof ratio, "%.2f", r.ours.seconds / r.fann.seconds);
+        std::printf("%-22s %-44s %-44s %s\n", r.name.c_str(), Describe(r.ours, "cycles", r.cases).c_str(),
+                    Describe(r.fann, "epochs", r.cases).c_str(), ratio);
+    }
+    return 0;
+}
