@@ -72,6 +72,8 @@ public:
     // What the view's Align does for a view of this size: both bars centred,
     // the network in three centred rows between them.
     void AlignInView(std::int32_t viewWidth, std::int32_t viewHeight);
+    // The bar offset that centres n items of width w and spacing s in a view this wide.
+    static std::int32_t CentredBarOffset(std::int32_t n, std::int32_t w, std::int32_t s, std::int32_t viewWidth);
 
     CReceptorMgr* Model() const { return m_pModel.get(); }
     CScenarioMgr* Scenarios() const { return m_pScenarios.get(); }

@@ -229,14 +229,22 @@ namespace ks {
 namespace {
 constexpr std::int32_t kBarHeight = 60;
 
+// The bars run from canvas x -1 to the view's right edge.
+constexpr std::int32_t kBarLeft = -1;
+
 std::int32_t CentredOffset(std::int32_t n, std::int32_t w, std::int32_t s, std::int32_t barWidth) {
-    return -(n * w) / 2 + barWidth / 2 - s * (n - 1) / 2;
+    return -(n * w) / 2 + barWidth / 2 - s * (n - 1) / 2 - kBarLeft;
 }
 }  // namespace
 
+std::int32_t CProject::CentredBarOffset(std::int32_t n, std::int32_t w, std::int32_t s, std::int32_t viewWidth) {
+    return CentredOffset(n, w, s, viewWidth - kBarLeft);
+}
+
 void CProject::AlignInView(std::int32_t viewWidth, std::int32_t viewHeight) {
-    m_inputs.m_iOffset = CentredOffset(m_inputs.Count(), m_inputs.m_iItemWidth, m_inputs.m_iSpacing, viewWidth);
-    m_outputs.m_iOffset = CentredOffset(m_outputs.Count(), m_outputs.m_iItemWidth, m_outputs.m_iSpacing, viewWidth);
+    const std::int32_t barWidth = viewWidth - kBarLeft;
+    m_inputs.m_iOffset = CentredOffset(m_inputs.Count(), m_inputs.m_iItemWidth, m_inputs.m_iSpacing, barWidth);
+    m_outputs.m_iOffset = CentredOffset(m_outputs.Count(), m_outputs.m_iItemWidth, m_outputs.m_iSpacing, barWidth);
     AlignNetwork(viewHeight - 2 * kBarHeight, kBarHeight, 0, viewWidth);
 }
 

@@ -227,3 +227,14 @@ TEST(Structure, RecountOutputScenarios) {
 
 }  // namespace
 }  // namespace ks
+
+namespace ks {
+namespace {
+
+TEST(Structure, CentredBarOffsets) {
+    EXPECT_EQ(CProject::CentredBarOffset(1, 64, 10, 720), 329);  // one input: 329..393
+    EXPECT_EQ(CProject::CentredBarOffset(3, 52, 10, 720), 273);  // three outputs
+}
+
+}  // namespace
+}  // namespace ks
