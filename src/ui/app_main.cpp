@@ -1,0 +1,37 @@
+// Halvek Kestrine: the desktop application.
+#include <QApplication>
+#include <QSplashScreen>
+#include <QTimer>
+#include <cstdlib>
+
+#include "qt/qsettings_store.h"
+#include "ui/main_window.h"
+#include "ui/pictures.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("Halvek Systems");
+    QApplication::setApplicationName("Kestrine");
+    QApplication::setWindowIcon(ks::pictures::AppIcon());
+
+    // The splash shows for 8 s before the window and goes 6 s after it opens
+    // (or at the first click); KESTRINE_SPLASH_MS sets both, 0 turns it off.
+    int showMs = 8000, removeMs = 6000;
+    if (const char* env = std::getenv("KESTRINE_SPLASH_MS")) showMs = removeMs = std::atoi(env);
+
+    ks::QSettingsStore settings;
+    ks::CVeltrinoDlg window(&settings);
+    auto* splash = showMs > 0 ? new QSplashScreen(QPixmap::fromImage(ks::pictures::Splash())) : nullptr;
+    if (splash) splash->show();
+    const QString file = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    QTimer::singleShot(showMs, &window, [&] {
+        window.show();
+        if (!file.isEmpty()) window.OpenProjectFile(file.toStdString());
+        if (splash)
+            QTimer::singleShot(removeMs, splash, [splash] {
+                splash->close();
+                splash->deleteLater();
+            });
+    });
+    return app.exec();
+}

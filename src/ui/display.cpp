@@ -1,0 +1,510 @@
+#include "ui/display.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+
+#include "model/messages.h"
+#include "model/project.h"
+#include "model/prompt.h"
+#include "training/training_runner.h"
+#include "ui/pictures.h"
+#include "ui/ui_messages.h"
+
+namespace ks {
+
+void GestureRecord::Reset() {
+    id = 0;
+    targetType = 0;
+    leftDown = rightDown = shift = false;
+    object = nullptr;
+    rubberShown = ringShown = false;
+    rubber = QLine();
+    ringAnchor = QPoint();
+}
+
+CDisplay::CDisplay(QWidget* parent) : QWidget(parent) {
+    m_icons = pictures::IconStrip();
+    m_pictures[0] = pictures::ModelPicture(-1);
+    m_pictures[1] = pictures::ModelPicture(0);
+    m_pictures[2] = pictures::ModelPicture(1);
+    m_empty = pictures::EmptyView();
+    m_font1 = QFont("Arial");
+    m_font1.setPixelSize(12);
+    m_font2 = QFont("Arial");
+    m_font2.setPixelSize(14);
+    m_font2.setWeight(QFont::DemiBold);
+    setMouseTracking(true);
+    Resize(720 + 38, 420 + 50);
+}
+
+CDisplay::~CDisplay() = default;
+
+bool CDisplay::Training() const {
+    return m_project && m_project->Scenarios() && m_project->Scenarios()->m_bTrainingInProgress;
+}
+
+void CDisplay::Changed() {
+    if (onEdited) onEdited();
+}
+
+void CDisplay::Resize(int clientWidth, int height) {
+    const int w = std::clamp(clientWidth - 38, 360, 720);
+    const int h = std::clamp(height - 50, 156, 420);
+    setGeometry(kCorner.x(), kCorner.y(), w, h);
+    m_buffer = QImage(w, h, QImage::Format_RGB32);
+    m_buffer.fill(Qt::white);
+    if (m_project && m_project->Model()) {
+        // The network's picture stays centred between the bars, right of the palette.
+        CReceptorMgr& m = *m_project->Model();
+        const int cx = kPaletteWidth + (w - kPaletteWidth) / 2, cy = h / 2;
+        m.m_rect = {cx - 64, cy - 48, cx + 64, cy + 48};
+        m.m_rect2 = m.m_rect;
+    }
+    LayoutBars(false);
+}
+
+void CDisplay::Attach(CProject* project, CTrainingRunner* runner, IPrompt* prompt) {
+    m_project = project;
+    m_runner = runner;
+    m_prompt = prompt;
+    if (m_project) {
+        m_project->m_inputs.m_iOffset = 100;
+        m_project->m_outputs.m_iOffset = 100;
+    }
+    Resize(width() + 38, height() + 50);
+    BuildPalette();
+}
+
+void CDisplay::BuildPalette() {
+    m_palette.clear();
+    if (!m_project || !m_project->m_bOpen) return;
+    const bool trainable = m_project->Model() && m_project->Model()->m_iModelType == 2;
+    struct Template { std::int32_t kind, code, type; const char* mark; };
+    const Template templates[] = {
+        {kSensor, -1, kTargetPaletteSensor, "S"},
+        {kBias, -1, kTargetPaletteBias, "B"},
+        {kProcessor, trainable ? 2 : 1, kTargetPaletteProcessor, trainable ? "S" : "_|"},
+        {kAction, 2, kTargetPaletteAction, "A"},
+    };
+    int k = 0;
+    for (const Template& t : templates) {
+        auto r = std::make_unique<CReceptor>(t.kind, t.code, 0);
+        r->m_mark = t.mark;
+        r->Place(kPaletteWidth / 2 - 12, kBarHeight + 12 + 60 * k++);
+        r->m_iTargetType = t.type;
+        r->m_iTargetID = t.type;
+        m_palette.push_back(std::move(r));
+    }
+}
+
+void CDisplay::LayoutBars(bool centre) {
+    if (!m_project) return;
+    const int w = width();
+    CInputList& in = m_project->m_inputs;
+    COutputList& out = m_project->m_outputs;
+    if (centre) {
+        in.m_iOffset = CProject::CentredBarOffset(in.Count(), in.m_iItemWidth, in.m_iSpacing, w);
+        out.m_iOffset = CProject::CentredBarOffset(out.Count(), out.m_iItemWidth, out.m_iSpacing, w);
+    }
+    int x = in.m_iOffset;
+    for (const auto& v : in.m_items) {
+        v->LayoutGlyph({x, 2, x + in.m_iItemWidth, 59});
+        v->SetValue(v->m_dValue);  // the gauge follows the new glyph
+        x += in.m_iItemWidth + in.m_iSpacing;
+    }
+    const int top = height() - kBarHeight;
+    x = out.m_iOffset;
+    for (const auto& o : out.m_items) {
+        o->LayoutGlyph({x, top + 1, x + out.m_iItemWidth, top + 59});
+        x += out.m_iItemWidth + out.m_iSpacing;
+    }
+}
+
+void CDisplay::Align() {
+    if (!m_project) return;
+    LayoutBars(true);
+    m_project->AlignNetwork(height() - 2 * kBarHeight, kBarHeight, kPaletteWidth, width() - kPaletteWidth);
+    Draw();
+}
+
+void CDisplay::Draw() {
+    if (!m_bDrawingEnabled) return;
+    if (m_runner)
+        m_runner->Locked([&] { Render(); });
+    else
+        Render();
+    update();
+}
+
+void CDisplay::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, m_buffer);
+}
+
+QPoint CDisplay::ToModel(QPoint canvas) const {
+    const KPoint off = m_project ? m_project->m_viewOffset : KPoint{};
+    return canvas - QPoint(off.x, off.y);
+}
+
+bool CDisplay::InInputsBar(QPoint p) const { return p.y() >= 0 && p.y() < kBarHeight && p.x() >= -1 && p.x() < width(); }
+bool CDisplay::InOutputsBar(QPoint p) const {
+    return p.y() >= height() - kBarHeight && p.y() < height() && p.x() >= -1 && p.x() < width();
+}
+
+CVariable* CDisplay::InputAt(QPoint p) const {
+    if (!m_project) return nullptr;
+    HitRecord hit;
+    for (const auto& v : m_project->m_inputs.m_items)
+        if (v->HitTest(hit, p.x(), p.y())) return v.get();
+    return nullptr;
+}
+
+COutput* CDisplay::OutputAt(QPoint p) const {
+    if (!m_project) return nullptr;
+    HitRecord hit;
+    for (const auto& o : m_project->m_outputs.m_items)
+        if (o->HitTest(hit, p.x(), p.y())) return o.get();
+    return nullptr;
+}
+
+CReceptor* CDisplay::PaletteAt(QPoint p) const {
+    HitRecord hit;
+    for (const auto& t : m_palette)
+        if (t->HitTest(hit, p.x(), p.y())) return t.get();
+    return nullptr;
+}
+
+void CDisplay::ClearSelections() {
+    if (!m_project || !m_project->m_bOpen || !m_project->Model()) return;
+    m_project->Model()->ClearSelection();
+    if (m_project->Scenarios()) m_project->Scenarios()->ClearSelection();
+    m_project->m_inputs.ClearSelection();
+    m_project->m_outputs.ClearSelection();
+}
+
+// ------------------------------------------------------------------ gestures
+
+void CDisplay::LeftDown(QPoint p, bool shift) {
+    GestureRecord& g = m_gesture;
+    g.shift = shift;
+    if (!shift) ClearSelections();
+    g.current = p;
+    if (!m_project || !m_project->m_bOpen) return;
+    bool hit = false;
+    if (InInputsBar(p)) {
+        if (CVariable* v = InputAt(p)) {
+            m_project->m_inputs.ClearSelection();
+            m_project->m_inputs.Select(v);
+            g.targetType = kTargetInput;
+            g.id = v->m_ID;
+            g.object = v;
+        } else {
+            g.targetType = kTargetInputsBar;
+            g.id = 3000;
+        }
+        hit = true;
+    } else if (InOutputsBar(p)) {
+        if (COutput* o = OutputAt(p)) {
+            m_project->m_outputs.ClearSelection();
+            m_project->m_outputs.Select(o);
+            g.targetType = kTargetOutput;
+            g.id = o->m_ID;
+            g.object = o;
+            if (shift && m_project->IsReady())
+                if (CReceptor* a = m_project->ActionForOutput(o)) m_project->Scenarios()->SetTargetOfSelection(a->m_ID);
+        } else {
+            g.targetType = kTargetOutputsBar;
+            g.id = 3200;
+        }
+        hit = true;
+    } else if (CReceptor* t = PaletteAt(p)) {
+        g.targetType = t->m_iTargetType;
+        g.id = t->m_iTargetID;
+        g.object = t;
+        g.ringShown = true;
+        g.ringAnchor = p;
+        g.rubber = QLine(p, p);
+        hit = true;
+    } else if (CReceptorMgr* m = m_project->Model()) {
+        if (!shift) m->ClearSelection();
+        const QPoint mp = ToModel(p);
+        if (CReceptor* r = m->ReceptorAt(mp.x(), mp.y())) {
+            m->Select(r);
+            g.targetType = r->m_iKind;
+            g.id = r->m_ID;
+            g.object = r;
+            hit = true;
+        } else if (rect().contains(p)) {
+            g.targetType = kTargetView;
+            g.id = kTargetView;
+            hit = true;
+        }
+    }
+    if (hit) {
+        g.leftDown = true;
+        g.press = p;
+        g.previous = g.current;
+    }
+    Draw();
+}
+
+void CDisplay::MouseMove(QPoint p, Qt::MouseButtons buttons) {
+    GestureRecord& g = m_gesture;
+    if (!m_project || g.targetType == 0) return;
+    if (g.leftDown && (buttons & Qt::LeftButton)) {
+        if (g.targetType >= kSensor && g.targetType <= kAction) {
+            if (CReceptor* r = m_project->Model() ? m_project->Model()->FindReceptor(g.id) : nullptr) {
+                const QPoint mp = ToModel(p);
+                m_runner->Locked([&] { r->Place(mp.x() - 16, mp.y() - 16); });
+            }
+        } else if (g.targetType == kTargetInputsBar || g.targetType == kTargetOutputsBar) {
+            const int dx = g.current.x() - g.previous.x();
+            if (g.targetType == kTargetInputsBar)
+                m_project->m_inputs.m_iOffset += dx;
+            else
+                m_project->m_outputs.m_iOffset += dx;
+            LayoutBars(false);
+        } else if (g.targetType != kTargetInput && g.targetType != kTargetOutput) {
+            g.rubber.setP2(p);
+        }
+        g.previous = g.current;
+        g.current = p;
+        Draw();
+    } else if (g.rightDown && (buttons & Qt::RightButton)) {
+        if (g.targetType >= kSensor && g.targetType <= kAction) {
+            g.rubberShown = true;
+            g.rubber.setP2(p);
+        } else if (g.targetType == kTargetInput || g.targetType == kTargetOutput) {
+            g.rubber.setP2(p);
+        } else if (g.targetType == kTargetView) {
+            g.current = p;
+            m_project->m_viewOffset.x += g.current.x() - g.previous.x();
+            m_project->m_viewOffset.y += g.current.y() - g.previous.y();
+            g.previous = g.current;
+        }
+        Draw();
+    }
+}
+
+void CDisplay::LeftUp(QPoint p) {
+    GestureRecord& g = m_gesture;
+    if (!m_project || !m_project->Model() || !g.leftDown) return;
+    CReceptorMgr& m = *m_project->Model();
+    const QPoint mp = ToModel(p) - QPoint(16, 16);
+    bool added = true;
+    m_runner->Locked([&] {
+        switch (g.targetType) {
+        case kTargetPaletteSensor: {
+            CReceptor* r = m.AddReceptor(kSensor, -1, mp.x(), mp.y());
+            if (r && m_project->m_bAutoAssembly) m.ConnectToProcessors(r);
+            break;
+        }
+        case kTargetPaletteBias: {
+            const QPoint at = ToModel(p);
+            CReceptor* under = m.ReceptorAt(at.x(), at.y());
+            if (under) {
+                CReceptor* b = m.AddReceptor(kBias, -1, at.x() - 48, at.y() - 64);
+                if (b) m.AddConnection(b, under, 0x0000FF, 1.0);
+            } else {
+                m.AddReceptor(kBias, -1, mp.x(), mp.y());
+            }
+            break;
+        }
+        case kTargetPaletteProcessor: {
+            CReceptor* r = m.AddReceptor(kProcessor, 2, mp.x(), mp.y());
+            if (r && m_project->m_bAutoAssembly) {
+                m.ConnectSensorsTo(r);
+                m.ConnectToActions(r);
+            }
+            break;
+        }
+        case kTargetPaletteAction: {
+            CReceptor* r = m.AddReceptor(kAction, 2, mp.x(), mp.y());
+            if (r && m_project->m_bAutoAssembly) m.ConnectToProcessors(r);
+            break;
+        }
+        default: added = false;
+        }
+        if (added) m_project->UpdateNetwork();
+    });
+    g.Reset();
+    Draw();
+    if (added) Changed();
+}
+
+void CDisplay::RightDown(QPoint p, bool shift) {
+    GestureRecord& g = m_gesture;
+    g.current = p;
+    ClearSelections();
+    if (!m_project || !m_project->m_bOpen) return;
+    g.rubber = QLine(p, p);
+    bool hit = false;
+    if (InInputsBar(p)) {
+        if (CVariable* v = InputAt(p)) {
+            m_project->m_inputs.ClearSelection();
+            m_project->m_inputs.Select(v);
+            g.targetType = kTargetInput;
+            g.id = v->m_ID;
+            g.object = v;
+            g.rubberShown = true;
+            g.rubber = QLine(QPoint(v->m_anchor.x, v->m_anchor.y), p);
+        } else {
+            g.targetType = kTargetInputsBar;
+        }
+        hit = true;
+    } else if (InOutputsBar(p)) {
+        if (COutput* o = OutputAt(p)) {
+            m_project->m_outputs.ClearSelection();
+            m_project->m_outputs.Select(o);
+            g.targetType = kTargetOutput;
+            g.id = o->m_ID;
+            g.object = o;
+            g.rubberShown = true;
+            g.rubber = QLine(QPoint(o->m_anchor.x, o->m_anchor.y), p);
+        } else {
+            g.targetType = kTargetOutputsBar;
+        }
+        hit = true;
+    } else if (CReceptor* t = PaletteAt(p)) {
+        g.targetType = t->m_iTargetType;
+        g.object = t;
+        hit = true;
+    } else if (CReceptorMgr* m = m_project->Model()) {
+        if (!shift) m->ClearSelection();
+        const QPoint mp = ToModel(p);
+        CReceptor* r = m_project->m_bModelView ? nullptr : m->ReceptorAt(mp.x(), mp.y());
+        if (r) {
+            m->Select(r);
+            g.targetType = r->m_iKind;
+            g.id = r->m_ID;
+            g.object = r;
+            const QPoint centre = QPoint(r->m_geo.body.left + r->m_iSize / 2, r->m_geo.body.top + r->m_iSize / 2) +
+                                  QPoint(m_project->m_viewOffset.x, m_project->m_viewOffset.y);
+            g.rubber = QLine(centre, p);
+            hit = true;
+        } else {
+            g.previous = g.current;
+            if (rect().contains(p)) {
+                g.targetType = kTargetView;
+                hit = true;
+            }
+        }
+    }
+    if (hit) {
+        g.rightDown = true;
+        g.press = p;
+    }
+    Draw();
+}
+
+void CDisplay::RightUp(QPoint p) {
+    GestureRecord& g = m_gesture;
+    if (!m_project || !m_project->Model() || !g.rightDown) {
+        g.Reset();
+        return;
+    }
+    CReceptorMgr& m = *m_project->Model();
+    const QPoint mp = ToModel(p);
+    CReceptor* r = InInputsBar(p) || InOutputsBar(p) ? nullptr : m.ReceptorAt(mp.x(), mp.y());
+    bool result = rect().contains(p);
+    auto notify = [&](const char* text) {
+        if (m_prompt) m_prompt->Notify(text);
+    };
+    auto attachInput = [&](CReceptor* sensor, CVariable* v) {
+        if (sensor->m_iKind != kSensor) return notify(msg::kInputsOnlyToSensors), false;
+        if (sensor->m_pVariable) return notify(msg::kSensorAlreadyAttached), false;
+        return sensor->AttachVariable(v);
+    };
+    auto attachOutput = [&](CReceptor* action, COutput* o) {
+        if (action->m_iKind != kAction) return notify(msg::kOutputsOnlyToActions), false;
+        if (action->m_pOutput) return notify(msg::kActionAlreadyAttached), false;
+        action->AttachOutput(o);
+        return true;
+    };
+    CVariable* sliderFor = nullptr;
+    m_runner->Locked([&] {
+        if (g.targetType == kTargetInput) {
+            auto* v = static_cast<CVariable*>(g.object);
+            if (!r) {
+                result = InputAt(p) == v;
+                if (result) sliderFor = v;
+            } else if (attachInput(r, v)) {
+                result = false;
+            }
+        } else if (g.targetType == kTargetOutput && r) {
+            if (attachOutput(r, static_cast<COutput*>(g.object))) m.ClearSelection();
+        } else if (g.targetType >= kSensor && g.targetType <= kAction) {
+            auto* s = static_cast<CReceptor*>(g.object);
+            if (r && r->m_ID != s->m_ID) {
+                if (m_prompt) m.ConnectByDrag(s, r, *m_prompt);
+            } else if (!r && InInputsBar(p)) {
+                if (CVariable* v = InputAt(p)) attachInput(s, v);
+            } else if (!r && InOutputsBar(p)) {
+                if (COutput* o = OutputAt(p)) attachOutput(s, o);
+            }
+        }
+        m_project->UpdateNetwork();
+    });
+    g.Reset();
+    Draw();
+    Changed();
+    if (sliderFor && onSlider) onSlider(sliderFor);
+}
+
+void CDisplay::DoubleClick(QPoint p) {
+    ClearSelections();
+    if (!m_project) return;
+    int type = 0;
+    void* object = nullptr;
+    if (InInputsBar(p)) {
+        CVariable* v = InputAt(p);
+        if (v) {
+            m_project->m_inputs.Select(v);
+            type = kTargetInput;
+            object = v;
+        } else {
+            type = kTargetInputsBar;
+        }
+    } else if (InOutputsBar(p)) {
+        COutput* o = OutputAt(p);
+        type = o ? kTargetOutput : kTargetOutputsBar;
+        object = o;
+    } else if (m_project->m_bOpen && m_project->Model()) {
+        CReceptorMgr& m = *m_project->Model();
+        const QPoint mp = ToModel(p);
+        CReceptor* r = m_project->m_bModelView ? nullptr : m.ReceptorAt(mp.x(), mp.y());
+        if (r) {
+            r->m_bSelected = true;
+            type = r->m_iKind;
+            object = r;
+        } else if (CConnection* c = m.ConnectionAt(mp.x(), mp.y())) {
+            type = kTargetConnection;
+            object = c;
+        } else {
+            type = kTargetView;
+        }
+    }
+    Draw();
+    if (type && onOpen) onOpen(type, object);
+    m_gesture.Reset();
+}
+
+void CDisplay::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) LeftDown(e->position().toPoint(), e->modifiers() & Qt::ShiftModifier);
+    if (e->button() == Qt::RightButton) RightDown(e->position().toPoint(), e->modifiers() & Qt::ShiftModifier);
+    Changed();
+}
+
+void CDisplay::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) LeftUp(e->position().toPoint());
+    if (e->button() == Qt::RightButton) RightUp(e->position().toPoint());
+}
+
+void CDisplay::mouseMoveEvent(QMouseEvent* e) { MouseMove(e->position().toPoint(), e->buttons()); }
+
+void CDisplay::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) DoubleClick(e->position().toPoint());
+}
+
+}  // namespace ks

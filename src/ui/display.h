@@ -1,0 +1,112 @@
+#pragma once
+// The model view: the network between the inputs bar and the outputs bar,
+// drawn into an off-screen image, with the tools palette at its left edge
+// and every mouse gesture that edits the network.
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "model/receptor.h"
+#include "ui/graphics.h"
+
+namespace ks {
+
+class CProject;
+class CTrainingRunner;
+class IPrompt;
+class CVariable;
+
+// The state of the current mouse gesture (canvas coordinates).
+struct GestureRecord {
+    QPoint press, current, previous;
+    int id = 0;
+    int targetType = 0;  // 0: nothing tracked
+    bool leftDown = false, rightDown = false, shift = false;
+    void* object = nullptr;
+    bool rubberShown = false, ringShown = false;
+    QLine rubber;
+    QPoint ringAnchor;
+    void Reset();
+};
+
+class CDisplay : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kBarHeight = 60;
+    static constexpr int kPaletteWidth = 36;  // the visible palette strip at the left edge
+    static constexpr QPoint kCorner{10, 30};  // the view's place in the window's client area
+
+    explicit CDisplay(QWidget* parent = nullptr);
+    ~CDisplay() override;
+
+    void Attach(CProject* project, CTrainingRunner* runner, IPrompt* prompt);
+    // Sizes the view from the window's client width and the given height.
+    void Resize(int clientWidth, int height);
+    void LayoutBars(bool centre);
+    void Align();
+    void Draw();
+
+    const QImage& BackBuffer() const { return m_buffer; }
+    GestureRecord& Gesture() { return m_gesture; }
+    bool m_bSimulationRunning = false;
+    bool m_bDrawingEnabled = true;
+    bool m_bCollapsed = false;
+
+    // Set by the main window.
+    std::function<void()> onEdited;                       // the project changed: refresh lists and pages
+    std::function<void(int type, void* object)> onOpen;   // a double-click asks for a properties dialog
+    std::function<void(CVariable*)> onSlider;             // an input dropped back on its item
+
+    // The gestures, in canvas coordinates (public for tests).
+    void LeftDown(QPoint p, bool shift);
+    void LeftUp(QPoint p);
+    void RightDown(QPoint p, bool shift);
+    void RightUp(QPoint p);
+    void MouseMove(QPoint p, Qt::MouseButtons buttons);
+    void DoubleClick(QPoint p);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+
+private:
+    void Render();
+    void BuildPalette();
+    void ClearSelections();
+    bool InInputsBar(QPoint p) const;
+    bool InOutputsBar(QPoint p) const;
+    CVariable* InputAt(QPoint p) const;
+    class COutput* OutputAt(QPoint p) const;
+    CReceptor* PaletteAt(QPoint p) const;
+    QPoint ToModel(QPoint canvas) const;
+    bool Training() const;
+    void Changed();
+
+    // Drawing (display_draw.cpp).
+    void DrawNetwork(QPainter& p, bool pictureMode, int state);
+    void DrawReceptor(QPainter& p, const CReceptor& r, QPoint offset);
+    void DrawBars(QPainter& p);
+    void DrawInputItem(QPainter& p, const CVariable& v);
+    void DrawOutputItem(QPainter& p, const class COutput& o);
+    void DrawPalette(QPainter& p);
+    void DrawOverlay(QPainter& p);
+    void DrawHint(QPainter& p);
+
+    CProject* m_project = nullptr;
+    CTrainingRunner* m_runner = nullptr;
+    IPrompt* m_prompt = nullptr;
+    QImage m_buffer;
+    QImage m_icons;
+    QImage m_pictures[3];
+    QImage m_empty;
+    GestureRecord m_gesture;
+    std::vector<std::unique_ptr<CReceptor>> m_palette;
+    QFont m_font1, m_font2;
+};
+
+}  // namespace ks

@@ -1,0 +1,588 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QFileInfo>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "files/header_file.h"
+#include "files/messages.h"
+#include "files/project_file.h"
+#include "model/text.h"
+#include "training/simulation.h"
+#include "training/training_cycle.h"
+#include "ui/graphics.h"
+#include "ui/pictures.h"
+#include "ui/ui_messages.h"
+
+namespace ks {
+
+namespace {
+
+// The client area paints the background, the two bands and the status strip.
+class ClientArea : public QWidget {
+public:
+    explicit ClientArea(CVeltrinoDlg& w) : m_window(w) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), ToQColor(0xF0F0F0));
+        CProject& project = m_window.Project();
+        const QRect view = m_window.View().geometry();
+        const QRect title = view.adjusted(-4, -20, 4, 4);
+        const int wide = m_window.LayoutMode() == 2;
+        const QRect controls(view.right() + 11, view.top(), wide ? 600 : 200, height() - 32 - view.top());
+        const QRect controlsBand = controls.adjusted(-4, -20, 4, 4);
+        p.fillRect(title, ToQColor(0x996633));
+        p.fillRect(controlsBand, ToQColor(0x996633));
+        QFont f("Arial");
+        f.setPixelSize(14);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        QString text = "Start New Project";
+        if (project.Scenarios() && project.Scenarios()->m_bTrainingInProgress)
+            text = QString("Project: %1 - Learning Mode").arg(QString::fromStdString(project.m_name));
+        else if (project.m_bOpen)
+            text = QString("Project: %1 - Build Mode").arg(QString::fromStdString(project.m_name));
+        p.drawText(QRect(title.left(), title.top() + 2, title.width(), 20), Qt::AlignCenter, text);
+        p.drawText(QRect(controlsBand.left(), controlsBand.top() + 2, controlsBand.width(), 20), Qt::AlignCenter, "Controls");
+        p.fillRect(controls, ToQColor(0xF0F0F0));
+        DrawStatusStrip(p);
+    }
+
+private:
+    void DrawStatusStrip(QPainter& p) {
+        const QRect strip(0, height() - 24, width(), 24);
+        p.fillRect(strip, ToQColor(0xF0F0F0));
+        const int w = (width() - 16) / 5;
+        const int top = strip.top() + 2, h = strip.height() - 4;
+        const QRect c1(strip.left() + 2, top, w, h), c5(strip.right() + 1 - 2 - w, top, w, h);
+        const QRect c2(c1.right() + 1 + 8, top, w, h), c4(c5.left() - 8 - w, top, w, h);
+        const QRect c3(c2.right() + 1 + 4, top, c4.left() - 4 - (c2.right() + 1 + 4), h);
+        CProject& project = m_window.Project();
+        const QString texts[5] = {
+            QString("  %1").arg(QString::fromStdString(project.m_name)),
+            QString::asprintf("  Sim Tick: %d", project.m_iCycleCounter),
+            QString::asprintf("  Inputs: %d", project.m_inputs.Count()),
+            QString::asprintf("  Receptors: %d", project.m_iReceptorCount),
+            QString::asprintf("  Connections: %d", project.m_iConnectionCount),
+        };
+        const QRect cells[5] = {c1, c2, c3, c4, c5};
+        QFont f("Arial");
+        f.setPixelSize(12);
+        p.setFont(f);
+        for (int i = 0; i < 5; ++i) {
+            p.setPen(ToQColor(0x5C5C5C));
+            p.drawLine(cells[i].topLeft(), cells[i].topRight());
+            p.drawLine(cells[i].topLeft(), cells[i].bottomLeft());
+            p.setPen(Qt::white);
+            p.drawLine(cells[i].bottomLeft(), cells[i].bottomRight());
+            p.drawLine(cells[i].topRight(), cells[i].bottomRight());
+            p.setPen(Qt::black);
+            p.drawText(cells[i], Qt::AlignVCenter | Qt::TextSingleLine,
+                       p.fontMetrics().elidedText(texts[i], Qt::ElideRight, cells[i].width()));
+        }
+    }
+    CVeltrinoDlg& m_window;
+};
+
+}  // namespace
+
+CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* parent)
+    : QMainWindow(parent), m_project(settings) {
+    if (!prompt) {
+        m_ownPrompt = std::make_unique<QtPrompt>(this);
+        prompt = m_ownPrompt.get();
+    }
+    m_prompt = prompt;
+    m_runner = std::make_unique<CTrainingRunner>(m_project);
+    m_runner->onThreadEnd = [] { QMetaObject::invokeMethod(qApp, [] { QApplication::beep(); }, Qt::QueuedConnection); };
+    setWindowTitle(msg::kWindowTitle);
+    setWindowIcon(pictures::AppIcon());
+    m_client = new ClientArea(*this);
+    setCentralWidget(m_client);
+    m_view = new CDisplay(m_client);
+    m_listTabs = new QTabBar(m_client);
+    for (const char* t : {"   Inputs", "   Outputs   ", "   Scenarios"}) m_listTabs->addTab(t);
+    m_list = new QTreeWidget(m_client);
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setAlternatingRowColors(false);
+    m_collapse = new QToolButton(m_client);
+    m_collapse->setText("^");
+    m_toolTabs = new QTabBar(m_client);
+    for (const char* t : {"  Build", "  Train", "  Simulate"}) m_toolTabs->addTab(t);
+    m_toolTabs->setExpanding(true);
+    m_toolTabs->setUsesScrollButtons(false);
+    m_toolTabs->setStyleSheet("QTabBar::tab { min-width: 50px; padding: 4px 2px; }");
+    m_build = new cdlgToolsPage(*this);
+    m_train = new CdlgToolsPageTrain(*this);
+    m_simulate = new CdlgToolsPageSimulate(*this);
+    m_panel = new CdlgPanelLowerLeft(*this);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_build, m_train, m_simulate, m_panel}) w->setParent(m_client);
+    CreateMenus();
+
+    m_view->onEdited = [this] { RefreshPanels(); FillList(); m_client->update(); };
+    m_view->onOpen = [this](int type, void* object) { OpenProperties(type, object); };
+    m_view->onSlider = [this](CVariable*) { m_view->Draw(); };
+    m_view->Attach(&m_project, m_runner.get(), m_prompt);
+
+    connect(m_listTabs, &QTabBar::currentChanged, this, [this](int t) { SelectListTab(t); });
+    connect(m_toolTabs, &QTabBar::currentChanged, this, [this](int t) { SelectToolTab(t); });
+    connect(m_collapse, &QToolButton::clicked, this, [this] { ToggleCollapse(); });
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (m_listTab != 2 || !m_project.Scenarios()) return;
+        CScenarioMgr& sm = *m_project.Scenarios();
+        sm.ClearSelection();
+        for (QTreeWidgetItem* item : m_list->selectedItems())
+            sm.Select(static_cast<CScenario*>(item->data(0, Qt::UserRole).value<void*>()));
+        RefreshPanels();
+    });
+    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (m_listTab != 2 || !m_project.Scenarios()) return;
+        auto* s = static_cast<CScenario*>(item->data(0, Qt::UserRole).value<void*>());
+        m_runner->Locked([&] {
+            m_project.Scenarios()->ApplyScenario(s);
+            m_project.UpdateNetwork();
+        });
+        m_view->LayoutBars(false);
+        m_view->Draw();
+    });
+    connect(&m_simulationTimer, &QTimer::timeout, this, [this] { StepSimulation(); });
+    connect(&m_trainingTimer, &QTimer::timeout, this, [this] { OnTrainingTimer(); });
+    m_simulationTimer.setInterval(50);
+    m_trainingTimer.setInterval(50);
+
+    resize(1100, 720);
+    m_listTabs->setCurrentIndex(2);
+    LayoutControls();
+    RefreshPanels();
+    BuildListColumns();
+    FillList();
+    m_view->Align();
+}
+
+CVeltrinoDlg::~CVeltrinoDlg() {
+    m_trainingTimer.stop();
+    m_simulationTimer.stop();
+    m_runner->Stop();
+}
+
+void CVeltrinoDlg::CreateMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->addAction("New Project...", QKeySequence("Ctrl+N"), this, [this] { NewProject(); });
+    file->addAction("Open Project...", this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, "Open Project", QString(), "Kestrine Models (*.ksm);;All Files (*.*)");
+        if (!path.isEmpty()) OpenProjectFile(path.toStdString());
+    });
+    file->addAction("Close Project", this, [this] {
+        m_trainingTimer.stop();
+        m_simulationTimer.stop();
+        m_runner->Stop();
+        m_view->m_bSimulationRunning = false;
+        m_project.ClearProject();
+        m_savePath.clear();
+        AttachProject();
+    });
+    file->addAction("Save", this, [this] {
+        if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNothingToSave);
+        QString path = QString::fromStdString(m_savePath);
+        if (path.isEmpty()) path = QFileDialog::getSaveFileName(this, "Save As", "*.ksm", "Kestrine Models (*.ksm);;All Files (*.*)");
+        if (path.isEmpty()) return;
+        const FileResult r = m_runner->Locked([&] { return SaveProjectFile(path.toStdString(), m_project); });
+        if (!r.ok) return m_prompt->Notify(r.message);
+        m_savePath = path.toStdString();
+        m_prompt->Notify(Format(msg::kFileSaved, QFileInfo(path).completeBaseName().toStdString().c_str()));
+    });
+    file->addAction("Save As...", this, [this] {
+        if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNothingToSave);
+        const QString path = QFileDialog::getSaveFileName(this, "Save As", "*.ksm", "Kestrine Models (*.ksm);;All Files (*.*)");
+        if (path.isEmpty()) return;
+        const FileResult r = m_runner->Locked([&] { return SaveProjectFile(path.toStdString(), m_project); });
+        if (!r.ok) return m_prompt->Notify(r.message);
+        m_savePath = path.toStdString();
+        m_prompt->Notify(Format(msg::kFileSaved, QFileInfo(path).completeBaseName().toStdString().c_str()));
+    });
+    file->addAction("Export AI System for Integration...", this, [this] { ExportSystem(); });
+    file->addSeparator();
+    file->addAction("Exit", this, [this] { close(); });
+    QMenu* construction = menuBar()->addMenu("&Construction");
+    construction->addAction("Add Input...", this, [this] { EditInput(nullptr); });
+    construction->addAction("Add Output...", this, [this] {
+        if (m_project.m_bOpen) EditOutput(nullptr);
+    });
+    construction->addAction("Delete Selected Inputs", this, [this] { DeleteSelectedInputs(); });
+    construction->addAction("Delete Selected Outputs", this, [this] { DeleteSelectedOutputs(); });
+    construction->addAction("Add Bias to Processors", this, [this] { m_build->processorBias->click(); });
+    construction->addAction("Add Bias to Action Receptors", this, [this] { m_build->actionBias->click(); });
+    construction->addAction("Remove All Bias", this, [this] { m_build->removeBias->click(); });
+    QMenu* training = menuBar()->addMenu("&Training");
+    training->addAction("Start Training", this, [this] {
+        if (!m_project.m_training.running && m_train->startStop->isEnabled()) OnStartStopLearning();
+    });
+    training->addAction("Stop Training", this, [this] {
+        if (m_project.m_training.running) OnStartStopLearning();
+    });
+    training->addAction("Erase Knowledge", this, [this] { EraseKnowledge(); });
+    QMenu* simulation = menuBar()->addMenu("&Simulation");
+    simulation->addAction("Start Simulation", this, [this] { StartSimulation(); });
+    simulation->addAction("Stop Simulation", this, [this] { StopSimulation(); });
+    simulation->addAction("Single Step ", this, [this] { StepSimulation(); });
+    QMenu* tools = menuBar()->addMenu("T&ools");
+    tools->addAction("Options...");
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->addAction("Online Help...");
+    help->addAction("Check for Updates...");
+    help->addAction("About Kestrine...", this, [this] {
+        QMessageBox box(QMessageBox::NoIcon, "About Halvek Kestrine", "Halvek Kestrine 1.0", QMessageBox::Ok, this);
+        box.setIconPixmap(pictures::AppIcon().pixmap(48, 48));
+        box.exec();
+    });
+}
+
+void CVeltrinoDlg::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    LayoutControls();
+}
+
+void CVeltrinoDlg::closeEvent(QCloseEvent* e) {
+    m_trainingTimer.stop();
+    m_simulationTimer.stop();
+    m_runner->Stop();
+    e->accept();
+}
+
+void CVeltrinoDlg::LayoutControls() {
+    const int W = m_client->width(), H = m_client->height();
+    m_view->Resize(W, m_collapsed ? 210 : H);
+    const QRect v = m_view->geometry();
+    const int L = v.left(), R = v.right() + 1, B = v.bottom() + 1;
+    m_listTabs->setGeometry(L + 160, B + 6, R - L - 184, 26);
+    m_collapse->setGeometry(R - 22, B + 6, 22, 22);
+    m_list->setGeometry(L + 160, B + 30, R - L - 160, std::max(0, H - B - 54));
+    m_layoutMode = W > 1340 ? 2 : 0;
+    const int pagesX = R + 11;
+    m_toolTabs->setGeometry(pagesX, 30, 200, 26);
+    const int pageTop = m_layoutMode == 2 ? 30 : 56;
+    for (QWidget* page : std::initializer_list<QWidget*>{m_build, m_train, m_simulate})
+        page->setFixedSize(200, std::max(0, H - 32 - pageTop));
+    if (m_layoutMode == 2) {
+        m_toolTabs->hide();
+        m_build->move(pagesX, pageTop);
+        m_train->move(pagesX + 200, pageTop);
+        m_simulate->move(pagesX + 400, pageTop);
+    } else {
+        m_toolTabs->show();
+        for (QWidget* page : std::initializer_list<QWidget*>{m_build, m_train, m_simulate}) page->move(pagesX, pageTop);
+    }
+    const int panelHeight = H - B - 50;
+    m_panel->setGeometry(8, B + 16, L + 148, std::max(0, panelHeight));
+    m_panel->setVisible(panelHeight >= 2);
+    ShowToolPages();
+    m_view->Draw();
+    m_client->update();
+}
+
+void CVeltrinoDlg::ShowToolPages() {
+    QWidget* pages[3] = {m_build, m_train, m_simulate};
+    for (int i = 0; i < 3; ++i) pages[i]->setVisible(m_layoutMode == 2 || i == m_toolTab);
+    if (m_toolTab == 1) m_train->UpdateTrainPage();
+}
+
+void CVeltrinoDlg::SelectToolTab(int tab) {
+    m_toolTab = tab;
+    ShowToolPages();
+}
+
+void CVeltrinoDlg::SelectListTab(int tab) {
+    m_listTab = tab;
+    if (m_listTabs->currentIndex() != tab) m_listTabs->setCurrentIndex(tab);
+    BuildListColumns();
+    FillList();
+    m_view->m_bDrawingEnabled = true;
+}
+
+void CVeltrinoDlg::ToggleCollapse() {
+    m_collapsed = !m_collapsed;
+    m_collapse->setText(m_collapsed ? "v" : "^");
+    m_view->m_bCollapsed = m_collapsed;
+    m_view->Resize(m_client->width(), m_collapsed ? 156 : m_client->height());
+    LayoutControls();
+    m_list->setFocus();
+}
+
+void CVeltrinoDlg::RefreshPanels() {
+    m_build->UpdateBuildPage();
+    m_train->UpdateTrainPage();
+    m_simulate->UpdateSimulatePage();
+    const bool open = m_project.m_bOpen;
+    m_panel->inputs->setText(QString::number(open ? m_project.m_inputs.Count() : 0));
+    m_panel->outputs->setText(QString::number(open ? m_project.m_outputs.Count() : 0));
+    const int scenarios = m_project.ScenarioCount();
+    int learned = 0;
+    if (m_project.IsReady()) {
+        m_runner->Locked([&] {
+            for (const auto& s : m_project.Scenarios()->Scenarios())
+                if (s->m_bLearned) ++learned;
+            m_project.Scenarios()->m_iLearnedCount = learned;
+        });
+    }
+    m_panel->scenarios->setText(QString::number(scenarios));
+    m_panel->learned->setText(QString::number(learned));
+    m_panel->knowledge->setRange(0, std::max(scenarios, 1));
+    m_panel->knowledge->setValue(learned);
+    m_panel->time->setText(QString::fromStdString(m_project.m_elapsedText));
+    m_client->update();
+}
+
+void CVeltrinoDlg::Redraw() {
+    m_view->Draw();
+    m_client->update();
+}
+
+// ------------------------------------------------------------------ training
+
+void CVeltrinoDlg::OnStartStopLearning() {
+    const int r = m_runner->StartStop();
+    if (r < 0) {
+        EndTraining();
+    } else if (r > 0) {
+        RefreshPanels();
+        m_panel->knowledge->setRange(0, std::max(m_project.ScenarioCount(), 1));
+        m_trainingTimer.start();
+    }
+}
+
+void CVeltrinoDlg::OnTrainingTimer() {
+    if (m_runner->IsRunning()) {
+        m_runner->Snapshot(m_snapshot);
+        m_panel->learned->setText(QString::number(m_snapshot.learned));
+        m_panel->time->setText(QString::fromStdString(m_snapshot.elapsedText));
+        m_panel->knowledge->setValue(m_snapshot.learned);
+        if (m_project.m_bUpdateTableWhileLearning) RefreshLearnedColumn();
+    } else {
+        EndTraining();
+    }
+    Redraw();
+}
+
+void CVeltrinoDlg::EndTraining() {
+    m_trainingTimer.stop();
+    m_runner->EndTraining();
+    m_view->m_bSimulationRunning = false;
+    RefreshScenarioTexts();
+    Redraw();
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::EraseKnowledge() {
+    if (!m_project.m_bOpen || !m_project.Model()) return;
+    m_view->Gesture().Reset();
+    m_runner->Locked([&] {
+        m_project.Model()->RandomizeAllWeights();
+        if (!(m_project.Scenarios() && m_project.Scenarios()->m_bTrainingInProgress)) {
+            m_project.UpdateNetwork();
+            if (m_project.Scenarios()) m_project.Scenarios()->EvaluateAll();
+        }
+    });
+    RefreshScenarioTexts();
+    RefreshPanels();
+    Redraw();
+}
+
+// ---------------------------------------------------------------- simulation
+
+void CVeltrinoDlg::StartSimulation() {
+    if (!m_project.m_bOpen) return;
+    m_view->m_bSimulationRunning = true;
+    m_simulationTimer.start();
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::StopSimulation() {
+    m_view->m_bSimulationRunning = false;
+    m_simulationTimer.stop();
+    RefreshPanels();
+    Redraw();
+}
+
+void CVeltrinoDlg::StepSimulation() {
+    m_runner->Locked([&] { SimulationStep(m_project); });
+    m_view->LayoutBars(false);
+    RefreshPanels();
+    Redraw();
+}
+
+void CVeltrinoDlg::ResetSimulation() {
+    m_runner->Locked([&] { SimulationReset(m_project); });
+    m_view->LayoutBars(false);
+    Redraw();
+    RefreshPanels();
+}
+
+// ------------------------------------------------------------------ projects
+
+void CVeltrinoDlg::AttachProject() {
+    m_view->Attach(&m_project, m_runner.get(), m_prompt);
+    m_view->Align();
+    SelectListTab(2);
+    RefreshPanels();
+    setWindowTitle(msg::kWindowTitle);
+}
+
+void CVeltrinoDlg::NewProject() {
+    m_trainingTimer.stop();
+    m_simulationTimer.stop();
+    m_runner->Stop();
+    m_view->m_bSimulationRunning = false;
+    m_project.ClearProject();
+    m_project.m_name.clear();
+    m_savePath.clear();
+    m_project.NewProject(kProjectNew);
+    m_project.m_bAutoAssembly = true;
+    m_project.UpdateNetwork();
+    AttachProject();
+}
+
+bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {
+    m_trainingTimer.stop();
+    m_runner->Stop();
+    const FileResult r = LoadProjectFile(path, m_project);
+    if (!r.ok) {
+        m_prompt->Notify(r.message);
+        return false;
+    }
+    const int inputsOffset = m_project.m_inputs.m_iOffset, outputsOffset = m_project.m_outputs.m_iOffset;
+    m_savePath.clear();
+    m_view->Attach(&m_project, m_runner.get(), m_prompt);
+    m_project.m_inputs.m_iOffset = inputsOffset;  // the loaded bars keep their scroll
+    m_project.m_outputs.m_iOffset = outputsOffset;
+    m_view->LayoutBars(false);
+    m_project.UpdateNetwork();
+    SelectListTab(2);
+    RefreshPanels();
+    Redraw();
+    return true;
+}
+
+void CVeltrinoDlg::ExportSystem() {
+    if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNoProjectToExport);
+    const QString path = QFileDialog::getSaveFileName(this, "Export", "*.ksr", "Kestrine Runtime (*.ksr);;All Files (*.*)");
+    if (path.isEmpty()) return;
+    const std::string folder = QFileInfo(path).absolutePath().toStdString() + "/";
+    const FileResult header = WriteHeaderFile(folder + msg::kHeaderFileName, m_project);
+    m_prompt->Notify(header.message);
+    const FileResult runtime = m_runner->Locked([&] { return SaveRuntimeFile(path.toStdString(), m_project); });
+    if (!runtime.ok) return m_prompt->Notify(runtime.message);
+    m_prompt->Notify(Format(msg::kRuntimeReady, m_project.m_name.c_str()));
+}
+
+// Adding inputs and outputs: the full dialogs come with the dialogs; until
+// then a name is asked and the input is a Ranged Double from 0 to 10.
+void CVeltrinoDlg::EditInput(CVariable* input) {
+    if (!m_project.m_bOpen || input) return;
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, "New Input", "Input name:", QLineEdit::Normal,
+                                               QString("Input %1").arg(m_project.m_inputs.Count() + 1), &ok);
+    if (!ok) return;
+    VARIABLE_RECORD rec;
+    rec.type = kRangedDouble;
+    rec.maximum = 10.0;
+    m_runner->Locked([&] {
+        CVariable* v = m_project.AddInput(rec, name.toStdString());
+        v->m_colour = 0xFFFFFF;
+        m_view->LayoutBars(true);
+        const bool saved = m_project.m_bAutoAssembly;
+        m_project.m_bAutoAssembly = true;
+        m_project.AttachNewInput(v, {CDisplay::kCorner.x(), CDisplay::kCorner.y()});
+        m_project.m_bAutoAssembly = saved;
+        m_project.EnsureProcessors();
+        if (m_project.Scenarios())
+            for (const auto& s : m_project.Scenarios()->Scenarios())
+                s->m_inputs.push_back({v->m_iAttachedReceptorID, 0, v->m_ID, v->m_dMin, v->m_dMax, v->m_dValue});
+        m_project.UpdateNetwork();
+    });
+    m_view->Align();
+    BuildListColumns();
+    FillList();
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::EditOutput(COutput* output) {
+    if (!m_project.m_bOpen || output) return;
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, "New Output", "Output name:", QLineEdit::Normal,
+                                               QString("Output %1").arg(m_project.m_outputs.Count() + 1), &ok);
+    if (!ok) return;
+    m_runner->Locked([&] {
+        auto o = std::make_unique<COutput>();
+        o->m_name = name.toStdString();
+        COutput* raw = o.get();
+        m_project.m_outputs.AddOutput(std::move(o));
+        m_view->LayoutBars(true);
+        const bool saved = m_project.m_bAutoAssembly;
+        m_project.m_bAutoAssembly = true;
+        m_project.AttachNewOutput(raw, {CDisplay::kCorner.x(), CDisplay::kCorner.y()});
+        m_project.m_bAutoAssembly = saved;
+        m_project.EnsureProcessors();
+        m_project.UpdateNetwork();
+    });
+    m_view->Align();
+    FillList();
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::DeleteSelectedInputs() {
+    m_runner->Locked([&] {
+        m_project.RemoveSelectedInputs();
+        m_project.UpdateNetwork();
+    });
+    m_view->Align();
+    BuildListColumns();
+    FillList();
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::DeleteSelectedOutputs() {
+    m_runner->Locked([&] {
+        m_project.RemoveSelectedOutputs();
+        m_project.UpdateNetwork();
+    });
+    m_view->Align();
+    FillList();
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::AddScenarioForOutput(CReceptor* action) {
+    if (!m_project.IsReady()) return;
+    m_runner->Locked([&] { m_project.Scenarios()->CreateScenario(action); });
+    m_project.Scenarios()->SortScenarios(-1, kSortReapply);
+    m_project.Scenarios()->EvaluateAll();
+    BuildListColumns();
+    FillList();
+    RefreshPanels();
+}
+
+bool CVeltrinoDlg::EditScenarios(CScenario*) { return false; }
+
+void CVeltrinoDlg::OpenProperties(int type, void* object) {
+    if (type == kTargetInputsBar) EditInput(nullptr);
+    if (type == kTargetOutputsBar) EditOutput(nullptr);
+    if (type == kTargetOutput && m_project.IsReady())
+        AddScenarioForOutput(m_project.ActionForOutput(static_cast<COutput*>(object)));
+    m_view->Gesture().Reset();
+}
+
+}  // namespace ks

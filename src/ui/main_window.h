@@ -1,0 +1,111 @@
+#pragma once
+// The program's main window: the model view between its bars, the tabbed
+// lists of inputs, outputs and scenarios, the tool pages, the lower-left
+// panel, the status strip and the timers that drive simulation and training.
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "model/project.h"
+#include "training/training_runner.h"
+#include "ui/display.h"
+#include "ui/pages.h"
+#include "ui/qt_prompt.h"
+
+class QTabBar;
+class QTreeWidget;
+class QToolButton;
+
+namespace ks {
+
+class ISettingsStore;
+
+class CVeltrinoDlg : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt = nullptr, QWidget* parent = nullptr);
+    ~CVeltrinoDlg() override;
+
+    CProject& Project() { return m_project; }
+    CTrainingRunner& Runner() { return *m_runner; }
+    CDisplay& View() { return *m_view; }
+    IPrompt& Prompt() { return *m_prompt; }
+    cdlgToolsPage& BuildPage() { return *m_build; }
+    CdlgToolsPageTrain& TrainPage() { return *m_train; }
+    CdlgToolsPageSimulate& SimulatePage() { return *m_simulate; }
+    CdlgPanelLowerLeft& Panel() { return *m_panel; }
+    QTreeWidget& List() { return *m_list; }
+    QTabBar& ListTabs() { return *m_listTabs; }
+    QTabBar& ToolTabs() { return *m_toolTabs; }
+    int LayoutMode() const { return m_layoutMode; }
+    QWidget& Client() { return *m_client; }
+
+    void RefreshPanels();
+    void BuildListColumns();
+    void FillList();
+    void RefreshScenarioTexts();
+    void RefreshLearnedColumn();
+    void EndTraining();
+    void LayoutControls();
+    void ShowToolPages();
+    void SelectListTab(int tab);
+    void SelectToolTab(int tab);
+    void ToggleCollapse();
+
+    // Operations the pages and the view call.
+    void OnStartStopLearning();
+    void EraseKnowledge();
+    void EditInput(CVariable* input);
+    void EditOutput(COutput* output);
+    void DeleteSelectedInputs();
+    void DeleteSelectedOutputs();
+    void ExportSystem();
+    void AddScenarioForOutput(CReceptor* action);
+    bool EditScenarios(CScenario* scenario);
+    void StartSimulation();
+    void StopSimulation();
+    void StepSimulation();
+    void ResetSimulation();
+    // Starts a new trainable project (the wizard comes with the dialogs).
+    void NewProject();
+    bool OpenProjectFile(const std::string& path);
+    void OpenProperties(int type, void* object);
+
+    QTimer& TrainingTimer() { return m_trainingTimer; }
+    void OnTrainingTimer();
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void CreateMenus();
+    void AttachProject();
+    void Redraw();
+
+    std::unique_ptr<QtPrompt> m_ownPrompt;
+    IPrompt* m_prompt = nullptr;
+    CProject m_project;
+    std::unique_ptr<CTrainingRunner> m_runner;
+    QWidget* m_client = nullptr;
+    CDisplay* m_view = nullptr;
+    QTabBar* m_listTabs = nullptr;
+    QTreeWidget* m_list = nullptr;
+    QToolButton* m_collapse = nullptr;
+    QTabBar* m_toolTabs = nullptr;
+    cdlgToolsPage* m_build = nullptr;
+    CdlgToolsPageTrain* m_train = nullptr;
+    CdlgToolsPageSimulate* m_simulate = nullptr;
+    CdlgPanelLowerLeft* m_panel = nullptr;
+    int m_listTab = 2;
+    int m_toolTab = 0;
+    int m_layoutMode = 0;
+    bool m_collapsed = false;
+    QTimer m_simulationTimer;   // timer 1
+    QTimer m_trainingTimer;     // timer 2003
+    TrainingSnapshot m_snapshot;
+    std::string m_savePath;
+};
+
+}  // namespace ks

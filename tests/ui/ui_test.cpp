@@ -1,0 +1,205 @@
+// The desktop app driven offscreen: layout, lists, page enabling, gestures,
+// the anti-aliased primitives and a whole training run through the timer.
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QCheckBox>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "model/project.h"
+#include "support/recording_prompt.h"
+#include "training/training_defaults.h"
+#include "ui/graphics.h"
+#include "ui/main_window.h"
+
+namespace ks {
+QString ScenarioStatusText(const CScenario& s);
+}
+
+using namespace ks;
+
+class UiTest : public QObject {
+    Q_OBJECT
+
+    void Shot(QWidget& w, const char* name) {
+        QDir().mkpath(KESTRINE_ARTIFACTS);
+        w.grab().save(QString(KESTRINE_ARTIFACTS) + "/" + name + ".png");
+    }
+
+    // A window with a small project: two inputs, two outputs.
+    void Populate(CVeltrinoDlg& w) {
+        w.NewProject();
+        CProject& p = w.Project();
+        for (const char* name : {"Speed", "Load"}) {
+            VARIABLE_RECORD rec;
+            rec.maximum = 10;
+            CVariable* v = p.AddInput(rec, name);
+            p.AttachNewInput(v, {0, 0});
+        }
+        for (const char* name : {"Go", "Stop"}) {
+            auto o = std::make_unique<COutput>();
+            o->m_name = name;
+            COutput* raw = o.get();
+            p.m_outputs.AddOutput(std::move(o));
+            p.AttachNewOutput(raw, {0, 0});
+        }
+        p.EnsureProcessors();
+        p.UpdateNetwork();
+        w.View().Align();
+        w.RefreshPanels();
+    }
+
+private slots:
+    void layoutModesAndViewClamping() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        w.resize(1341, 700);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.Client().width(), 1341);
+        QCOMPARE(w.LayoutMode(), 2);
+        QVERIFY(!w.ToolTabs().isVisible());
+        QCOMPARE(w.BuildPage().x(), 741);
+        QCOMPARE(w.TrainPage().x(), 941);
+        QCOMPARE(w.SimulatePage().x(), 1141);
+        Shot(w, "wide");
+        w.resize(1340, 700);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.LayoutMode(), 0);
+        QVERIFY(w.ToolTabs().isVisible());
+        QCOMPARE(w.View().geometry(), QRect(10, 30, 720, w.Client().height() - 50 > 420 ? 420 : w.Client().height() - 50));
+        w.resize(2400, 1400);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.View().size(), QSize(720, 420));
+        w.resize(200, 100);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.View().size(), QSize(360, 156));
+    }
+
+    void pageEnabling() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        QVERIFY(!w.BuildPage().newInput->isEnabled());
+        QVERIFY(!w.TrainPage().startStop->isEnabled());
+        QVERIFY(!w.SimulatePage().start->isEnabled());
+        QCOMPARE(w.Panel().inputs->text(), QString("0"));
+        Populate(w);
+        QVERIFY(w.BuildPage().newInput->isEnabled());
+        QVERIFY(w.SimulatePage().step->isEnabled());
+        QVERIFY(!w.TrainPage().startStop->isEnabled());  // no scenarios yet
+        QCOMPARE(w.Panel().inputs->text(), QString("2"));
+        // Spin buttons: up on Reset Limit 2000 gives 2010, up on learn rate 0.25 shows 0.260.
+        w.TrainPage().up[3]->click();
+        QCOMPARE(w.TrainPage().values[3]->text(), QString("2010"));
+        w.TrainPage().up[0]->click();
+        QCOMPARE(w.TrainPage().values[0]->text(), QString("0.260"));
+        Shot(w, "populated");
+    }
+
+    void scenarioStatusText() {
+        CScenario s;
+        s.m_fScore = 0.82f;  // the single-precision 0.82 is not above 0.82
+        QCOMPARE(ScenarioStatusText(s), QString("0.820"));
+        s.m_fScore = 1.0f;
+        QCOMPARE(ScenarioStatusText(s), QString("Learned"));
+    }
+
+    void gestures() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        Populate(w);
+        w.BuildPage().modelView->click();  // show the network itself, not its picture
+        QVERIFY(!w.Project().m_bModelView);
+        CDisplay& view = w.View();
+        CReceptorMgr& m = *w.Project().Model();
+        // Drop a processor from the palette (the third template).
+        const int processors = m.CountReceptors(kProcessor);
+        view.LeftDown(QPoint(18, CDisplay::kBarHeight + 12 + 120 + 12), false);
+        view.MouseMove(QPoint(300, 200), Qt::LeftButton);
+        view.LeftUp(QPoint(300, 200));
+        QCOMPARE(m.CountReceptors(kProcessor), processors + 1);
+        CReceptor* fresh = m.Processors().back();
+        QCOMPARE(fresh->m_pos.x, 300 - 16 - w.Project().m_viewOffset.x);
+
+        // Right-drag the sensor onto the new processor connects them (it was connected automatically: refused).
+        CReceptor* sensor = m.Sensors().front();
+        auto centre = [&](const CReceptor* r) {
+            return QPoint(r->m_pos.x + 12 + w.Project().m_viewOffset.x, r->m_pos.y + 12 + w.Project().m_viewOffset.y);
+        };
+        view.RightDown(centre(sensor), false);
+        view.MouseMove(centre(fresh), Qt::RightButton);
+        view.RightUp(centre(fresh));
+        QVERIFY(m.IsConnected(sensor, fresh));
+        QCOMPARE(prompt.notices.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(prompt.notices.back()), QString("These receptors are already connected."));
+
+        // A refused pair: processor onto processor.
+        CReceptor* other = m.Processors().front();
+        view.RightDown(centre(other), false);
+        view.RightUp(centre(fresh));
+        QCOMPARE(QString::fromStdString(prompt.notices.back()),
+                 QString("CONNECTION_NOTALLOWED: CONNECTION_PROCESSOR_TO_PROCESSOR"));
+
+        // Right-drag an input onto its own item asks for the slider.
+        CVariable* input = w.Project().m_inputs.m_items.front().get();
+        CVariable* asked = nullptr;
+        view.onSlider = [&](CVariable* v) { asked = v; };
+        const QPoint item(input->m_anchor.x, 30);
+        view.RightDown(item, false);
+        view.MouseMove(item + QPoint(3, 0), Qt::RightButton);
+        view.RightUp(item + QPoint(3, 0));
+        QCOMPARE(asked, input);
+        Shot(w, "after-gestures");
+    }
+
+    void antiAliasedPrimitives() {
+        QImage image(24, 24, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        CTGraphics::DrawLineAA(image, 10, 10, 0, 0, 0x000000);
+        QCOMPARE(image.pixel(10, 10), qRgb(0, 0, 0));
+        QCOMPARE(image.pixel(0, 0), qRgb(0, 0, 0));
+        image.fill(Qt::white);
+        CTGraphics::DrawLineAA(image, 2, 5, 12, 5, 0x0000FF);  // red, horizontal
+        for (int x = 2; x <= 12; ++x) QCOMPARE(image.pixel(x, 5), qRgb(255, 0, 0));
+        for (int x = 3; x < 12; ++x) QCOMPARE(image.pixel(x, 6), qRgb(255, 255, 255));
+        image.fill(Qt::white);
+        CTGraphics::DrawEllipseAA(image, 0, 0, 24, 24, 0x000000);
+        QCOMPARE(image.pixel(12, 0), qRgb(0, 0, 0));   // top of the circle of radius 12 around (12, 12)
+        QCOMPARE(image.pixel(0, 12), qRgb(0, 0, 0));   // left
+        QCOMPARE(image.pixel(12, 12), qRgb(255, 255, 255));
+    }
+
+    void trainingRunThroughTheTimer() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/fruit_sorting.ksm"));
+        w.Project().m_trainingSeed = 2;
+        w.Runner().Locked([&] { w.Project().Model()->RandomizeAllWeights(); });
+        QVERIFY(w.TrainPage().startStop->isEnabled());
+        w.TrainPage().startStop->click();
+        QVERIFY(w.TrainingTimer().isActive());
+        QVERIFY(!w.BuildPage().newInput->isEnabled());
+        QVERIFY(!w.TrainPage().createScenarios->isEnabled());
+        QVERIFY(w.TrainPage().startStop->isEnabled());
+        Shot(w, "training");
+        QTRY_VERIFY_WITH_TIMEOUT(!w.TrainingTimer().isActive(), 60000);
+        QCOMPARE(w.Panel().learned->text(), QString("12"));
+        QVERIFY(w.BuildPage().newInput->isEnabled());
+        QCOMPARE(w.List().topLevelItemCount(), 12);
+        QCOMPARE(w.List().topLevelItem(0)->text(w.List().columnCount() - 1), QString("Learned"));
+        Shot(w, "trained");
+    }
+};
+
+QTEST_MAIN(UiTest)
+#include "ui_test.moc"
