@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QFileInfo>
 #include <QPainter>
 #include <QProgressBar>
@@ -218,6 +219,17 @@ void CVeltrinoDlg::CreateMenus() {
     file->addAction("Export AI System for Integration...", this, [this] { ExportSystem(); });
     file->addSeparator();
     file->addAction("Exit", this, [this] { close(); });
+    // The Build page's accelerators act on the Build page.
+    auto shortcut = [this](const QKeySequence& keys, QPushButton* button) {
+        auto* sc = new QShortcut(keys, this);
+        connect(sc, &QShortcut::activated, button, [button] {
+            if (button->isEnabled()) button->click();
+        });
+    };
+    shortcut(QKeySequence("Ctrl+O"), m_build->newOutput);
+    shortcut(QKeySequence("Ctrl+I"), m_build->newInput);
+    shortcut(QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Plus), m_build->addProcessor);
+    shortcut(QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Minus), m_build->lessProcessors);
     QMenu* construction = menuBar()->addMenu("&Construction");
     construction->addAction("Add Input...", this, [this] { EditInput(nullptr); });
     construction->addAction("Add Output...", this, [this] {
