@@ -228,8 +228,8 @@ void CVeltrinoDlg::CreateMenus() {
     };
     shortcut(QKeySequence("Ctrl+O"), m_build->newOutput);
     shortcut(QKeySequence("Ctrl+I"), m_build->newInput);
-    shortcut(QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Plus), m_build->addProcessor);
-    shortcut(QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Minus), m_build->lessProcessors);
+    shortcut(QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus)), m_build->addProcessor);
+    shortcut(QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus)), m_build->lessProcessors);
     QMenu* construction = menuBar()->addMenu("&Construction");
     construction->addAction("Add Input...", this, [this] { EditInput(nullptr); });
     construction->addAction("Add Output...", this, [this] {
