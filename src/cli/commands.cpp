@@ -96,6 +96,15 @@ int Import(const ImportOptions& o) {
     ConsolePrompt prompt;
     NewImportedProject(p, import, &prompt);
     p.EnsureProcessors();
+    if (o.bias) {
+        // As the Build page's "Processor Bias" and "Action Bias" do.
+        for (std::int32_t kind : {kProcessor, kAction}) {
+            p.Model()->ClearSelection();
+            p.Model()->SelectKind(kind);
+            AddBiasToSelection(*p.Model());
+        }
+        p.Model()->ClearSelection();
+    }
     p.AlignInView(kViewWidth, kViewHeight);
     p.UpdateNetwork();
     return Save(o.output, p);
@@ -143,6 +152,9 @@ int Train(const TrainOptions& o) {
     m.m_bUseMomentum = o.useMomentum;
     m.m_bErrorCorrection = o.errorCorrection;
     if (o.seed) p.m_trainingSeed = *o.seed;
+    QSettingsStore store;
+    const std::string method = o.method.empty() ? (store.ReadInt(kSettingsSection, kKeyTrainingMethod).value_or(0) == 1 ? "rprop" : "winner") : o.method;
+    p.m_trainingMethod = method == "rprop" ? TrainingMethod::Rprop : TrainingMethod::Winner;
     if (sm.Count() == 0) return Fail("training " + o.file, "the project has no scenarios");
 
     CTrainingRunner runner(p);

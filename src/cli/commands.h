@@ -23,6 +23,7 @@ struct ImportOptions {
     std::string data;
     std::string output;
     bool names = false;
+    bool bias = false;
     std::uint32_t seed = 1;
 };
 int Import(const ImportOptions& o);
@@ -40,6 +41,7 @@ struct TrainOptions {
     bool useMomentum = false;
     bool errorCorrection = false;
     bool quiet = false;
+    std::string method;  // "winner" or "rprop"; empty: the stored choice
 };
 int Train(const TrainOptions& o);
 

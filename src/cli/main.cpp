@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     cmdImport->add_option("-o,--output", importOpts.output, "Project file to write (.ksm)")->required();
     cmdImport->add_flag("--names", importOpts.names, "The first column holds scenario names");
     cmdImport->add_option("--seed", importOpts.seed, "Seed of the random generator (default 1)");
+    cmdImport->add_flag("--bias", importOpts.bias, "Give every processor and action receptor a bias receptor");
 
     std::string infoFile;
     bool infoJson = false;
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
     cmdTrain->add_flag("--use-momentum", trainOpts.useMomentum, "Apply changes with momentum");
     cmdTrain->add_flag("--error-correction", trainOpts.errorCorrection, "Turn on error correction");
     cmdTrain->add_flag("-q,--quiet", trainOpts.quiet, "No progress display");
+    cmdTrain->add_option("--method", trainOpts.method, "winner (the default) or rprop (resilient back-propagation)")
+        ->check(CLI::IsMember({"winner", "rprop"}));
 
     std::string evalFile;
     bool evalVerbose = false;

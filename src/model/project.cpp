@@ -131,6 +131,7 @@ void CProject::ClearProject() {
     m_inputs.Clear();
     m_outputs.Clear();
     m_training = TrainingState{};
+    m_rprop.reset();
     m_bOpen = false;
     m_iConnectionCount = 0;
     m_iReceptorCount = 0;

@@ -11,6 +11,7 @@
 #include "model/geometry.h"
 #include "model/receptor_mgr.h"
 #include "model/variable.h"
+#include "training/rprop.h"
 #include "training/scenario_mgr.h"
 #include "training/training_defaults.h"
 
@@ -106,6 +107,10 @@ public:
     // When set, starting training seeds the generator with this instead of
     // the clock, so a run is reproducible (the command-line tool's --seed, tests).
     std::optional<std::uint32_t> m_trainingSeed;
+    // The training method and the resilient back-propagation state (kept
+    // while the network is unchanged, so a stopped run continues).
+    TrainingMethod m_trainingMethod = TrainingMethod::Winner;
+    std::unique_ptr<RpropState> m_rprop;
 
 private:
     void SetDefaultColours();

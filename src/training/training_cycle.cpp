@@ -9,6 +9,7 @@
 #include "model/project.h"
 #include "model/random.h"
 #include "model/text.h"
+#include "training/rprop.h"
 
 namespace ks {
 
@@ -109,6 +110,14 @@ int StartTraining(CProject& p) {
     t.elapsed = 0.0;
     t.startTime = NowMilliseconds();
     t.cyclesSinceReset = 0;
+    if (p.m_trainingMethod == TrainingMethod::Rprop) {
+        // Every scenario with a target, every epoch: no working set.
+        sm->m_bTrainingInProgress = true;
+        PrepareRprop(p);
+        model->m_bAccumulateChanges = true;
+        t.correctionWalk = false;
+        return 1;
+    }
     PrepareWorkingSet(p, *sm, ToSingle(model->m_dLearnRate));
     model->m_bAccumulateChanges = true;
     t.correctionWalk = false;
@@ -242,6 +251,7 @@ int UpdateWorkingSet(CScenarioMgr& sm, std::int32_t learned, double /*elapsed*/)
 }
 
 int TrainingCycle(CProject& p) {
+    if (p.m_trainingMethod == TrainingMethod::Rprop) return RpropCycle(p);
     TrainingState& t = p.m_training;
     if (!p.m_bOpen || !p.Model()) return 1;
     ++p.m_iCycleCounter;

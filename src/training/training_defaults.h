@@ -30,6 +30,7 @@ inline constexpr const char* kKeyLearnRate = "LearnRate";
 inline constexpr const char* kKeyMomentum = "Momentum";
 inline constexpr const char* kKeyResetMax = "ResetMax";
 inline constexpr const char* kKeyBatchSize = "BatchSize";
+inline constexpr const char* kKeyTrainingMethod = "TrainingMethod";  // 0 winner learning, 1 resilient backprop
 
 struct TrainingDefaults {
     double learnRate = 0.25;

@@ -102,7 +102,9 @@ private:
 }  // namespace
 
 CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* parent)
-    : QMainWindow(parent), m_project(settings) {
+    : QMainWindow(parent), m_settings(settings), m_project(settings) {
+    if (settings && settings->ReadInt(kSettingsSection, kKeyTrainingMethod).value_or(0) == 1)
+        m_project.m_trainingMethod = TrainingMethod::Rprop;
     if (!prompt) {
         m_ownPrompt = std::make_unique<QtPrompt>(this);
         prompt = m_ownPrompt.get();
@@ -396,6 +398,12 @@ void CVeltrinoDlg::EndTraining() {
     m_view->m_bSimulationRunning = false;
     RefreshScenarioTexts();
     Redraw();
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::SetTrainingMethod(TrainingMethod method) {
+    m_runner->Locked([&] { m_project.m_trainingMethod = method; });
+    if (m_settings) m_settings->WriteInt(kSettingsSection, kKeyTrainingMethod, method == TrainingMethod::Rprop ? 1 : 0);
     RefreshPanels();
 }
 

@@ -67,6 +67,8 @@ public:
     void StopSimulation();
     void StepSimulation();
     void ResetSimulation();
+    // The training method, kept as a per-user setting.
+    void SetTrainingMethod(TrainingMethod method);
     // Starts a new trainable project (the wizard comes with the dialogs).
     void NewProject();
     bool OpenProjectFile(const std::string& path);
@@ -84,6 +86,7 @@ private:
     void AttachProject();
     void Redraw();
 
+    ISettingsStore* m_settings = nullptr;
     std::unique_ptr<QtPrompt> m_ownPrompt;
     IPrompt* m_prompt = nullptr;
     CProject m_project;

@@ -1,6 +1,7 @@
 #include "ui/pages.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -167,6 +168,13 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CVeltrinoDlg& window) : m_window(window) 
     auto* params = new QGroupBox("Training Parameters");
     layout->addWidget(params);
     auto* grid = new QVBoxLayout(params);
+    auto* methodRow = new QHBoxLayout;
+    methodRow->addWidget(new QLabel("Method:"));
+    method = new QComboBox;
+    method->addItem("Winner Learning");
+    method->addItem("Resilient Backprop");
+    methodRow->addWidget(method, 1);
+    grid->addLayout(methodRow);
     const char* labels[4] = {"Learn Rate:", "Momentum:", "Batch Size:", "Reset Limit:"};
     for (int i = 0; i < 4; ++i) {
         auto* row = new QHBoxLayout;
@@ -191,6 +199,9 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CVeltrinoDlg& window) : m_window(window) 
     grid->addWidget(errorCorrection);
     outer->addStretch(1);
 
+    connect(method, &QComboBox::activated, this, [this](int index) {
+        m_window.SetTrainingMethod(index == 1 ? TrainingMethod::Rprop : TrainingMethod::Winner);
+    });
     connect(startStop, &QPushButton::clicked, this, [this] { m_window.OnStartStopLearning(); });
     connect(erase, &QPushButton::clicked, this, [this] { m_window.EraseKnowledge(); });
     connect(createScenarios, &QPushButton::clicked, this, [this] { OnCreateScenarios(); });
@@ -267,6 +278,18 @@ void CdlgToolsPageTrain::UpdateTrainPage() {
     if (TrainingInProgress(p))
         for (QWidget* w : std::initializer_list<QWidget*>{createScenarios, editScenario, deleteSelected, deleteAll, addScenario})
             w->setEnabled(false);
+    // Resilient back-propagation has no learn rate, momentum, batch or reset limit.
+    const bool rprop = p.m_trainingMethod == TrainingMethod::Rprop;
+    method->setCurrentIndex(rprop ? 1 : 0);
+    method->setEnabled(!TrainingInProgress(p));
+    if (rprop) {
+        for (int i = 0; i < 4; ++i) {
+            values[i]->setEnabled(false);
+            up[i]->setEnabled(false);
+            down[i]->setEnabled(false);
+        }
+        useMomentum->setEnabled(false);
+    }
 }
 
 void CdlgToolsPageTrain::OnCreateScenarios() {

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -46,6 +47,7 @@ public:
     QToolButton* up[4];
     QToolButton* down[4];
     QCheckBox *useMomentum, *errorCorrection;
+    QComboBox* method;  // "Winner Learning" or "Resilient Backprop"
 
 private:
     void OnCreateScenarios();

@@ -92,6 +92,19 @@ TEST_F(Cli, ImportTrainEvalExport) {
     EXPECT_EQ(ReadAll(dir.File("out/fruit.ksr")).size(), 24u + 28 * 14 + 32 * 48 + 4 * 5 + 164 * 3 + 8 * 4);
 }
 
+TEST_F(Cli, ResilientBackpropLearnsWhatWinnerLearningDoesNot) {
+    const std::string project = dir.File("loan.ksm");
+    ASSERT_EQ(Exec("import " + Example("loan_decision.csv") + " --bias -o " + project).code, 0);
+    const CliRun info = Exec("info --json " + project);
+    EXPECT_NE(info.out.find("\"biases\": 7"), std::string::npos) << info.out;  // 4 processors, 3 actions
+    const CliRun winner = Exec("train " + project + " --seed 1 --max-cycles 3000 -q -o " + dir.File("w.ksm"));
+    EXPECT_EQ(winner.code, 3);
+    const CliRun rprop = Exec("train " + project + " --method rprop --max-cycles 3000 -q -o " + dir.File("r.ksm"));
+    EXPECT_EQ(rprop.code, 0) << rprop.err;
+    EXPECT_NE(rprop.out.find("learned=30 scenarios=30"), std::string::npos) << rprop.out;
+    EXPECT_EQ(Exec("train " + project + " --method other").code, 2);
+}
+
 TEST_F(Cli, ErrorsAndExitCodes) {
     const CliRun missing = Exec("info " + dir.File("none.ksm"));
     EXPECT_EQ(missing.code, 1);

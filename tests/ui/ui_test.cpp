@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -198,6 +199,27 @@ private slots:
         QCOMPARE(w.List().topLevelItemCount(), 12);
         QCOMPARE(w.List().topLevelItem(0)->text(w.List().columnCount() - 1), QString("Learned"));
         Shot(w, "trained");
+    }
+
+    void methodChoiceDisablesWinnerParameters() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/loan_decision.ksm"));
+        QVERIFY(w.TrainPage().up[3]->isEnabled());
+        w.TrainPage().method->setCurrentIndex(1);
+        w.SetTrainingMethod(TrainingMethod::Rprop);
+        QCOMPARE(*store.ReadInt(kSettingsSection, kKeyTrainingMethod), 1);
+        for (int i = 0; i < 4; ++i) QVERIFY(!w.TrainPage().up[i]->isEnabled());
+        QVERIFY(!w.TrainPage().useMomentum->isEnabled());
+        QVERIFY(w.TrainPage().errorCorrection->isEnabled());
+        w.TrainPage().startStop->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.TrainingTimer().isActive(), 60000);
+        QCOMPARE(w.Panel().learned->text(), QString("30"));  // winner learning stalls at 23 on this set
+        // The choice is remembered for the next window.
+        CVeltrinoDlg again(&store, &prompt);
+        QCOMPARE(again.TrainPage().method->currentIndex(), 1);
     }
 };
 

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "model/project.h"
+#include "support/network_fixture.h"
+#include "support/recording_prompt.h"
+#include "training/endpoints.h"
+#include "training/training_cycle.h"
+
+namespace ks {
+namespace {
+
+void AddBiases(CProject& p) {
+    for (std::int32_t kind : {kProcessor, kAction}) {
+        p.Model()->ClearSelection();
+        p.Model()->SelectKind(kind);
+        AddBiasToSelection(*p.Model());
+    }
+}
+
+std::vector<double> Weights(const CProject& p) {
+    std::vector<double> w;
+    for (const auto& c : p.Model()->m_connections) w.push_back(c->Weight());
+    return w;
+}
+
+// Runs epochs until training finishes; returns the epochs, -1 at the limit.
+int TrainRprop(CProject& p, int limit) {
+    p.m_trainingMethod = TrainingMethod::Rprop;
+    EXPECT_EQ(StartStopTraining(p), 1);
+    for (int i = 1; i <= limit; ++i)
+        if (TrainingCycle(p) == 0) return i;
+    StartStopTraining(p);
+    return -1;
+}
+
+void BuildXor(CProject& p) {
+    SeedRandom(3);
+    p.NewProject(kProjectNew);
+    for (int i = 0; i < 2; ++i) test::AddAssembledInput(p, test::RangedRecord(0, 1, 0, kBoolean), "b");
+    test::AddAssembledOutput(p, "False");
+    test::AddAssembledOutput(p, "True");
+    AddBiases(p);
+    test::RecordingPrompt yes;
+    yes.answers = {Answer::Yes};
+    CreateEndpointScenarios(p, yes);
+    p.Model()->RandomizeAllWeights();  // endpoint generation presets the output weights
+    const int targets[4] = {0, 1, 1, 0};
+    int i = 0;
+    for (const auto& s : p.Scenarios()->Scenarios()) {
+        CReceptor* a = p.Model()->Actions()[static_cast<std::size_t>(targets[i++])];
+        s->m_iTargetID = a->m_ID;
+        s->m_pTarget = a;
+    }
+}
+
+TEST(Rprop, LearnsXorAndIsReproducible) {
+    std::vector<double> first;
+    for (int run = 0; run < 2; ++run) {
+        CProject p;
+        BuildXor(p);
+        const int epochs = TrainRprop(p, 500);
+        ASSERT_GT(epochs, 0);
+        p.Scenarios()->EvaluateAll();
+        EXPECT_EQ(p.Scenarios()->m_iLearnedCount, 4);
+        EXPECT_FALSE(p.m_training.running);
+        EXPECT_TRUE(p.Model()->m_bSavedWeightsValid);
+        if (run == 0)
+            first = Weights(p);
+        else
+            EXPECT_EQ(Weights(p), first);
+    }
+}
+
+TEST(Rprop, LearnsRangedAndDescriptorProblems) {
+    CProject p;
+    test::BuildProject(p, 2, 3, 13);
+    VARIABLE_RECORD list;
+    list.type = kDescriptorList;
+    CVariable* colour = test::AddAssembledInput(p, list, "colour");
+    for (int i = 0; i < 3; ++i) colour->AddItem("c" + std::to_string(i), i, i, false, 0);
+    AddBiases(p);
+    // Class: the colour, shifted by one when the first input is high.
+    for (int i = 0; i < 30; ++i) {
+        p.m_inputs.m_items[0]->SetValue(i % 10);
+        p.m_inputs.m_items[1]->SetValue((i * 7) % 10);
+        colour->SetValue(i % 3);
+        const int cls = (i % 3 + (i % 10 >= 5 ? 1 : 0)) % 3;
+        p.Scenarios()->CreateScenario(p.Model()->Actions()[static_cast<std::size_t>(cls)]);
+    }
+    const int epochs = TrainRprop(p, 3000);
+    ASSERT_GT(epochs, 0);
+    p.Scenarios()->EvaluateAll();
+    EXPECT_EQ(p.Scenarios()->m_iLearnedCount, 30);
+}
+
+TEST(Rprop, StopAndStartContinues) {
+    CProject whole, split;
+    BuildXor(whole);
+    BuildXor(split);
+    const int epochs = TrainRprop(whole, 500);
+    ASSERT_GT(epochs, 6);
+    split.m_trainingMethod = TrainingMethod::Rprop;
+    ASSERT_EQ(StartStopTraining(split), 1);
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(TrainingCycle(split), 1);
+    ASSERT_EQ(StartStopTraining(split), -1);  // stop
+    const int rest = TrainRprop(split, 500);
+    EXPECT_EQ(5 + rest, epochs);
+    EXPECT_EQ(Weights(split), Weights(whole));
+}
+
+TEST(Rprop, ScenariosWithoutTargetAreLeftOut) {
+    CProject p;
+    BuildXor(p);
+    CScenario* orphan = p.Scenarios()->AppendScenario(99);
+    orphan->m_iTargetID = 0;
+    EXPECT_GT(TrainRprop(p, 500), 0);
+    EXPECT_FALSE(orphan->m_bLearned);
+}
+
+}  // namespace
+}  // namespace ks
