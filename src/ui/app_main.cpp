@@ -1,5 +1,6 @@
 // Halvek Kestrine: the desktop application.
 #include <QApplication>
+#include <QPointer>
 #include <QSplashScreen>
 #include <QTimer>
 #include <cstdlib>
@@ -7,6 +8,25 @@
 #include "qt/qsettings_store.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
+
+namespace {
+
+// The first mouse press anywhere in the program removes the splash.
+class SplashRemover : public QObject {
+public:
+    explicit SplashRemover(QSplashScreen* splash) : m_splash(splash) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonPress && m_splash) {
+            m_splash->close();
+            m_splash = nullptr;
+            return true;  // the press that removes the splash does nothing else
+        }
+        return false;
+    }
+    QPointer<QSplashScreen> m_splash;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -22,7 +42,11 @@ int main(int argc, char** argv) {
     ks::QSettingsStore settings;
     ks::CVeltrinoDlg window(&settings);
     auto* splash = showMs > 0 ? new QSplashScreen(QPixmap::fromImage(ks::pictures::Splash())) : nullptr;
-    if (splash) splash->show();
+    SplashRemover remover(splash);
+    if (splash) {
+        splash->show();
+        app.installEventFilter(&remover);
+    }
     const QString file = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     QTimer::singleShot(showMs, &window, [&] {
         window.show();

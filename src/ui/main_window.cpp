@@ -163,6 +163,16 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
         m_view->LayoutBars(false);
         m_view->Draw();
     });
+    m_list->header()->setSectionsClickable(true);
+    connect(m_list->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        // A click on an input column's header sorts the scenarios ascending by that input.
+        if (m_listTab != 2 || !m_project.Scenarios()) return;
+        const auto& columns = m_project.Scenarios()->Columns();
+        if (column < 0 || column >= static_cast<int>(columns.size()) || columns[static_cast<std::size_t>(column)].type != kColInput)
+            return;
+        m_runner->Locked([&] { m_project.Scenarios()->SortScenarios(column, kSortAscending); });
+        FillList();
+    });
     connect(&m_simulationTimer, &QTimer::timeout, this, [this] { StepSimulation(); });
     connect(&m_trainingTimer, &QTimer::timeout, this, [this] { OnTrainingTimer(); });
     m_simulationTimer.setInterval(50);
