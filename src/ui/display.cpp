@@ -185,39 +185,51 @@ void CDisplay::ClearSelections() {
 
 // ------------------------------------------------------------------ gestures
 
+bool CDisplay::HitBars(QPoint p, bool rubber) {
+    GestureRecord& g = m_gesture;
+    const bool inputs = InInputsBar(p);
+    if (!inputs && !InOutputsBar(p)) return false;
+    // An item under the press is selected alone and becomes the target; else the bar.
+    CMouseTarget* item = inputs ? static_cast<CMouseTarget*>(InputAt(p)) : static_cast<CMouseTarget*>(OutputAt(p));
+    if (!item) {
+        g.targetType = inputs ? kTargetInputsBar : kTargetOutputsBar;
+        g.id = inputs ? 3000 : 3200;
+        return true;
+    }
+    KPoint anchor;
+    if (inputs) {
+        auto* v = static_cast<CVariable*>(item);
+        m_project->m_inputs.ClearSelection();
+        m_project->m_inputs.Select(v);
+        anchor = v->m_anchor;
+    } else {
+        auto* o = static_cast<COutput*>(item);
+        m_project->m_outputs.ClearSelection();
+        m_project->m_outputs.Select(o);
+        anchor = o->m_anchor;
+    }
+    g.targetType = item->m_iTargetType;
+    g.id = item->m_iTargetID;
+    g.object = item->m_pOwner;
+    if (rubber) {
+        g.rubberShown = true;
+        g.rubber = QLine(QPoint(anchor.x, anchor.y), p);
+    }
+    return true;
+}
+
 void CDisplay::LeftDown(QPoint p, bool shift) {
     GestureRecord& g = m_gesture;
     g.shift = shift;
     if (!shift) ClearSelections();
     g.current = p;
     if (!m_project || !m_project->m_bOpen) return;
-    bool hit = false;
-    if (InInputsBar(p)) {
-        if (CVariable* v = InputAt(p)) {
-            m_project->m_inputs.ClearSelection();
-            m_project->m_inputs.Select(v);
-            g.targetType = kTargetInput;
-            g.id = v->m_ID;
-            g.object = v;
-        } else {
-            g.targetType = kTargetInputsBar;
-            g.id = 3000;
-        }
-        hit = true;
-    } else if (InOutputsBar(p)) {
-        if (COutput* o = OutputAt(p)) {
-            m_project->m_outputs.ClearSelection();
-            m_project->m_outputs.Select(o);
-            g.targetType = kTargetOutput;
-            g.id = o->m_ID;
-            g.object = o;
-            if (shift && m_project->IsReady())
-                if (CReceptor* a = m_project->ActionForOutput(o)) m_project->Scenarios()->SetTargetOfSelection(a->m_ID);
-        } else {
-            g.targetType = kTargetOutputsBar;
-            g.id = 3200;
-        }
-        hit = true;
+    bool hit = HitBars(p, false);
+    if (hit) {
+        auto* o = g.targetType == kTargetOutput ? static_cast<COutput*>(g.object) : nullptr;
+        // Shift+click on an output retargets the selected scenarios to its action receptor.
+        if (o && shift && m_project->IsReady())
+            if (CReceptor* a = m_project->ActionForOutput(o)) m_project->Scenarios()->SetTargetOfSelection(a->m_ID);
     } else if (CReceptor* t = PaletteAt(p)) {
         g.targetType = t->m_iTargetType;
         g.id = t->m_iTargetID;
@@ -339,33 +351,9 @@ void CDisplay::RightDown(QPoint p, bool shift) {
     ClearSelections();
     if (!m_project || !m_project->m_bOpen) return;
     g.rubber = QLine(p, p);
-    bool hit = false;
-    if (InInputsBar(p)) {
-        if (CVariable* v = InputAt(p)) {
-            m_project->m_inputs.ClearSelection();
-            m_project->m_inputs.Select(v);
-            g.targetType = kTargetInput;
-            g.id = v->m_ID;
-            g.object = v;
-            g.rubberShown = true;
-            g.rubber = QLine(QPoint(v->m_anchor.x, v->m_anchor.y), p);
-        } else {
-            g.targetType = kTargetInputsBar;
-        }
-        hit = true;
-    } else if (InOutputsBar(p)) {
-        if (COutput* o = OutputAt(p)) {
-            m_project->m_outputs.ClearSelection();
-            m_project->m_outputs.Select(o);
-            g.targetType = kTargetOutput;
-            g.id = o->m_ID;
-            g.object = o;
-            g.rubberShown = true;
-            g.rubber = QLine(QPoint(o->m_anchor.x, o->m_anchor.y), p);
-        } else {
-            g.targetType = kTargetOutputsBar;
-        }
-        hit = true;
+    bool hit = HitBars(p, true);
+    if (hit) {
+        // the bar or its item is the target
     } else if (CReceptor* t = PaletteAt(p)) {
         g.targetType = t->m_iTargetType;
         g.object = t;

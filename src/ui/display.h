@@ -78,6 +78,8 @@ private:
     void Render();
     void BuildPalette();
     void ClearSelections();
+    // A press on a bar: its item or the bar becomes the target (the rubber line from the item when asked).
+    bool HitBars(QPoint p, bool rubber);
     bool InInputsBar(QPoint p) const;
     bool InOutputsBar(QPoint p) const;
     CVariable* InputAt(QPoint p) const;

@@ -209,25 +209,8 @@ void CVeltrinoDlg::CreateMenus() {
         m_savePath.clear();
         AttachProject();
     });
-    file->addAction("Save", this, [this] {
-        if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNothingToSave);
-        QString path = QString::fromStdString(m_savePath);
-        if (path.isEmpty()) path = QFileDialog::getSaveFileName(this, "Save As", "*.ksm", "Kestrine Models (*.ksm);;All Files (*.*)");
-        if (path.isEmpty()) return;
-        const FileResult r = m_runner->Locked([&] { return SaveProjectFile(path.toStdString(), m_project); });
-        if (!r.ok) return m_prompt->Notify(r.message);
-        m_savePath = path.toStdString();
-        m_prompt->Notify(Format(msg::kFileSaved, QFileInfo(path).completeBaseName().toStdString().c_str()));
-    });
-    file->addAction("Save As...", this, [this] {
-        if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNothingToSave);
-        const QString path = QFileDialog::getSaveFileName(this, "Save As", "*.ksm", "Kestrine Models (*.ksm);;All Files (*.*)");
-        if (path.isEmpty()) return;
-        const FileResult r = m_runner->Locked([&] { return SaveProjectFile(path.toStdString(), m_project); });
-        if (!r.ok) return m_prompt->Notify(r.message);
-        m_savePath = path.toStdString();
-        m_prompt->Notify(Format(msg::kFileSaved, QFileInfo(path).completeBaseName().toStdString().c_str()));
-    });
+    file->addAction("Save", this, [this] { SaveProject(false); });
+    file->addAction("Save As...", this, [this] { SaveProject(true); });
     file->addAction("Export AI System for Integration...", this, [this] { ExportSystem(); });
     file->addSeparator();
     file->addAction("Exit", this, [this] { close(); });
@@ -274,6 +257,17 @@ void CVeltrinoDlg::CreateMenus() {
         box.setIconPixmap(pictures::AppIcon().pixmap(48, 48));
         box.exec();
     });
+}
+
+void CVeltrinoDlg::SaveProject(bool askForPath) {
+    if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNothingToSave);
+    QString path = askForPath ? QString() : QString::fromStdString(m_savePath);
+    if (path.isEmpty()) path = QFileDialog::getSaveFileName(this, "Save As", "*.ksm", "Kestrine Models (*.ksm);;All Files (*.*)");
+    if (path.isEmpty()) return;
+    const FileResult r = m_runner->Locked([&] { return SaveProjectFile(path.toStdString(), m_project); });
+    if (!r.ok) return m_prompt->Notify(r.message);
+    m_savePath = path.toStdString();
+    m_prompt->Notify(Format(msg::kFileSaved, QFileInfo(path).completeBaseName().toStdString().c_str()));
 }
 
 void CVeltrinoDlg::resizeEvent(QResizeEvent* e) {

@@ -72,6 +72,8 @@ public:
     // Starts a new trainable project (the wizard comes with the dialogs).
     void NewProject();
     bool OpenProjectFile(const std::string& path);
+    // Save (to the stored path, else asking) and Save As (always asking).
+    void SaveProject(bool askForPath);
     void OpenProperties(int type, void* object);
 
     QTimer& TrainingTimer() { return m_trainingTimer; }
