@@ -224,7 +224,8 @@ void CDisplay::DrawInputItem(QPainter& p, const CVariable& v) {
     default: break;
     }
     p.setPen(Qt::black);
-    p.drawText(Q(g.title), Qt::AlignHCenter | Qt::AlignVCenter, QString::fromStdString(v.m_name));
+    p.drawText(Q(g.title), Qt::AlignHCenter | Qt::AlignVCenter,
+               p.fontMetrics().elidedText(QString::fromStdString(v.m_name), Qt::ElideRight, Q(g.title).width()));
     Edge3D(p, Q(g.title), ToQColor(0xC0C0C0), ToQColor(0xF0F0F0));
     p.fillRect(Q(g.knob), ToQColor(0xF0F0F0));
     p.setPen(QColor(0x80, 0x80, 0x80));
@@ -246,7 +247,8 @@ void CDisplay::DrawOutputItem(QPainter& p, const COutput& o) {
     p.fillRect(Q(o.m_swatch), ToQColor(o.m_colour));
     p.setPen(Qt::black);
     p.drawText(QPoint(r.right() + 1 - 20, r.top() + 6 + 10), QString::fromStdString(o.m_countLabel));
-    p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, QString::fromStdString(o.m_name));
+    p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine,
+               p.fontMetrics().elidedText(QString::fromStdString(o.m_name), Qt::ElideRight, r.width() - 2));
 }
 
 void CDisplay::DrawBars(QPainter& p) {

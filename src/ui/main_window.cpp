@@ -23,7 +23,10 @@
 #include "model/text.h"
 #include "training/simulation.h"
 #include "training/training_cycle.h"
+#include "ui/dialogs/output_dialog.h"
+#include "ui/dialogs/variable_dialog.h"
 #include "ui/graphics.h"
+#include "model/numeric.h"
 #include "ui/pictures.h"
 #include "ui/ui_messages.h"
 
@@ -513,58 +516,139 @@ void CVeltrinoDlg::ExportSystem() {
     m_prompt->Notify(Format(msg::kRuntimeReady, m_project.m_name.c_str()));
 }
 
-// Adding inputs and outputs: the full dialogs come with the dialogs; until
-// then a name is asked and the input is a Ranged Double from 0 to 10.
 void CVeltrinoDlg::EditInput(CVariable* input) {
-    if (!m_project.m_bOpen || input) return;
-    bool ok = false;
-    const QString name = QInputDialog::getText(this, "New Input", "Input name:", QLineEdit::Normal,
-                                               QString("Input %1").arg(m_project.m_inputs.Count() + 1), &ok);
-    if (!ok) return;
-    VARIABLE_RECORD rec;
-    rec.type = kRangedDouble;
-    rec.maximum = 10.0;
-    m_runner->Locked([&] {
-        CVariable* v = m_project.AddInput(rec, name.toStdString());
-        v->m_colour = 0xFFFFFF;
-        m_view->LayoutBars(true);
-        const bool saved = m_project.m_bAutoAssembly;
-        m_project.m_bAutoAssembly = true;
-        m_project.AttachNewInput(v, {CDisplay::kCorner.x(), CDisplay::kCorner.y()});
-        m_project.m_bAutoAssembly = saved;
-        m_project.EnsureProcessors();
-        if (m_project.Scenarios())
-            for (const auto& s : m_project.Scenarios()->Scenarios())
-                s->m_inputs.push_back({v->m_iAttachedReceptorID, 0, v->m_ID, v->m_dMin, v->m_dMax, v->m_dValue});
-        m_project.UpdateNetwork();
-    });
-    m_view->Align();
-    BuildListColumns();
-    FillList();
+    if (m_dialogBusy) return;
+    if (!input && !m_project.m_bOpen) return;
+    m_dialogBusy = true;
+    if (input) {
+        VARIABLE_RECORD rec;
+        input->FillRecord(rec);
+        rec.description.clear();
+        const int current = input->m_iType == kDescriptorList ? Trunc32(input->m_dValue) : -1;
+        CdlgVariable dialog(&rec, input->m_name, input->m_colour, input, current, this);
+        if (dialog.exec() == QDialog::Accepted) {
+            m_runner->Locked([&] {
+                const std::int32_t oldCount = input->ItemCount();
+                input->RestoreFromRecord(dialog.m_record);
+                input->m_name = TruncateUtf16(dialog.m_name, 99);
+                input->m_colour = dialog.m_colour;
+                if (input->m_iType == kDescriptorList) {
+                    CScenarioMgr* sm = m_project.Scenarios();
+                    if (sm && dialog.m_items.ItemCount() < oldCount && m_project.Model()->m_iModelType == 2) {
+                        // Scenarios holding the vanished last item go with it.
+                        sm->ClearSelection();
+                        for (const auto& s : sm->Scenarios())
+                            for (const VARINFO& vi : s->m_inputs)
+                                if (vi.variableID == input->m_ID && Trunc32(vi.value) == oldCount - 1) sm->Select(s.get());
+                        sm->DeleteSelected();
+                    }
+                    input->ClearItems();
+                    input->SetRange(0.0, dialog.m_items.ItemCount() - 1);
+                    for (const auto& it : dialog.m_items.m_items)
+                        input->AddItem(it->text, it->valueCode, it->index, it->colourCoding, it->colour);
+                    input->SetValue(dialog.m_iCurrentIndex);
+                } else {
+                    input->SetValue(input->m_dValue);
+                }
+                m_project.UpdateNetwork();
+            });
+            m_view->LayoutBars(false);
+            Redraw();
+            BuildListColumns();
+            FillList();
+        }
+        m_dialogBusy = false;
+        RefreshPanels();
+        return;
+    }
+    const int scenarios = m_project.ScenarioCount();
+    if (scenarios > 0 && m_prompt->Ask(Format(msg::kAddInputQuestion, scenarios), Buttons::YesNoCancel) != Answer::Yes) {
+        m_dialogBusy = false;
+        return;
+    }
+    CdlgVariable dialog(nullptr, "", 0xFFFFFF, nullptr, -1, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        m_runner->Locked([&] {
+            CVariable* v = m_project.AddInput(dialog.m_record, dialog.m_name);
+            m_view->LayoutBars(false);
+            const bool saved = m_project.m_bAutoAssembly;
+            m_project.m_bAutoAssembly = true;
+            m_project.AttachNewInput(v, {0, 0});
+            m_project.m_bAutoAssembly = saved;
+            v->m_colour = dialog.m_colour;
+            if (v->m_iType == kDescriptorList) {
+                v->ClearItems();
+                for (const auto& it : dialog.m_items.m_items)
+                    v->AddItem(it->text, it->valueCode, it->index, it->colourCoding, it->colour);
+                v->SetValue(dialog.m_iCurrentIndex);
+            }
+            if (CScenarioMgr* sm = m_project.Scenarios())
+                for (const auto& s : sm->Scenarios())
+                    s->m_inputs.push_back({v->m_iAttachedReceptorID, 0, v->m_ID, v->m_dMin, v->m_dMax, v->m_dValue});
+            m_project.EnsureProcessors();
+            m_project.UpdateNetwork();
+            if (m_project.Scenarios()) m_project.Scenarios()->EvaluateAll();
+        });
+        BuildListColumns();
+        FillList();
+        m_view->Align();
+    }
+    m_dialogBusy = false;
     RefreshPanels();
 }
 
 void CVeltrinoDlg::EditOutput(COutput* output) {
-    if (!m_project.m_bOpen || output) return;
-    bool ok = false;
-    const QString name = QInputDialog::getText(this, "New Output", "Output name:", QLineEdit::Normal,
-                                               QString("Output %1").arg(m_project.m_outputs.Count() + 1), &ok);
-    if (!ok) return;
-    m_runner->Locked([&] {
-        auto o = std::make_unique<COutput>();
-        o->m_name = name.toStdString();
-        COutput* raw = o.get();
-        m_project.m_outputs.AddOutput(std::move(o));
-        m_view->LayoutBars(true);
-        const bool saved = m_project.m_bAutoAssembly;
-        m_project.m_bAutoAssembly = true;
-        m_project.AttachNewOutput(raw, {CDisplay::kCorner.x(), CDisplay::kCorner.y()});
-        m_project.m_bAutoAssembly = saved;
-        m_project.EnsureProcessors();
-        m_project.UpdateNetwork();
-    });
-    m_view->Align();
-    FillList();
+    if (m_dialogBusy) return;
+    if (!output && !m_project.m_bOpen) return;
+    m_dialogBusy = true;
+    std::unique_ptr<COutput> created;
+    if (!output) {
+        created = std::make_unique<COutput>();
+        created->m_name = Format("Output %d", m_project.m_outputs.Count());
+        created->m_colour = 0xFFFFFF;
+        output = created.get();
+    }
+    CdlgOutput dialog(*output, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        bool align = false;
+        m_runner->Locked([&] {
+            output->m_colour = dialog.m_colour;
+            if (created) {
+                m_project.m_outputs.AddOutput(std::move(created));
+                m_project.UpdateNetwork();
+                m_view->LayoutBars(false);
+                const bool saved = m_project.m_bAutoAssembly;
+                m_project.m_bAutoAssembly = true;
+                m_project.AttachNewOutput(output, {0, 0});
+                m_project.m_bAutoAssembly = saved;
+                align = m_project.EnsureProcessors() > 0 || m_project.m_outputs.Count() == 1;
+                m_project.UpdateNetwork();
+            }
+        });
+        if (align)
+            m_view->Align();
+        else
+            m_view->LayoutBars(false);
+        RefreshScenarioTexts();
+        FillList();
+        Redraw();
+    }
+    m_dialogBusy = false;
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::ChooseOutputAction(COutput* output) {
+    if (!m_project.IsReady()) return EditOutput(output);
+    const std::string name = output->m_name;
+    const Answer a = m_prompt->Ask(Format(msg::kOutputActionQuestion, name.c_str(), name.c_str()), Buttons::YesNoCancel);
+    if (a == Answer::Yes) {
+        EditOutput(output);
+    } else if (a == Answer::No) {
+        if (CReceptor* r = m_project.ActionForOutput(output))
+            AddScenarioForOutput(r);
+        else
+            m_prompt->Notify(msg::kOutputNotAttached);
+    }
     RefreshPanels();
 }
 
@@ -602,11 +686,16 @@ void CVeltrinoDlg::AddScenarioForOutput(CReceptor* action) {
 bool CVeltrinoDlg::EditScenarios(CScenario*) { return false; }
 
 void CVeltrinoDlg::OpenProperties(int type, void* object) {
-    if (type == kTargetInputsBar) EditInput(nullptr);
-    if (type == kTargetOutputsBar) EditOutput(nullptr);
-    if (type == kTargetOutput && m_project.IsReady())
-        AddScenarioForOutput(m_project.ActionForOutput(static_cast<COutput*>(object)));
     m_view->Gesture().Reset();
+    switch (type) {
+    case kTargetInputsBar: EditInput(nullptr); break;
+    case kTargetInput: EditInput(static_cast<CVariable*>(object)); break;
+    case kTargetOutput: ChooseOutputAction(static_cast<COutput*>(object)); break;
+    case kTargetOutputsBar:
+        if (m_project.m_bOpen) EditOutput(nullptr);
+        break;
+    default: break;
+    }
 }
 
 }  // namespace ks

@@ -58,6 +58,7 @@ public:
     void EraseKnowledge();
     void EditInput(CVariable* input);
     void EditOutput(COutput* output);
+    void ChooseOutputAction(COutput* output);
     void DeleteSelectedInputs();
     void DeleteSelectedOutputs();
     void ExportSystem();
@@ -103,6 +104,7 @@ private:
     CdlgToolsPageTrain* m_train = nullptr;
     CdlgToolsPageSimulate* m_simulate = nullptr;
     CdlgPanelLowerLeft* m_panel = nullptr;
+    bool m_dialogBusy = false;  // an input or output dialog is open
     int m_listTab = 2;
     int m_toolTab = 0;
     int m_layoutMode = 0;

@@ -9,6 +9,15 @@ inline constexpr const char* kSensorAlreadyAttached = "This Sensory Receptor alr
 inline constexpr const char* kOutputsOnlyToActions = "Outputs can only be attached to Action Receptors.";
 inline constexpr const char* kActionAlreadyAttached = "This Action Receptor already has an attachment.";
 inline constexpr const char* kDeleteAllScenarios = "Are you sure you want to delete all %d scenarios?";
+inline constexpr const char* kAddInputQuestion =
+    "There are %d scenarios for this model that will need to be updated by adding a new input. If you continue, "
+    "this new input will be added to all current scenarios at its current value. This will require retraining the "
+    "system. Do you want to continue?";
+inline constexpr const char* kOutputActionQuestion =
+    "Do you want to edit the %s output or add a new scenario using the current input settings and the %s output as "
+    "the outcome target? Select YES if you want to edit the output. Select NO to create a new scenario. Select "
+    "CANCEL to exit this operation.";
+inline constexpr const char* kOutputNotAttached = "This output is not yet attached to this system.";
 inline constexpr const char* kHintLines[3] = {
     "Drag and drop receptors here to build your neural model,",
     "or click 'Self Assemble' from the control panel at the right,",

@@ -6,7 +6,10 @@
 #include <QTabBar>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -15,6 +18,8 @@
 #include "support/recording_prompt.h"
 #include "training/training_defaults.h"
 #include "ui/graphics.h"
+#include "ui/dialogs/output_dialog.h"
+#include "ui/dialogs/variable_dialog.h"
 #include "ui/main_window.h"
 
 namespace ks {
@@ -202,6 +207,93 @@ private slots:
         QCOMPARE(w.List().topLevelItemCount(), 12);
         QCOMPARE(w.List().topLevelItem(0)->text(w.List().columnCount() - 1), QString("Learned"));
         Shot(w, "trained");
+    }
+
+private:
+    // Runs `act` on the next modal dialog of type D once it is open.
+    template <class D, class F>
+    void OnDialog(F act) {
+        QTimer::singleShot(0, this, [act] {
+            QTRY_VERIFY(qobject_cast<D*>(QApplication::activeModalWidget()) != nullptr);
+            act(*qobject_cast<D*>(QApplication::activeModalWidget()));
+        });
+    }
+
+private slots:
+    void variableDialogDefaultsAndDescriptors() {
+        CdlgVariable d(nullptr, "", 0xFFFFFF, nullptr, -1);
+        QCOMPARE(d.nameBox->text(), QString("Variable Name"));
+        QVERIFY(d.rangedType->isChecked());
+        QCOMPARE(d.minBox->text(), QString("0.00"));
+        QCOMPARE(d.maxBox->text(), QString("100.00"));
+        QCOMPARE(d.valueBox->text(), QString("0.00"));
+        QCOMPARE(d.incrementBox->text(), QString("0.10"));
+        d.listType->click();
+        for (int i = 0; i < 3; ++i) {
+            OnDialog<CdlgDescriptor>([](CdlgDescriptor& item) { item.accept(); });
+            d.addItem->click();
+        }
+        QCOMPARE(d.m_items.ItemCount(), 3);
+        QCOMPARE(QString::fromStdString(d.m_items.m_items[2]->text), QString("item 3"));
+        QCOMPARE(d.m_items.m_items[2]->index, 2);
+        QCOMPARE(d.m_iCurrentIndex, 0);
+        d.deleteItem->click();  // deletes the current (first) item
+        QCOMPARE(d.m_items.ItemCount(), 2);
+        QCOMPARE(QString::fromStdString(d.m_items.m_items[0]->text), QString("item 2"));
+        QCOMPARE(d.m_items.m_items[1]->index, 1);
+        QCOMPARE(d.m_iCurrentIndex, -1);
+        d.accept();
+        QCOMPARE(d.m_record.value, -1.0);  // no current item
+        QCOMPARE(d.m_record.maximum, 2.0);
+    }
+
+    void addInputAndOutputFlows() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        w.NewProject();
+        OnDialog<CdlgOutput>([](CdlgOutput& d) {
+            QCOMPARE(d.nameBox->text(), QString("Output 0"));
+            d.accept();
+        });
+        w.EditOutput(nullptr);
+        QCOMPARE(w.Project().m_outputs.Count(), 1);
+        OnDialog<CdlgVariable>([](CdlgVariable& d) {
+            d.nameBox->setText("Speed");
+            d.maxBox->setText("50");
+            d.accept();
+        });
+        w.EditInput(nullptr);
+        QCOMPARE(w.Project().m_inputs.Count(), 1);
+        CVariable& speed = *w.Project().m_inputs.m_items[0];
+        QCOMPARE(QString::fromStdString(speed.m_name), QString("Speed"));
+        QCOMPARE(speed.m_dMax, 50.0);
+        QVERIFY(speed.m_bAttached);
+        for (int i = 0; i < 3; ++i) w.Project().Scenarios()->CreateScenario(nullptr);
+        // A new input while scenarios exist: Cancel adds nothing.
+        prompt.answers = {Answer::Cancel};
+        w.EditInput(nullptr);
+        QCOMPARE(w.Project().m_inputs.Count(), 1);
+        QVERIFY(prompt.asked.back().find("There are 3 scenarios") == 0);
+        // Yes: every scenario gets a value for the new input.
+        prompt.answers = {Answer::Yes};
+        OnDialog<CdlgVariable>([](CdlgVariable& d) {
+            d.booleanType->click();
+            d.trueValue->click();
+            d.accept();
+        });
+        w.EditInput(nullptr);
+        QCOMPARE(w.Project().m_inputs.Count(), 2);
+        const CVariable& flag = *w.Project().m_inputs.m_items[1];
+        QCOMPARE(flag.m_iType, std::int32_t(kBoolean));
+        QCOMPARE(flag.m_dValue, 1.0);
+        for (const auto& s : w.Project().Scenarios()->Scenarios()) {
+            QCOMPARE(s->m_inputs.size(), std::size_t(2));
+            QCOMPARE(s->m_inputs[1].variableID, flag.m_ID);
+            QCOMPARE(s->m_inputs[1].value, 1.0);
+        }
+        Shot(w, "after-dialogs");
     }
 
     void methodChoiceDisablesWinnerParameters() {
