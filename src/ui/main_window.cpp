@@ -24,6 +24,7 @@
 #include "training/simulation.h"
 #include "training/training_cycle.h"
 #include "ui/dialogs/output_dialog.h"
+#include "ui/dialogs/scenario_dialog.h"
 #include "ui/dialogs/variable_dialog.h"
 #include "ui/graphics.h"
 #include "model/numeric.h"
@@ -142,7 +143,7 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
 
     m_view->onEdited = [this] { RefreshPanels(); FillList(); m_client->update(); };
     m_view->onOpen = [this](int type, void* object) { OpenProperties(type, object); };
-    m_view->onSlider = [this](CVariable*) { m_view->Draw(); };
+    m_view->onSlider = [this](CVariable* input) { OpenSlider(input); };
     m_view->Attach(&m_project, m_runner.get(), m_prompt);
 
     connect(m_listTabs, &QTabBar::currentChanged, this, [this](int t) { SelectListTab(t); });
@@ -675,15 +676,57 @@ void CVeltrinoDlg::DeleteSelectedOutputs() {
 
 void CVeltrinoDlg::AddScenarioForOutput(CReceptor* action) {
     if (!m_project.IsReady()) return;
-    m_runner->Locked([&] { m_project.Scenarios()->CreateScenario(action); });
-    m_project.Scenarios()->SortScenarios(-1, kSortReapply);
-    m_project.Scenarios()->EvaluateAll();
-    BuildListColumns();
-    FillList();
+    CScenarioMgr& sm = *m_project.Scenarios();
+    CScenario* s = m_runner->Locked([&] { return sm.CreateScenario(action); });
+    if (!s) return;
+    if (sm.Count() == 1) BuildListColumns();
+    sm.Select(s);
+    if (!EditScenarios(s)) {
+        m_runner->Locked([&] { sm.DeleteScenario(s); });
+        FillList();
+    }
     RefreshPanels();
 }
 
-bool CVeltrinoDlg::EditScenarios(CScenario*) { return false; }
+bool CVeltrinoDlg::EditScenarios(CScenario* scenario) {
+    CScenarioMgr* sm = m_project.Scenarios();
+    if (!sm) return false;
+    if (!scenario) {
+        if (sm->m_selection.empty()) return false;
+        scenario = sm->m_selection.front().scenario;
+    }
+    const int count = static_cast<int>(sm->m_selection.size());
+    m_project.m_training.cursor = scenario;
+    CdlgScenario dialog(m_project, *scenario, count, this);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    m_runner->Locked([&] {
+        // The name applies when one scenario is edited (the selection holds at most this one).
+        if (count == 0 || (count == 1 && sm->m_selection.front().scenario == scenario)) scenario->m_name = dialog.m_name;
+        if (sm->m_selection.empty()) sm->Select(scenario);
+        sm->SetTargetOfSelection(dialog.m_iTargetID);
+        sm->SortScenarios(-1, kSortReapply);
+        sm->EvaluateAll();
+        sm->ClearSelection();
+    });
+    FillList();
+    RefreshPanels();
+    Redraw();
+    return true;
+}
+
+void CVeltrinoDlg::OpenSlider(CVariable* input) {
+    CdlgSliderInput slider(*input, [this] {
+        m_runner->Locked([&] { EvaluateAndSelectWinner(m_project); });
+        m_view->LayoutBars(false);
+        Redraw();
+    }, this);
+    const QPoint under = m_view->mapToGlobal(QPoint(input->m_anchor.x - 100, input->m_rect.bottom + 42));
+    slider.move(under);
+    slider.exec();
+    m_runner->Locked([&] { m_project.UpdateNetwork(); });
+    m_view->LayoutBars(false);
+    Redraw();
+}
 
 void CVeltrinoDlg::OpenProperties(int type, void* object) {
     m_view->Gesture().Reset();

@@ -76,6 +76,8 @@ public:
     // Save (to the stored path, else asking) and Save As (always asking).
     void SaveProject(bool askForPath);
     void OpenProperties(int type, void* object);
+    // The slider pop-up under an input of the inputs bar.
+    void OpenSlider(CVariable* input);
 
     QTimer& TrainingTimer() { return m_trainingTimer; }
     void OnTrainingTimer();

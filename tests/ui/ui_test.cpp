@@ -7,7 +7,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -19,6 +21,7 @@
 #include "training/training_defaults.h"
 #include "ui/graphics.h"
 #include "ui/dialogs/output_dialog.h"
+#include "ui/dialogs/scenario_dialog.h"
 #include "ui/dialogs/variable_dialog.h"
 #include "ui/main_window.h"
 
@@ -294,6 +297,60 @@ private slots:
             QCOMPARE(s->m_inputs[1].value, 1.0);
         }
         Shot(w, "after-dialogs");
+    }
+
+    void scenarioDialogAndAddScenario() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        Populate(w);
+        CProject& p = w.Project();
+        CScenarioMgr& sm = *p.Scenarios();
+        CReceptor* stop = p.Model()->Actions()[1];
+        // Add Scenario: the dialog retargets and renames the new scenario.
+        OnDialog<CdlgScenario>([&](CdlgScenario& d) {
+            QCOMPARE(d.countBox->text(), QString("1"));
+            QCOMPARE(d.profile->topLevelItem(0)->text(1), QString("0.00"));
+            d.target->setCurrentIndex(1);
+            d.nameBox->setText("Braking");
+            d.accept();
+        });
+        w.AddScenarioForOutput(nullptr);
+        QCOMPARE(sm.Count(), 1);
+        QCOMPARE(sm.Scenarios()[0]->m_iTargetID, stop->m_ID);
+        QCOMPARE(QString::fromStdString(sm.Scenarios()[0]->m_name), QString("Braking"));
+        // Cancel deletes the scenario just created.
+        OnDialog<CdlgScenario>([](CdlgScenario& d) { d.reject(); });
+        w.AddScenarioForOutput(nullptr);
+        QCOMPARE(sm.Count(), 1);
+        // Two selected: the profile shows -multi-.
+        sm.CreateScenario(nullptr);
+        sm.SelectAll();
+        OnDialog<CdlgScenario>([](CdlgScenario& d) {
+            QCOMPARE(d.profile->topLevelItem(0)->text(1), QString("-multi-"));
+            d.target->setCurrentIndex(0);
+            d.accept();
+        });
+        QVERIFY(w.EditScenarios(nullptr));
+        for (const auto& s : sm.Scenarios()) QCOMPARE(s->m_iTargetID, p.Model()->Actions()[0]->m_ID);
+    }
+
+    void sliderPopUp() {
+        CVariable v;
+        v.m_name = "Speed";
+        v.SetRange(0.5, 9.5);
+        v.SetValue(3.7);
+        int moves = 0;
+        CdlgSliderInput slider(v, [&] { ++moves; });
+        QCOMPARE(slider.slider->minimum(), 0);
+        QCOMPARE(slider.slider->maximum(), 9);
+        QCOMPARE(slider.slider->value(), 3);
+        emit slider.slider->sliderMoved(5);
+        QCOMPARE(v.m_dValue, 5.0);
+        QCOMPARE(moves, 1);
+        slider.reject();  // Escape
+        QCOMPARE(v.m_dValue, 3.7);
     }
 
     void methodChoiceDisablesWinnerParameters() {
