@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "files/c_export.h"
 #include "files/header_file.h"
 #include "files/messages.h"
 #include "files/project_file.h"
@@ -216,6 +217,14 @@ void CVeltrinoDlg::CreateMenus() {
     file->addAction("Save", this, [this] { SaveProject(false); });
     file->addAction("Save As...", this, [this] { SaveProject(true); });
     file->addAction("Export AI System for Integration...", this, [this] { ExportSystem(); });
+    file->addAction("Export C Source...", this, [this] {
+        if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNoProjectToExport);
+        const QString folder = QFileDialog::getExistingDirectory(this, "Export C Source");
+        if (folder.isEmpty()) return;
+        const FileResult r = m_runner->Locked([&] { return WriteCSource(folder.toStdString(), m_project, "kestrine"); });
+        m_prompt->Notify(r.ok ? "The network is written as C source: kestrine_net.h and kestrine_net.c in " + folder.toStdString() + "."
+                              : r.message);
+    });
     file->addSeparator();
     file->addAction("Exit", this, [this] { close(); });
     // The Build page's accelerators act on the Build page.
