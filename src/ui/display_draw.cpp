@@ -35,6 +35,13 @@ void Edge3D(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bo
 
 QRect Q(const KRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
 
+// An item's tile: yellow and sunken when selected, grey and raised otherwise.
+void ItemTile(QPainter& p, const QRect& r, bool selected) {
+    p.fillRect(r, selected ? ToQColor(0x00FFFF) : ToQColor(0xF0F0F0));
+    const QColor dark(0x80, 0x80, 0x80), light(Qt::white);
+    Edge3D(p, r, selected ? dark : light, selected ? light : dark);
+}
+
 }  // namespace
 
 void CDisplay::Render() {
@@ -188,11 +195,7 @@ void CDisplay::DrawNetwork(QPainter& p, bool pictureMode, int state) {
 
 void CDisplay::DrawInputItem(QPainter& p, const CVariable& v) {
     const QRect r = Q(v.m_rect);
-    p.fillRect(r, v.m_bSelected ? ToQColor(0x00FFFF) : ToQColor(0xF0F0F0));
-    if (v.m_bSelected)
-        Edge3D(p, r, QColor(0x80, 0x80, 0x80), Qt::white);
-    else
-        Edge3D(p, r, Qt::white, QColor(0x80, 0x80, 0x80));
+    ItemTile(p, r, v.m_bSelected);
     const InputGlyph& g = v.m_glyph;
     p.setPen(Qt::black);
     p.fillRect(Q(g.title), ToQColor(v.m_colour));
@@ -238,11 +241,7 @@ void CDisplay::DrawInputItem(QPainter& p, const CVariable& v) {
 
 void CDisplay::DrawOutputItem(QPainter& p, const COutput& o) {
     const QRect r = Q(o.m_rect);
-    p.fillRect(r, o.m_bSelected ? ToQColor(0x00FFFF) : ToQColor(0xF0F0F0));
-    if (o.m_bSelected)
-        Edge3D(p, r, QColor(0x80, 0x80, 0x80), Qt::white);
-    else
-        Edge3D(p, r, Qt::white, QColor(0x80, 0x80, 0x80));
+    ItemTile(p, r, o.m_bSelected);
     p.fillRect(Q(o.m_knob), ToQColor(0xF0F0F0));
     p.fillRect(Q(o.m_swatch), ToQColor(o.m_colour));
     p.setPen(Qt::black);

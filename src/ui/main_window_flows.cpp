@@ -1,0 +1,243 @@
+// The main window's flows that change the project through dialogs: adding
+// and editing inputs, outputs and scenarios, deleting, exporting.
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "files/header_file.h"
+#include "files/messages.h"
+#include "files/project_file.h"
+#include "model/numeric.h"
+#include "model/text.h"
+#include "training/simulation.h"
+#include "ui/dialogs/output_dialog.h"
+#include "ui/dialogs/scenario_dialog.h"
+#include "ui/dialogs/variable_dialog.h"
+#include "ui/main_window.h"
+#include "ui/ui_messages.h"
+
+namespace ks {
+
+void CVeltrinoDlg::ExportSystem() {
+    if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNoProjectToExport);
+    const QString path = QFileDialog::getSaveFileName(this, "Export", "*.ksr", "Kestrine Runtime (*.ksr);;All Files (*.*)");
+    if (path.isEmpty()) return;
+    const std::string folder = QFileInfo(path).absolutePath().toStdString() + "/";
+    const FileResult header = WriteHeaderFile(folder + msg::kHeaderFileName, m_project);
+    m_prompt->Notify(header.message);
+    const FileResult runtime = m_runner->Locked([&] { return SaveRuntimeFile(path.toStdString(), m_project); });
+    if (!runtime.ok) return m_prompt->Notify(runtime.message);
+    m_prompt->Notify(Format(msg::kRuntimeReady, m_project.m_name.c_str()));
+}
+
+void CVeltrinoDlg::EditInput(CVariable* input) {
+    if (m_dialogBusy) return;
+    if (!input && !m_project.m_bOpen) return;
+    m_dialogBusy = true;
+    if (input) {
+        VARIABLE_RECORD rec;
+        input->FillRecord(rec);
+        rec.description.clear();
+        const int current = input->m_iType == kDescriptorList ? Trunc32(input->m_dValue) : -1;
+        CdlgVariable dialog(&rec, input->m_name, input->m_colour, input, current, this);
+        if (dialog.exec() == QDialog::Accepted) {
+            m_runner->Locked([&] {
+                const std::int32_t oldCount = input->ItemCount();
+                input->RestoreFromRecord(dialog.m_record);
+                input->m_name = TruncateUtf16(dialog.m_name, 99);
+                input->m_colour = dialog.m_colour;
+                if (input->m_iType == kDescriptorList) {
+                    CScenarioMgr* sm = m_project.Scenarios();
+                    if (sm && dialog.m_items.ItemCount() < oldCount && m_project.Model()->m_iModelType == 2) {
+                        // Scenarios holding the vanished last item go with it.
+                        sm->ClearSelection();
+                        for (const auto& s : sm->Scenarios())
+                            for (const VARINFO& vi : s->m_inputs)
+                                if (vi.variableID == input->m_ID && Trunc32(vi.value) == oldCount - 1) sm->Select(s.get());
+                        sm->DeleteSelected();
+                    }
+                    input->ClearItems();
+                    input->SetRange(0.0, dialog.m_items.ItemCount() - 1);
+                    for (const auto& it : dialog.m_items.m_items)
+                        input->AddItem(it->text, it->valueCode, it->index, it->colourCoding, it->colour);
+                    input->SetValue(dialog.m_iCurrentIndex);
+                } else {
+                    input->SetValue(input->m_dValue);
+                }
+                m_project.UpdateNetwork();
+            });
+            m_view->LayoutBars(false);
+            Redraw();
+            BuildListColumns();
+            FillList();
+        }
+        m_dialogBusy = false;
+        RefreshPanels();
+        return;
+    }
+    const int scenarios = m_project.ScenarioCount();
+    if (scenarios > 0 && m_prompt->Ask(Format(msg::kAddInputQuestion, scenarios), Buttons::YesNoCancel) != Answer::Yes) {
+        m_dialogBusy = false;
+        return;
+    }
+    CdlgVariable dialog(nullptr, "", 0xFFFFFF, nullptr, -1, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        m_runner->Locked([&] {
+            CVariable* v = m_project.AddInput(dialog.m_record, dialog.m_name);
+            m_view->LayoutBars(false);
+            const bool saved = m_project.m_bAutoAssembly;
+            m_project.m_bAutoAssembly = true;
+            m_project.AttachNewInput(v, {0, 0});
+            m_project.m_bAutoAssembly = saved;
+            v->m_colour = dialog.m_colour;
+            if (v->m_iType == kDescriptorList) {
+                v->ClearItems();
+                for (const auto& it : dialog.m_items.m_items)
+                    v->AddItem(it->text, it->valueCode, it->index, it->colourCoding, it->colour);
+                v->SetValue(dialog.m_iCurrentIndex);
+            }
+            if (CScenarioMgr* sm = m_project.Scenarios())
+                for (const auto& s : sm->Scenarios())
+                    s->m_inputs.push_back({v->m_iAttachedReceptorID, 0, v->m_ID, v->m_dMin, v->m_dMax, v->m_dValue});
+            m_project.EnsureProcessors();
+            m_project.UpdateNetwork();
+            if (m_project.Scenarios()) m_project.Scenarios()->EvaluateAll();
+        });
+        BuildListColumns();
+        FillList();
+        m_view->Align();
+    }
+    m_dialogBusy = false;
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::EditOutput(COutput* output) {
+    if (m_dialogBusy) return;
+    if (!output && !m_project.m_bOpen) return;
+    m_dialogBusy = true;
+    std::unique_ptr<COutput> created;
+    if (!output) {
+        created = std::make_unique<COutput>();
+        created->m_name = Format("Output %d", m_project.m_outputs.Count());
+        created->m_colour = 0xFFFFFF;
+        output = created.get();
+    }
+    CdlgOutput dialog(*output, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        bool align = false;
+        m_runner->Locked([&] {
+            output->m_colour = dialog.m_colour;
+            if (created) {
+                m_project.m_outputs.AddOutput(std::move(created));
+                m_project.UpdateNetwork();
+                m_view->LayoutBars(false);
+                const bool saved = m_project.m_bAutoAssembly;
+                m_project.m_bAutoAssembly = true;
+                m_project.AttachNewOutput(output, {0, 0});
+                m_project.m_bAutoAssembly = saved;
+                align = m_project.EnsureProcessors() > 0 || m_project.m_outputs.Count() == 1;
+                m_project.UpdateNetwork();
+            }
+        });
+        if (align)
+            m_view->Align();
+        else
+            m_view->LayoutBars(false);
+        RefreshScenarioTexts();
+        FillList();
+        Redraw();
+    }
+    m_dialogBusy = false;
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::ChooseOutputAction(COutput* output) {
+    if (!m_project.IsReady()) return EditOutput(output);
+    const std::string name = output->m_name;
+    const Answer a = m_prompt->Ask(Format(msg::kOutputActionQuestion, name.c_str(), name.c_str()), Buttons::YesNoCancel);
+    if (a == Answer::Yes) {
+        EditOutput(output);
+    } else if (a == Answer::No) {
+        if (CReceptor* r = m_project.ActionForOutput(output))
+            AddScenarioForOutput(r);
+        else
+            m_prompt->Notify(msg::kOutputNotAttached);
+    }
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::DeleteSelectedInputs() {
+    m_runner->Locked([&] {
+        m_project.RemoveSelectedInputs();
+        m_project.UpdateNetwork();
+    });
+    m_view->Align();
+    BuildListColumns();
+    FillList();
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::DeleteSelectedOutputs() {
+    m_runner->Locked([&] {
+        m_project.RemoveSelectedOutputs();
+        m_project.UpdateNetwork();
+    });
+    m_view->Align();
+    FillList();
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::AddScenarioForOutput(CReceptor* action) {
+    if (!m_project.IsReady()) return;
+    CScenarioMgr& sm = *m_project.Scenarios();
+    CScenario* s = m_runner->Locked([&] { return sm.CreateScenario(action); });
+    if (!s) return;
+    if (sm.Count() == 1) BuildListColumns();
+    sm.Select(s);
+    if (!EditScenarios(s)) {
+        m_runner->Locked([&] { sm.DeleteScenario(s); });
+        FillList();
+    }
+    RefreshPanels();
+}
+
+bool CVeltrinoDlg::EditScenarios(CScenario* scenario) {
+    CScenarioMgr* sm = m_project.Scenarios();
+    if (!sm) return false;
+    if (!scenario) {
+        if (sm->m_selection.empty()) return false;
+        scenario = sm->m_selection.front().scenario;
+    }
+    const int count = static_cast<int>(sm->m_selection.size());
+    m_project.m_training.cursor = scenario;
+    CdlgScenario dialog(m_project, *scenario, count, this);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    m_runner->Locked([&] {
+        // The name applies when one scenario is edited (the selection holds at most this one).
+        if (count == 0 || (count == 1 && sm->m_selection.front().scenario == scenario)) scenario->m_name = dialog.m_name;
+        if (sm->m_selection.empty()) sm->Select(scenario);
+        sm->SetTargetOfSelection(dialog.m_iTargetID);
+        sm->SortScenarios(-1, kSortReapply);
+        sm->EvaluateAll();
+        sm->ClearSelection();
+    });
+    FillList();
+    RefreshPanels();
+    Redraw();
+    return true;
+}
+
+void CVeltrinoDlg::OpenSlider(CVariable* input) {
+    CdlgSliderInput slider(*input, [this] {
+        m_runner->Locked([&] { EvaluateAndSelectWinner(m_project); });
+        m_view->LayoutBars(false);
+        Redraw();
+    }, this);
+    const QPoint under = m_view->mapToGlobal(QPoint(input->m_anchor.x - 100, input->m_rect.bottom + 42));
+    slider.move(under);
+    slider.exec();
+    m_runner->Locked([&] { m_project.UpdateNetwork(); });
+    m_view->LayoutBars(false);
+    Redraw();
+}
+
+}  // namespace ks
