@@ -166,23 +166,31 @@ void CVeltrinoDlg::ChooseOutputAction(COutput* output) {
 }
 
 void CVeltrinoDlg::DeleteSelectedInputs() {
+    const int scenarios = m_project.ScenarioCount();
+    if (scenarios > 0 && m_prompt->Ask(Format(msg::kDeleteInputsQuestion, scenarios), Buttons::YesNo) != Answer::Yes)
+        return;
     m_runner->Locked([&] {
         m_project.RemoveSelectedInputs();
         m_project.UpdateNetwork();
     });
-    m_view->Align();
     BuildListColumns();
     FillList();
+    m_view->LayoutBars(false);
+    Redraw();
     RefreshPanels();
 }
 
 void CVeltrinoDlg::DeleteSelectedOutputs() {
+    const int targeted = m_project.ScenariosForSelectedOutputs();
+    if (targeted > 0 && m_prompt->Ask(Format(msg::kDeleteOutputsQuestion, targeted), Buttons::YesNo) != Answer::Yes)
+        return;
     m_runner->Locked([&] {
         m_project.RemoveSelectedOutputs();
         m_project.UpdateNetwork();
     });
-    m_view->Align();
     FillList();
+    m_view->LayoutBars(false);
+    Redraw();
     RefreshPanels();
 }
 

@@ -17,6 +17,12 @@ inline constexpr const char* kOutputActionQuestion =
     "Do you want to edit the %s output or add a new scenario using the current input settings and the %s output as "
     "the outcome target? Select YES if you want to edit the output. Select NO to create a new scenario. Select "
     "CANCEL to exit this operation.";
+inline constexpr const char* kDeleteInputsQuestion =
+    "There are %d scenarios for this model that will need to be updated by removing the associated input values. "
+    "This will require retraining the system. Do you want to continue?";
+inline constexpr const char* kDeleteOutputsQuestion =
+    "There are %d scenarios for this model that currently have this output as a target. Those scenarios will be "
+    "deleted. This will require retraining the system. Do you want to continue?";
 inline constexpr const char* kOutputNotAttached = "This output is not yet attached to this system.";
 inline constexpr const char* kHintLines[3] = {
     "Drag and drop receptors here to build your neural model,",

@@ -336,6 +336,32 @@ private slots:
         for (const auto& s : sm.Scenarios()) QCOMPARE(s->m_iTargetID, p.Model()->Actions()[0]->m_ID);
     }
 
+    void deletingAsksAboutScenarios() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        Populate(w);
+        CProject& p = w.Project();
+        for (int i = 0; i < 2; ++i) p.Scenarios()->CreateScenario(p.Model()->Actions()[1]);
+        p.m_outputs.ClearSelection();
+        p.m_outputs.Select(p.m_outputs.m_items[1].get());
+        prompt.answers = {Answer::No};
+        w.DeleteSelectedOutputs();
+        QCOMPARE(p.m_outputs.Count(), 2);
+        QVERIFY(prompt.asked.back().find("There are 2 scenarios for this model that currently have this output") == 0);
+        prompt.answers = {Answer::Yes};
+        w.DeleteSelectedOutputs();
+        QCOMPARE(p.m_outputs.Count(), 1);
+        QCOMPARE(p.Scenarios()->Count(), 0);
+        p.Scenarios()->CreateScenario(nullptr);
+        p.m_inputs.Select(p.m_inputs.m_items[0].get());
+        prompt.answers = {Answer::Yes};
+        w.DeleteSelectedInputs();
+        QCOMPARE(p.m_inputs.Count(), 1);
+        QVERIFY(prompt.asked.back().find("There are 1 scenarios for this model that will need to be updated by removing") == 0);
+    }
+
     void sliderPopUp() {
         CVariable v;
         v.m_name = "Speed";
