@@ -202,8 +202,10 @@ void CVeltrinoDlg::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->addAction("New Project...", QKeySequence("Ctrl+N"), this, [this] { NewProject(); });
     file->addAction("Open Project...", this, [this] {
+        if (!OfferToSave()) return;
         const QString path = QFileDialog::getOpenFileName(this, "Open Project", QString(), "Kestrine Models (*.ksm);;All Files (*.*)");
-        if (!path.isEmpty()) OpenProjectFile(path.toStdString());
+        // Only files whose extension is exactly "ksm" are read.
+        if (!path.isEmpty() && QFileInfo(path).suffix() == "ksm") OpenProjectFile(path.toStdString());
     });
     file->addAction("Close Project", this, [this] {
         m_trainingTimer.stop();
@@ -479,7 +481,17 @@ void CVeltrinoDlg::AttachProject() {
     setWindowTitle(msg::kWindowTitle);
 }
 
+bool CVeltrinoDlg::OfferToSave() {
+    if (!m_project.m_bOpen) return true;
+    switch (m_prompt->Ask(msg::kSaveBeforeNew, Buttons::YesNoCancel)) {
+    case Answer::Yes: SaveProject(false); return true;
+    case Answer::No: return true;
+    default: return false;
+    }
+}
+
 void CVeltrinoDlg::NewProject() {
+    if (!OfferToSave()) return;
     m_trainingTimer.stop();
     m_simulationTimer.stop();
     m_runner->Stop();

@@ -73,6 +73,8 @@ public:
     // Starts a new trainable project (the wizard comes with the dialogs).
     void NewProject();
     bool OpenProjectFile(const std::string& path);
+    // With a project open: ask whether to save it first; false when the user cancels.
+    bool OfferToSave();
     // Save (to the stored path, else asking) and Save As (always asking).
     void SaveProject(bool askForPath);
     void OpenProperties(int type, void* object);

@@ -362,6 +362,22 @@ private slots:
         QVERIFY(prompt.asked.back().find("There are 1 scenarios for this model that will need to be updated by removing") == 0);
     }
 
+    void newProjectOffersToSaveTheOpenOne() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        Populate(w);
+        prompt.answers = {Answer::Cancel};
+        w.NewProject();
+        QCOMPARE(w.Project().m_inputs.Count(), 2);  // Cancel keeps the project
+        QCOMPARE(QString::fromStdString(prompt.asked.back()),
+                 QString("You have a project currently open. Would you like to save this project before you start a new one?"));
+        prompt.answers = {Answer::No};
+        w.NewProject();
+        QCOMPARE(w.Project().m_inputs.Count(), 0);
+    }
+
     void sliderPopUp() {
         CVariable v;
         v.m_name = "Speed";
