@@ -287,9 +287,7 @@ int main(int argc, char** argv) {
             });
             q.EnsureProcessors();
             for (std::int32_t kind : {kProcessor, kAction}) {
-                q.Model()->ClearSelection();
-                q.Model()->SelectKind(kind);
-                AddBiasToSelection(*q.Model());
+                AddBiasToKind(*q.Model(), kind);
             }
             q.UpdateNetwork();
             row.rprop = TrainOurs(q, 20000, maxSeconds, TrainingMethod::Rprop);

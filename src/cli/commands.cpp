@@ -99,9 +99,7 @@ int Import(const ImportOptions& o) {
     if (o.bias) {
         // As the Build page's "Processor Bias" and "Action Bias" do.
         for (std::int32_t kind : {kProcessor, kAction}) {
-            p.Model()->ClearSelection();
-            p.Model()->SelectKind(kind);
-            AddBiasToSelection(*p.Model());
+            AddBiasToKind(*p.Model(), kind);
         }
         p.Model()->ClearSelection();
     }

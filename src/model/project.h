@@ -121,5 +121,8 @@ private:
 // Bias receptors for every selected processor or action receptor that has no
 // bias input yet; true when any was added.
 bool AddBiasToSelection(CReceptorMgr& model);
+// "Processor Bias" and "Action Bias": selects every receptor of the kind and
+// gives each that has none a bias receptor; true when any was added.
+bool AddBiasToKind(CReceptorMgr& model, std::int32_t kind);
 
 }  // namespace ks

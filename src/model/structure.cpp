@@ -158,6 +158,12 @@ bool AddBiasToSelection(CReceptorMgr& model) {
     return added;
 }
 
+bool AddBiasToKind(CReceptorMgr& model, std::int32_t kind) {
+    model.ClearSelection();
+    model.SelectKind(kind);
+    return AddBiasToSelection(model);
+}
+
 std::int32_t CProject::RemoveSelectedInputs() {
     if (!m_bOpen) return 0;
     const auto selected = m_inputs.m_selection;

@@ -111,9 +111,7 @@ void cdlgToolsPage::OnLessProcessors() {
 void cdlgToolsPage::OnBias(int kind) {
     CProject& p = m_window.Project();
     if (p.IsReady()) {
-        p.Model()->ClearSelection();
-        p.Model()->SelectKind(kind);
-        AddBiasToSelection(*p.Model());
+        AddBiasToKind(*p.Model(), kind);
         p.UpdateNetwork();
     }
     m_window.View().Draw();

@@ -41,9 +41,7 @@ void BuildRich(CProject& p) {
     p.m_outputs.m_iOffset = -12;
     p.m_outputs.m_items[1]->m_colour = 0xABCDEF;
     CReceptorMgr& m = *p.Model();
-    m.ClearSelection();
-    m.SelectKind(kAction);
-    AddBiasToSelection(m);
+    AddBiasToKind(m, kAction);
     m.Processors()[0]->m_dThreshold = 0.375;
     m.Processors()[0]->m_iActivation = kBit;
     m.Processors()[0]->m_iBitIndex = 5;

@@ -137,16 +137,12 @@ TEST(Structure, ProcessorBiasOnlyOnceAndRemoveLastProcessorTakesOwnBias) {
     CProject p;
     BuildProject(p, 1, 1);  // two processors
     CReceptorMgr& m = *p.Model();
-    m.ClearSelection();
-    m.SelectKind(kProcessor);
-    EXPECT_TRUE(AddBiasToSelection(m));
+    EXPECT_TRUE(AddBiasToKind(m, kProcessor));
     EXPECT_EQ(m.CountReceptors(kBias), 2);
     const CReceptor* firstBias = m.Biases().front();
     EXPECT_EQ(firstBias->m_pos.x, m.Processors().front()->m_pos.x + 40);
     EXPECT_EQ(firstBias->m_outputLinks[0].connection->m_colour, 0xC0C0C0u);
-    m.ClearSelection();
-    m.SelectKind(kProcessor);
-    EXPECT_FALSE(AddBiasToSelection(m));
+    EXPECT_FALSE(AddBiasToKind(m, kProcessor));
     EXPECT_EQ(m.CountReceptors(kBias), 2);
 
     // A bias shared by the last processor and another survives; its own bias goes.

@@ -134,12 +134,8 @@ TEST(Agreement, AllInputTypesBiasesAndRaggedWiring) {
     test::AddAssembledInput(p, test::RangedRecord(0, 1, 0, kBoolean), "flag");
     test::AddAssembledInput(p, test::RangedRecord(5, 5, 5, kRangedInteger), "flat");
     CReceptorMgr& m = *p.Model();
-    m.ClearSelection();
-    m.SelectKind(kProcessor);
-    AddBiasToSelection(m);
-    m.ClearSelection();
-    m.SelectKind(kAction);
-    AddBiasToSelection(m);
+    AddBiasToKind(m, kProcessor);
+    AddBiasToKind(m, kAction);
     m.RandomizeAllWeights();
     for (std::size_t i = 0; i < m.m_connections.size(); i += 7) m.DeleteConnection(m.m_connections[i].get());
     m.Processors().back()->m_iActivation = kLinear;

@@ -11,9 +11,7 @@ namespace {
 
 void AddBiases(CProject& p) {
     for (std::int32_t kind : {kProcessor, kAction}) {
-        p.Model()->ClearSelection();
-        p.Model()->SelectKind(kind);
-        AddBiasToSelection(*p.Model());
+        AddBiasToKind(*p.Model(), kind);
     }
 }
 

@@ -239,9 +239,7 @@ TEST(TrainingCycle, XorLearnsAndIsReproducible) {
         test::AddAssembledOutput(p, "True");
         // Processor Bias and Action Bias, as a user building XOR would add them.
         for (std::int32_t kind : {kProcessor, kAction}) {
-            p.Model()->ClearSelection();
-            p.Model()->SelectKind(kind);
-            AddBiasToSelection(*p.Model());
+            AddBiasToKind(*p.Model(), kind);
         }
         test::RecordingPrompt yes;
         yes.answers = {Answer::Yes};
