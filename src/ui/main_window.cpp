@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
+#include <QDir>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -107,7 +107,7 @@ private:
 }  // namespace
 
 CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* parent)
-    : QMainWindow(parent), m_settings(settings), m_project(settings) {
+    : QMainWindow(parent), m_settings(settings), m_project(settings), m_startDir(QDir::currentPath()) {
     if (settings && settings->ReadInt(kSettingsSection, kKeyTrainingMethod).value_or(0) == 1)
         m_project.m_trainingMethod = TrainingMethod::Rprop;
     if (!prompt) {
@@ -201,34 +201,21 @@ CVeltrinoDlg::~CVeltrinoDlg() {
 void CVeltrinoDlg::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->addAction("New Project...", QKeySequence("Ctrl+N"), this, [this] { NewProject(); });
-    file->addAction("Open Project...", this, [this] {
-        if (!OfferToSave()) return;
-        const QString path = QFileDialog::getOpenFileName(this, "Open Project", QString(), "Kestrine Models (*.ksm);;All Files (*.*)");
-        // Only files whose extension is exactly "ksm" are read.
-        if (!path.isEmpty() && QFileInfo(path).suffix() == "ksm") OpenProjectFile(path.toStdString());
-    });
-    file->addAction("Close Project", this, [this] {
-        m_trainingTimer.stop();
-        m_simulationTimer.stop();
-        m_runner->Stop();
-        m_view->m_bSimulationRunning = false;
-        m_project.ClearProject();
-        m_savePath.clear();
-        AttachProject();
-    });
-    file->addAction("Save", this, [this] { SaveProject(false); });
-    file->addAction("Save As...", this, [this] { SaveProject(true); });
+    file->addAction("Open Project...", this, [this] { NewOrOpenProject(kProjectLoaded); });
+    file->addAction("Close Project", this, [this] { CloseProject(); });
+    file->addAction("Save", this, [this] { SaveProject(); });
+    file->addAction("Save As...", this, [this] { SaveProjectAs(); });
     file->addAction("Export AI System for Integration...", this, [this] { ExportSystem(); });
     file->addAction("Export C Source...", this, [this] {
         if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNoProjectToExport);
-        const QString folder = QFileDialog::getExistingDirectory(this, "Export C Source");
+        const QString folder = ChooseFile({FileRequest::Folder, "Export C Source", {}, {}, {}, {}});
         if (folder.isEmpty()) return;
         const FileResult r = m_runner->Locked([&] { return WriteCSource(folder.toStdString(), m_project, "kestrine"); });
         m_prompt->Notify(r.ok ? "The network is written as C source: kestrine_net.h and kestrine_net.c in " + folder.toStdString() + "."
                               : r.message);
     });
     file->addSeparator();
-    file->addAction("Exit", this, [this] { close(); });
+    file->addAction("Exit", this, [this] { close(); });  // closeEvent joins the training thread
     // The Build page's accelerators act on the Build page.
     auto shortcut = [this](const QKeySequence& keys, QPushButton* button) {
         auto* sc = new QShortcut(keys, this);
@@ -274,15 +261,38 @@ void CVeltrinoDlg::CreateMenus() {
     });
 }
 
-void CVeltrinoDlg::SaveProject(bool askForPath) {
-    if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNothingToSave);
-    QString path = askForPath ? QString() : QString::fromStdString(m_savePath);
-    if (path.isEmpty()) path = QFileDialog::getSaveFileName(this, "Save As", "*.ksm", "Kestrine Models (*.ksm);;All Files (*.*)");
-    if (path.isEmpty()) return;
+QString CVeltrinoDlg::ChooseFile(FileRequest request) {
+    // Relative paths the user types resolve against the start directory.
+    QDir::setCurrent(m_startDir);
+    if (request.directory.isEmpty()) request.directory = m_startDir;
+    const QString path = chooseFile(this, request);
+    QDir::setCurrent(m_startDir);
+    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
+
+bool CVeltrinoDlg::SaveProject() {
+    return m_savePath.empty() ? SaveProjectAs() : SaveProjectTo(QString::fromStdString(m_savePath));
+}
+
+bool CVeltrinoDlg::SaveProjectAs() {
+    if (!m_project.m_bOpen) {
+        m_prompt->Notify(msg::kNothingToSave);
+        return false;
+    }
+    const QString path = ChooseFile({FileRequest::Save, "Save As", "Kestrine Models (*.ksm);;All Files (*.*)", "ksm", "*.ksm", {}});
+    return !path.isEmpty() && SaveProjectTo(path);
+}
+
+bool CVeltrinoDlg::SaveProjectTo(const QString& path) {
     const FileResult r = m_runner->Locked([&] { return SaveProjectFile(path.toStdString(), m_project); });
-    if (!r.ok) return m_prompt->Notify(r.message);
+    if (!r.ok) {
+        m_prompt->Notify(r.message);
+        return false;
+    }
     m_savePath = path.toStdString();
-    m_prompt->Notify(Format(msg::kFileSaved, QFileInfo(path).completeBaseName().toStdString().c_str()));
+    m_fileTitle = QFileInfo(path).completeBaseName();
+    m_prompt->Notify(Format(msg::kFileSaved, m_fileTitle.toStdString().c_str()));
+    return true;
 }
 
 void CVeltrinoDlg::resizeEvent(QResizeEvent* e) {
@@ -484,22 +494,39 @@ void CVeltrinoDlg::AttachProject() {
 bool CVeltrinoDlg::OfferToSave() {
     if (!m_project.m_bOpen) return true;
     switch (m_prompt->Ask(msg::kSaveBeforeNew, Buttons::YesNoCancel)) {
-    case Answer::Yes: SaveProject(false); return true;
-    case Answer::No: return true;
+    // A save that is cancelled or fails keeps the project: nothing is dropped unsaved.
+    case Answer::Yes: return SaveProject();
+    case Answer::No: CloseProject(); return true;
     default: return false;
     }
 }
 
-void CVeltrinoDlg::NewProject() {
-    if (!OfferToSave()) return;
+void CVeltrinoDlg::CloseProject() {
     m_trainingTimer.stop();
     m_simulationTimer.stop();
     m_runner->Stop();
     m_view->m_bSimulationRunning = false;
     m_project.ClearProject();
-    m_project.m_name.clear();
     m_savePath.clear();
-    m_project.NewProject(kProjectNew);
+    AttachProject();
+    BuildListColumns();
+    FillList();
+}
+
+void CVeltrinoDlg::NewOrOpenProject(int type) {
+    m_trainingTimer.stop();
+    m_runner->Stop();
+    if (!OfferToSave()) return;
+    if (type == kProjectLoaded) {
+        const QString path = ChooseFile({FileRequest::Open, "Open Project", "Kestrine Models (*.ksm);;All Files (*.*)", "ksm", "*.ksm", {}});
+        // Only existing files whose extension is exactly "ksm" are read.
+        if (path.isEmpty() || !QFileInfo::exists(path) || QFileInfo(path).suffix() != "ksm") return;
+        OpenProjectFile(path.toStdString());
+        return;
+    }
+    CloseProject();
+    m_project.m_name.clear();
+    m_project.NewProject(static_cast<std::int32_t>(type));
     m_project.m_bAutoAssembly = true;
     m_project.UpdateNetwork();
     AttachProject();
@@ -507,12 +534,15 @@ void CVeltrinoDlg::NewProject() {
 
 bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {
     m_trainingTimer.stop();
+    m_simulationTimer.stop();
     m_runner->Stop();
+    m_view->m_bSimulationRunning = false;
     const FileResult r = LoadProjectFile(path, m_project);
     if (!r.ok) {
         m_prompt->Notify(r.message);
         return false;
     }
+    m_fileTitle = QFileInfo(QString::fromStdString(path)).completeBaseName();
     const int inputsOffset = m_project.m_inputs.m_iOffset, outputsOffset = m_project.m_outputs.m_iOffset;
     m_savePath.clear();
     m_view->Attach(&m_project, m_runner.get(), m_prompt);

@@ -10,6 +10,7 @@
 #include "model/project.h"
 #include "training/training_runner.h"
 #include "ui/display.h"
+#include "ui/file_dialogs.h"
 #include "ui/pages.h"
 #include "ui/qt_prompt.h"
 
@@ -70,13 +71,23 @@ public:
     void ResetSimulation();
     // The training method, kept as a per-user setting.
     void SetTrainingMethod(TrainingMethod method);
-    // Starts a new trainable project (the wizard comes with the dialogs).
-    void NewProject();
+    // Type 1 starts a new trainable project, type 4 opens a project file
+    // chosen by the user; an open project is offered for saving first.
+    void NewOrOpenProject(int type);
+    void NewProject() { NewOrOpenProject(kProjectNew); }
     bool OpenProjectFile(const std::string& path);
-    // With a project open: ask whether to save it first; false when the user cancels.
+    void CloseProject();
+    // With a project open: ask whether to save it first (Yes saves, No closes
+    // it); false when the user cancels or the save does not happen.
     bool OfferToSave();
-    // Save (to the stored path, else asking) and Save As (always asking).
-    void SaveProject(bool askForPath);
+    // Save: to the path of the last save, else as Save As. Both return
+    // whether the project was written.
+    bool SaveProject();
+    bool SaveProjectAs();
+    bool SaveProjectTo(const QString& path);
+    const std::string& SavePath() const { return m_savePath; }
+    // Every file dialog goes through this; tests replace it.
+    FileChooser chooseFile = ShowFileDialog;
     void OpenProperties(int type, void* object);
     // The slider pop-up under an input of the inputs bar.
     void OpenSlider(CVariable* input);
@@ -117,6 +128,9 @@ private:
     QTimer m_trainingTimer;     // timer 2003
     TrainingSnapshot m_snapshot;
     std::string m_savePath;
+    QString m_fileTitle;   // the file last opened or saved as, without extension
+    QString m_startDir;    // the working directory at start-up
+    QString ChooseFile(FileRequest request);
 };
 
 }  // namespace ks

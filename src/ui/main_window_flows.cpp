@@ -1,6 +1,5 @@
 // The main window's flows that change the project through dialogs: adding
 // and editing inputs, outputs and scenarios, deleting, exporting.
-#include <QFileDialog>
 #include <QFileInfo>
 
 #include "files/header_file.h"
@@ -19,7 +18,7 @@ namespace ks {
 
 void CVeltrinoDlg::ExportSystem() {
     if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNoProjectToExport);
-    const QString path = QFileDialog::getSaveFileName(this, "Export", "*.ksr", "Kestrine Runtime (*.ksr);;All Files (*.*)");
+    const QString path = ChooseFile({FileRequest::Save, "Export AI System for Integration", "Kestrine Runtime (*.ksr);;All Files (*.*)", "ksr", "*.ksr", {}});
     if (path.isEmpty()) return;
     const std::string folder = QFileInfo(path).absolutePath().toStdString() + "/";
     const FileResult header = WriteHeaderFile(folder + msg::kHeaderFileName, m_project);

@@ -18,6 +18,7 @@
 #include "model/project.h"
 #include "model/random.h"
 #include "support/recording_prompt.h"
+#include "ui/ui_support.h"
 #include "training/training_defaults.h"
 #include "ui/graphics.h"
 #include "ui/dialogs/output_dialog.h"
@@ -34,33 +35,8 @@ using namespace ks;
 class UiTest : public QObject {
     Q_OBJECT
 
-    void Shot(QWidget& w, const char* name) {
-        QDir().mkpath(KESTRINE_ARTIFACTS);
-        w.grab().save(QString(KESTRINE_ARTIFACTS) + "/" + name + ".png");
-    }
-
-    // A window with a small project: two inputs, two outputs.
-    void Populate(CVeltrinoDlg& w) {
-        w.NewProject();
-        CProject& p = w.Project();
-        for (const char* name : {"Speed", "Load"}) {
-            VARIABLE_RECORD rec;
-            rec.maximum = 10;
-            CVariable* v = p.AddInput(rec, name);
-            p.AttachNewInput(v, {0, 0});
-        }
-        for (const char* name : {"Go", "Stop"}) {
-            auto o = std::make_unique<COutput>();
-            o->m_name = name;
-            COutput* raw = o.get();
-            p.m_outputs.AddOutput(std::move(o));
-            p.AttachNewOutput(raw, {0, 0});
-        }
-        p.EnsureProcessors();
-        p.UpdateNetwork();
-        w.View().Align();
-        w.RefreshPanels();
-    }
+    void Shot(QWidget& w, const char* name) { test::Shot(w, name); }
+    void Populate(CVeltrinoDlg& w) { test::Populate(w); }
 
 private slots:
     void layoutModesAndViewClamping() {
@@ -213,14 +189,8 @@ private slots:
     }
 
 private:
-    // Runs `act` on the next modal dialog of type D once it is open.
     template <class D, class F>
-    void OnDialog(F act) {
-        QTimer::singleShot(0, this, [act] {
-            QTRY_VERIFY(qobject_cast<D*>(QApplication::activeModalWidget()) != nullptr);
-            act(*qobject_cast<D*>(QApplication::activeModalWidget()));
-        });
-    }
+    void OnDialog(F act) { test::OnDialog<D>(this, act); }
 
 private slots:
     void variableDialogDefaultsAndDescriptors() {
