@@ -250,7 +250,7 @@ void CVeltrinoDlg::CreateMenus() {
     simulation->addAction("Stop Simulation", this, [this] { StopSimulation(); });
     simulation->addAction("Single Step ", this, [this] { StepSimulation(); });
     QMenu* tools = menuBar()->addMenu("T&ools");
-    tools->addAction("Options...");
+    tools->addAction("Options...", this, [this] { OpenOptions(); });
     QMenu* help = menuBar()->addMenu("&Help");
     help->addAction("Online Help...");
     help->addAction("Check for Updates...");

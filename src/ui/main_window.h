@@ -89,6 +89,7 @@ public:
     // Every file dialog goes through this; tests replace it.
     FileChooser chooseFile = ShowFileDialog;
     void OpenProperties(int type, void* object);
+    void OpenOptions();
     // The slider pop-up under an input of the inputs bar.
     void OpenSlider(CVariable* input);
 

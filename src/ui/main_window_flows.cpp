@@ -8,6 +8,7 @@
 #include "model/numeric.h"
 #include "model/text.h"
 #include "training/simulation.h"
+#include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/output_dialog.h"
 #include "ui/dialogs/scenario_dialog.h"
 #include "ui/dialogs/variable_dialog.h"
@@ -245,6 +246,24 @@ void CVeltrinoDlg::OpenSlider(CVariable* input) {
     m_runner->Locked([&] { m_project.UpdateNetwork(); });
     m_view->LayoutBars(false);
     Redraw();
+}
+
+void CVeltrinoDlg::OpenOptions() {
+    const auto& c = m_project.m_colours;
+    CdlgOptions dialog(m_project, m_settings, {c[kSlotBackground], c[kSlotLines], c[kSlotText]}, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_runner->Locked([&] {
+        dialog.Apply();
+        const auto colours = dialog.Colours();
+        const int slot[3] = {kSlotBackground, kSlotLines, kSlotText};
+        for (int i = 0; i < 3; ++i) {
+            m_project.m_colours[static_cast<std::size_t>(slot[i])] = colours[static_cast<std::size_t>(i)];
+            if (m_project.Model()) m_project.Model()->SetColour(slot[i], colours[static_cast<std::size_t>(i)]);
+        }
+    });
+    m_view->LayoutBars(false);
+    Redraw();
+    RefreshPanels();  // the pages show the model view flag and the training values
 }
 
 }  // namespace ks

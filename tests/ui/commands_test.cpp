@@ -1,11 +1,16 @@
 // The main window's file commands, element dialogs and options, driven offscreen.
 #include <QFile>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QCheckBox>
 #include <QTest>
 
 #include "files/project_file.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 #include "training/training_defaults.h"
+#include "ui/dialogs/colour_button.h"
+#include "ui/dialogs/options_dialog.h"
 #include "ui/ui_support.h"
 
 using namespace ks;
@@ -79,6 +84,50 @@ private slots:
         w.ExportSystem();
         QVERIFY(QFile::exists(QString::fromStdString(dir.File("inputsoutputs.h"))));
         QVERIFY(QFile::exists(QString::fromStdString(dir.File("net.ksr"))));
+    }
+
+    void optionsDialog() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        // Cancel after spin clicks changes nothing.
+        OnDialog<CdlgOptions>([](CdlgOptions& d) {
+            d.learning->up[0]->click();
+            d.reject();
+        });
+        w.OpenOptions();
+        QVERIFY(!store.ReadInt(kSettingsSection, kKeyLearnRate));
+        // No project open: OK still stores the defaults. 0.25 + one step shows 0.260, stores 259.
+        OnDialog<CdlgOptions>([](CdlgOptions& d) {
+            QCOMPARE(d.learning->boxes[0]->text(), QString("0.250"));
+            d.learning->up[0]->click();
+            QCOMPARE(d.learning->boxes[0]->text(), QString("0.260"));
+            d.learning->down[3]->click();
+            QCOMPARE(d.learning->boxes[3]->text(), QString("1990"));
+            d.accept();
+        });
+        w.OpenOptions();
+        QCOMPARE(*store.ReadInt(kSettingsSection, kKeyLearnRate), 259);
+        QCOMPARE(*store.ReadInt(kSettingsSection, kKeyResetMax), 1990);
+        QVERIFY(qAbs(ReadTrainingDefaults(&store).learnRate - 0.259) < 1e-6);
+        // New colours and options reach the project and the view at once.
+        test::Populate(w);
+        OnDialog<CdlgOptions>([](CdlgOptions& d) {
+            d.view->background->SetColour(0x0000FF);  // red in COLORREF order
+            d.view->connections->setChecked(true);
+            d.view->smoothLines->setChecked(true);
+            d.accept();
+        });
+        w.OpenOptions();
+        QCOMPARE(w.Project().m_colours[kSlotBackground], COLORREF(0x0000FF));
+        QCOMPARE(w.Project().Model()->m_colours[kSlotBackground], COLORREF(0x0000FF));
+        QVERIFY(w.Project().m_bShowConnections);
+        QVERIFY(w.Project().Model()->m_bSmoothLines);
+        QVERIFY(qAbs(w.Project().Model()->m_dLearnRate - 0.26) < 1e-6);  // this run keeps 0.2599999...
+        const QImage view = w.View().grab().toImage();
+        QCOMPARE(view.pixelColor(view.width() - 5, view.height() / 2), QColor(255, 0, 0));
+        test::Shot(w, "options-colours");
     }
 };
 

@@ -1,0 +1,63 @@
+#pragma once
+// "Veltrino Options": the view's display options and colours (View tab) and
+// the stored training defaults (Learning tab).
+#include <QDialog>
+#include <array>
+
+#include "model/geometry.h"
+#include "training/training_defaults.h"
+
+class QCheckBox;
+class QLineEdit;
+class QTabWidget;
+class QToolButton;
+
+namespace ks {
+
+class CProject;
+class CColourButton;
+
+class CTabOptionsPage1 : public QWidget {
+    Q_OBJECT
+public:
+    CTabOptionsPage1();
+    QCheckBox *values, *names, *connections, *weights, *smoothLines, *modelView;
+    CColourButton *background, *lines, *text;
+};
+
+class CTabOptionsPage2 : public QWidget {
+    Q_OBJECT
+public:
+    CTabOptionsPage2();
+    void Show(const TrainingDefaults& d);
+    std::array<QLineEdit*, 4> boxes{};
+    std::array<QToolButton*, 4> up{}, down{};
+    QCheckBox* updateTable;
+};
+
+class CdlgOptions : public QDialog {
+    Q_OBJECT
+public:
+    // colours: background, connections, text; handed back through Colours().
+    CdlgOptions(CProject& project, ISettingsStore* settings, const std::array<COLORREF, 3>& colours,
+                QWidget* parent = nullptr);
+    void accept() override;
+    // After OK: stores the display options and the training defaults. The
+    // caller runs it under the training lock, since the model changes.
+    void Apply();
+    std::array<COLORREF, 3> Colours() const { return m_colours; }
+    // One spin notification: value -= change x step.
+    void Spin(int which, int change);
+
+    QTabWidget* tabs;
+    CTabOptionsPage1* view;
+    CTabOptionsPage2* learning;
+    TrainingDefaults m_defaults;
+
+private:
+    CProject& m_project;
+    ISettingsStore* m_settings;
+    std::array<COLORREF, 3> m_colours;
+};
+
+}  // namespace ks
