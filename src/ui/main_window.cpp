@@ -25,6 +25,7 @@
 #include "training/simulation.h"
 #include "training/training_cycle.h"
 #include "ui/dialogs/output_dialog.h"
+#include "ui/dialogs/receptor_dialogs.h"
 #include "ui/dialogs/scenario_dialog.h"
 #include "ui/dialogs/variable_dialog.h"
 #include "ui/graphics.h"
@@ -565,6 +566,23 @@ void CVeltrinoDlg::OpenProperties(int type, void* object) {
     case kTargetOutputsBar:
         if (m_project.m_bOpen) EditOutput(nullptr);
         break;
+    case kTargetSensor: {
+        CdlgReceptorSensor dialog(*static_cast<CReceptor*>(object), m_project, m_runner.get(), *m_prompt, this);
+        dialog.exec();
+        RefreshPanels();
+        Redraw();
+        break;
+    }
+    case kTargetProcessor: CdlgReceptorPlain("Processor Receptor Properties", this).exec(); break;
+    case kTargetBias: CdlgReceptorPlain("Bias Receptor Properties", this).exec(); break;
+    case kTargetAction: CdlgReceptorPlain("Action Receptor Properties", this).exec(); break;
+    case kTargetConnection: {
+        auto* c = static_cast<CConnection*>(object);
+        CdlgConnection dialog(*c, this);
+        if (dialog.exec() == QDialog::Accepted) m_runner->Locked([&] { c->SetWeight(dialog.m_dWeight); });
+        Redraw();
+        break;
+    }
     default: break;
     }
 }

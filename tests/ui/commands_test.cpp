@@ -1,6 +1,8 @@
 // The main window's file commands, element dialogs and options, driven offscreen.
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QToolButton>
 #include <QCheckBox>
 #include <QTest>
@@ -11,6 +13,7 @@
 #include "training/training_defaults.h"
 #include "ui/dialogs/colour_button.h"
 #include "ui/dialogs/options_dialog.h"
+#include "ui/dialogs/receptor_dialogs.h"
 #include "ui/ui_support.h"
 
 using namespace ks;
@@ -128,6 +131,56 @@ private slots:
         const QImage view = w.View().grab().toImage();
         QCOMPARE(view.pixelColor(view.width() - 5, view.height() / 2), QColor(255, 0, 0));
         test::Shot(w, "options-colours");
+    }
+
+    void connectionAndSensorDialogs() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        test::Populate(w);
+        CReceptorMgr& m = *w.Project().Model();
+        CReceptor* sensor = m.Sensors()[0];
+        CConnection* c = sensor->m_outputLinks[0].connection;
+        c->SetWeight(0.25);
+        OnDialog<CdlgConnection>([](CdlgConnection& d) {
+            QCOMPARE(d.weightBox->text(), QString("0.250"));
+            for (int i = 0; i < 3; ++i) d.up->click();
+            QCOMPARE(d.weightBox->text(), QString("0.280"));
+            d.weightBox->setText("5");  // typed text is not read
+            d.accept();
+        });
+        w.OpenProperties(kTargetConnection, c);
+        QVERIFY(qAbs(c->Weight() - 0.28) < 1e-6);
+        OnDialog<CdlgConnection>([](CdlgConnection& d) {
+            d.setToZero->click();
+            QCOMPARE(d.weightBox->text(), QString("0.000"));
+            d.accept();
+        });
+        w.OpenProperties(kTargetConnection, c);
+        QCOMPARE(c->Weight(), 0.0);
+        // The sensor dialog lists the outgoing connections; Delete removes one after Yes.
+        const std::size_t links = sensor->m_outputLinks.size();
+        OnDialog<CdlgReceptorSensor>([&](CdlgReceptorSensor& d) {
+            QCOMPARE(d.inputVariable->text(), QString("Speed"));
+            QCOMPARE(d.connections->count(), int(links));
+            QVERIFY(d.connections->item(0)->text().endsWith(", weight: 0.000"));
+            d.remove->click();  // nothing selected: nothing happens
+            QCOMPARE(d.connections->count(), int(links));
+            d.connections->setCurrentRow(0);
+            prompt.answers = {Answer::Yes};
+            d.remove->click();
+            QCOMPARE(d.connections->count(), int(links) - 1);
+            QCOMPARE(QString::fromStdString(prompt.asked.back()), QString("Are you sure you want to delete this connection?"));
+            d.accept();
+        });
+        w.OpenProperties(kTargetSensor, sensor);
+        QCOMPARE(sensor->m_outputLinks.size(), links - 1);
+        // A sensor without an input shows -NA- twice.
+        CReceptor bare(kSensor, 0, 99);
+        CdlgReceptorSensor d(bare, w.Project(), &w.Runner(), prompt);
+        QCOMPARE(d.inputVariable->text(), QString("-NA-"));
+        QCOMPARE(d.variableId->text(), QString("-NA-"));
     }
 };
 
