@@ -29,4 +29,16 @@ void QSettingsStore::WriteInt(const std::string& section, const std::string& nam
     settings.setValue(Key(section, name), value);
 }
 
+std::optional<std::string> QSettingsStore::ReadString(const std::string& section, const std::string& name) {
+    QSettings settings(kOrganisation, kApplication);
+    const QVariant v = settings.value(Key(section, name));
+    if (!v.isValid()) return std::nullopt;
+    return v.toString().toStdString();
+}
+
+void QSettingsStore::WriteString(const std::string& section, const std::string& name, const std::string& value) {
+    QSettings settings(kOrganisation, kApplication);
+    settings.setValue(Key(section, name), QString::fromStdString(value));
+}
+
 }  // namespace ks

@@ -9,6 +9,8 @@ class QSettingsStore : public ISettingsStore {
 public:
     std::optional<std::int32_t> ReadInt(const std::string& section, const std::string& name) override;
     void WriteInt(const std::string& section, const std::string& name, std::int32_t value) override;
+    std::optional<std::string> ReadString(const std::string& section, const std::string& name) override;
+    void WriteString(const std::string& section, const std::string& name, const std::string& value) override;
 };
 
 }  // namespace ks

@@ -18,6 +18,16 @@ void MemorySettingsStore::WriteInt(const std::string& section, const std::string
     values[section + "/" + name] = value;
 }
 
+std::optional<std::string> MemorySettingsStore::ReadString(const std::string& section, const std::string& name) {
+    const auto it = texts.find(section + "/" + name);
+    if (it == texts.end()) return std::nullopt;
+    return it->second;
+}
+
+void MemorySettingsStore::WriteString(const std::string& section, const std::string& name, const std::string& value) {
+    texts[section + "/" + name] = value;
+}
+
 TrainingDefaults ReadTrainingDefaults(ISettingsStore* store) {
     TrainingDefaults d;
     if (!store) return d;

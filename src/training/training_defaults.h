@@ -16,13 +16,19 @@ public:
     virtual ~ISettingsStore() = default;
     virtual std::optional<std::int32_t> ReadInt(const std::string& section, const std::string& name) = 0;
     virtual void WriteInt(const std::string& section, const std::string& name, std::int32_t value) = 0;
+    // Texts (the help address); a store that keeps none reads nothing.
+    virtual std::optional<std::string> ReadString(const std::string&, const std::string&) { return std::nullopt; }
+    virtual void WriteString(const std::string&, const std::string&, const std::string&) {}
 };
 
 class MemorySettingsStore : public ISettingsStore {
 public:
     std::optional<std::int32_t> ReadInt(const std::string& section, const std::string& name) override;
     void WriteInt(const std::string& section, const std::string& name, std::int32_t value) override;
+    std::optional<std::string> ReadString(const std::string& section, const std::string& name) override;
+    void WriteString(const std::string& section, const std::string& name, const std::string& value) override;
     std::map<std::string, std::int32_t> values;  // "section/name" -> value
+    std::map<std::string, std::string> texts;
 };
 
 inline constexpr const char* kSettingsSection = "Program Settings";
@@ -31,6 +37,7 @@ inline constexpr const char* kKeyMomentum = "Momentum";
 inline constexpr const char* kKeyResetMax = "ResetMax";
 inline constexpr const char* kKeyBatchSize = "BatchSize";
 inline constexpr const char* kKeyTrainingMethod = "TrainingMethod";  // 0 winner learning, 1 resilient backprop
+inline constexpr const char* kKeyHelpAddress = "HelpAddress";  // scheme and host of the online help; none: the installed manual
 
 struct TrainingDefaults {
     double learnRate = 0.25;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -116,6 +117,7 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
         prompt = m_ownPrompt.get();
     }
     m_prompt = prompt;
+    openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     m_runner = std::make_unique<CTrainingRunner>(m_project);
     m_runner->onThreadEnd = [] { QMetaObject::invokeMethod(qApp, [] { QApplication::beep(); }, Qt::QueuedConnection); };
     setWindowTitle(msg::kWindowTitle);
@@ -201,7 +203,7 @@ CVeltrinoDlg::~CVeltrinoDlg() {
 
 void CVeltrinoDlg::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
-    file->addAction("New Project...", QKeySequence("Ctrl+N"), this, [this] { NewProject(); });
+    file->addAction("New Project...", QKeySequence("Ctrl+N"), this, [this] { NewProjectWizard(); });
     file->addAction("Open Project...", this, [this] { NewOrOpenProject(kProjectLoaded); });
     file->addAction("Close Project", this, [this] { CloseProject(); });
     file->addAction("Save", this, [this] { SaveProject(); });
@@ -253,8 +255,8 @@ void CVeltrinoDlg::CreateMenus() {
     QMenu* tools = menuBar()->addMenu("T&ools");
     tools->addAction("Options...", this, [this] { OpenOptions(); });
     QMenu* help = menuBar()->addMenu("&Help");
-    help->addAction("Online Help...");
-    help->addAction("Check for Updates...");
+    help->addAction("Online Help...", this, [this] { OpenHelpPage("Help"); });
+    help->addAction("Check for Updates...", this, [this] { OpenUpdatePage(); });
     help->addAction("About Kestrine...", this, [this] {
         QMessageBox box(QMessageBox::NoIcon, "About Halvek Kestrine", "Halvek Kestrine 1.0", QMessageBox::Ok, this);
         box.setIconPixmap(pictures::AppIcon().pixmap(48, 48));
@@ -514,16 +516,15 @@ void CVeltrinoDlg::CloseProject() {
     FillList();
 }
 
-void CVeltrinoDlg::NewOrOpenProject(int type) {
+bool CVeltrinoDlg::NewOrOpenProject(int type) {
     m_trainingTimer.stop();
     m_runner->Stop();
-    if (!OfferToSave()) return;
+    if (!OfferToSave()) return false;
     if (type == kProjectLoaded) {
         const QString path = ChooseFile({FileRequest::Open, "Open Project", "Kestrine Models (*.ksm);;All Files (*.*)", "ksm", "*.ksm", {}});
         // Only existing files whose extension is exactly "ksm" are read.
-        if (path.isEmpty() || !QFileInfo::exists(path) || QFileInfo(path).suffix() != "ksm") return;
-        OpenProjectFile(path.toStdString());
-        return;
+        if (path.isEmpty() || !QFileInfo::exists(path) || QFileInfo(path).suffix() != "ksm") return false;
+        return OpenProjectFile(path.toStdString());
     }
     CloseProject();
     m_project.m_name.clear();
@@ -531,6 +532,7 @@ void CVeltrinoDlg::NewOrOpenProject(int type) {
     m_project.m_bAutoAssembly = true;
     m_project.UpdateNetwork();
     AttachProject();
+    return true;
 }
 
 bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {

@@ -4,6 +4,8 @@
 // panel, the status strip and the timers that drive simulation and training.
 #include <QMainWindow>
 #include <QTimer>
+#include <QUrl>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -73,8 +75,9 @@ public:
     void SetTrainingMethod(TrainingMethod method);
     // Type 1 starts a new trainable project, type 4 opens a project file
     // chosen by the user; an open project is offered for saving first.
-    void NewOrOpenProject(int type);
-    void NewProject() { NewOrOpenProject(kProjectNew); }
+    // Returns whether a project was started or opened.
+    bool NewOrOpenProject(int type);
+    bool NewProject() { return NewOrOpenProject(kProjectNew); }
     bool OpenProjectFile(const std::string& path);
     void CloseProject();
     // With a project open: ask whether to save it first (Yes saves, No closes
@@ -88,6 +91,16 @@ public:
     const std::string& SavePath() const { return m_savePath; }
     // Every file dialog goes through this; tests replace it.
     FileChooser chooseFile = ShowFileDialog;
+    // Runs chooseFile from the start directory and keeps it current afterwards.
+    QString ChooseFile(FileRequest request);
+    // The New Project wizard and what the window does around it.
+    void NewProjectWizard();
+    // Opens the help page of a topic ("Help", "WizHelp", the panel's logo key).
+    void OpenHelpPage(const QString& topic);
+    void OpenUpdatePage();
+    // Where OpenHelpPage went last (tests read it), and how pages are opened.
+    QUrl m_lastHelpUrl;
+    std::function<bool(const QUrl&)> openUrl;
     void OpenProperties(int type, void* object);
     void OpenOptions();
     // The slider pop-up under an input of the inputs bar.
@@ -101,6 +114,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    QString HelpBase() const;
     void CreateMenus();
     void AttachProject();
     void Redraw();
@@ -131,7 +145,6 @@ private:
     std::string m_savePath;
     QString m_fileTitle;   // the file last opened or saved as, without extension
     QString m_startDir;    // the working directory at start-up
-    QString ChooseFile(FileRequest request);
 };
 
 }  // namespace ks

@@ -8,10 +8,12 @@
 #include "model/numeric.h"
 #include "model/text.h"
 #include "training/simulation.h"
+#include "ui/dialogs/new_elements.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/output_dialog.h"
 #include "ui/dialogs/scenario_dialog.h"
 #include "ui/dialogs/variable_dialog.h"
+#include "ui/dialogs/wizard.h"
 #include "ui/main_window.h"
 #include "ui/ui_messages.h"
 
@@ -82,19 +84,7 @@ void CVeltrinoDlg::EditInput(CVariable* input) {
     CdlgVariable dialog(nullptr, "", 0xFFFFFF, nullptr, -1, this);
     if (dialog.exec() == QDialog::Accepted) {
         m_runner->Locked([&] {
-            CVariable* v = m_project.AddInput(dialog.m_record, dialog.m_name);
-            m_view->LayoutBars(false);
-            const bool saved = m_project.m_bAutoAssembly;
-            m_project.m_bAutoAssembly = true;
-            m_project.AttachNewInput(v, {0, 0});
-            m_project.m_bAutoAssembly = saved;
-            v->m_colour = dialog.m_colour;
-            if (v->m_iType == kDescriptorList) {
-                v->ClearItems();
-                for (const auto& it : dialog.m_items.m_items)
-                    v->AddItem(it->text, it->valueCode, it->index, it->colourCoding, it->colour);
-                v->SetValue(dialog.m_iCurrentIndex);
-            }
+            CVariable* v = AddInputFromDialog(m_project, *m_view, dialog);
             if (CScenarioMgr* sm = m_project.Scenarios())
                 for (const auto& s : sm->Scenarios())
                     s->m_inputs.push_back({v->m_iAttachedReceptorID, 0, v->m_ID, v->m_dMin, v->m_dMax, v->m_dValue});
@@ -127,13 +117,7 @@ void CVeltrinoDlg::EditOutput(COutput* output) {
         m_runner->Locked([&] {
             output->m_colour = dialog.m_colour;
             if (created) {
-                m_project.m_outputs.AddOutput(std::move(created));
-                m_project.UpdateNetwork();
-                m_view->LayoutBars(false);
-                const bool saved = m_project.m_bAutoAssembly;
-                m_project.m_bAutoAssembly = true;
-                m_project.AttachNewOutput(output, {0, 0});
-                m_project.m_bAutoAssembly = saved;
+                AddOutputFromDialog(m_project, *m_view, std::move(created), dialog.m_colour);
                 align = m_project.EnsureProcessors() > 0 || m_project.m_outputs.Count() == 1;
                 m_project.UpdateNetwork();
             }
@@ -264,6 +248,37 @@ void CVeltrinoDlg::OpenOptions() {
     m_view->LayoutBars(false);
     Redraw();
     RefreshPanels();  // the pages show the model view flag and the training values
+}
+
+void CVeltrinoDlg::NewProjectWizard() {
+    // The wizard may replace the project: training and simulation end first.
+    m_trainingTimer.stop();
+    m_simulationTimer.stop();
+    m_runner->Stop();
+    m_view->m_bSimulationRunning = false;
+    CdlgWizProject wizard(*this);
+    if (wizard.exec() == QDialog::Accepted) {
+        const std::string name = m_project.m_name;
+        if (wizard.Approach() == kApproachBlank) {
+            // An open project is offered for saving under its own name, not the one typed for the new project.
+            if (!wizard.Created()) m_project.m_name = wizard.OriginalName();
+            if (!NewProject()) return RefreshPanels();  // the user kept the open project
+            m_project.m_name = name;
+            if (m_project.Model()) m_project.Model()->m_name = name;
+        }
+        if (m_project.Scenarios()) m_project.Scenarios()->EvaluateAll();
+        RefreshPanels();  // counts the learned scenarios
+        m_view->Attach(&m_project, m_runner.get(), m_prompt);
+        m_project.m_name = name;
+        m_view->Align();
+        SelectListTab(2);
+        m_savePath.clear();
+        Redraw();
+    } else {
+        if (wizard.ClosedPrevious()) CloseProject();
+        Redraw();
+    }
+    RefreshPanels();
 }
 
 }  // namespace ks

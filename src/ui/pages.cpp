@@ -381,6 +381,7 @@ CdlgPanelLowerLeft::CdlgPanelLowerLeft(CVeltrinoDlg& window) {
     logo->setIconSize(QSize(40, 40));
     logo->setFlat(true);
     fields->addWidget(logo, 0, Qt::AlignLeft);
+    connect(logo, &QPushButton::clicked, this, [&window] { window.OpenHelpPage("halveklogo"); });
     layout->addLayout(fields, 1);
     auto* bar = new QVBoxLayout;
     auto* caption = new QLabel("Know-\nledge\nLevel:");

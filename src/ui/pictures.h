@@ -1,6 +1,7 @@
 #pragma once
 // Every picture of the program, drawn in code: the receptor icon strip, the
-// three model pictures, the empty view, the splash and the application icon.
+// three model pictures, the empty view, the splash, the application icon and
+// the wizard's pictures.
 #include <QIcon>
 #include <QImage>
 
@@ -12,5 +13,8 @@ QImage EmptyView();                 // 720 x 420, shown while no project is open
 QImage Splash();                    // 480 x 300
 QIcon AppIcon();
 QIcon ButtonIcon(const QString& name);  // small images of the page buttons
+QImage WizardSide(int width, int height);  // the wizard frame's left strip
+QImage WizardStep(int page);               // 64 x 64, one per wizard page
+QImage ImportLayout(bool names);           // the layout a data file must have
 
 }  // namespace ks::pictures

@@ -23,6 +23,9 @@ inline constexpr const char* kDeleteInputsQuestion =
 inline constexpr const char* kDeleteOutputsQuestion =
     "There are %d scenarios for this model that currently have this output as a target. Those scenarios will be "
     "deleted. This will require retraining the system. Do you want to continue?";
+inline constexpr const char* kWizardCloseQuestion =
+    "You currently have a project open. If you proceed now, your current project will be closed. Do you want to "
+    "proceed?";
 inline constexpr const char* kOutputNotAttached = "This output is not yet attached to this system.";
 inline constexpr const char* kHintLines[3] = {
     "Drag and drop receptors here to build your neural model,",

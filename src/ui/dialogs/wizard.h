@@ -1,0 +1,92 @@
+#pragma once
+// The New Project wizard: a name and one of three approaches (guided, blank,
+// imported data), then the steps of the chosen approach. It works on the main
+// window's project directly, so its pages show and extend the project being built.
+#include <QDialog>
+#include <map>
+#include <string>
+
+#include "files/data_import.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTreeWidget;
+
+namespace ks {
+
+class CProject;
+class CVeltrinoDlg;
+
+enum WizardApproach { kApproachBlank = 0, kApproachGuided = 1, kApproachImported = 2 };
+
+class CdlgWizProject : public QDialog {
+    Q_OBJECT
+public:
+    enum Page {
+        kWelcome = 193, kName = 194, kInputs = 195, kOutputs = 196, kTrainData = 197,
+        kFinished = 204, kImport = 206, kImported = 207
+    };
+    explicit CdlgWizProject(CVeltrinoDlg& window);
+
+    void ShowPage(int page);
+    void SetApproach(int approach);
+    void Next();
+    void Previous();
+    void Finish();
+    void reject() override;
+
+    int CurrentPage() const { return m_iPage; }
+    int Approach() const { return m_iApproach; }
+    bool ClosedPrevious() const { return m_bClosedPrevious; }
+    bool Created() const { return m_bCreated; }
+    const std::string& OriginalName() const { return m_originalName; }
+    // The two paragraphs of the last page.
+    QString SummaryText() const;
+
+    // Frame
+    QPushButton *help, *previous, *next, *finish, *cancel;
+    // 194
+    QLineEdit* nameBox;
+    QRadioButton* approaches[3];
+    // 195, 196, 197, 207
+    QPushButton *addInput, *addOutput, *createEndpoints, *addScenario;
+    QTreeWidget *inputsList, *outputsList, *scenarioList, *importedList;
+    // 204
+    QLabel* summary;
+    // 206
+    QPushButton* browse;
+    QLineEdit* importFile;
+    QCheckBox* scenarioNames;
+    QLabel* layoutPicture;
+    CDataImport m_import;
+
+private:
+    QWidget* MakePage(int page, const char* heading);
+    void BuildPages();
+    void FillScenarioList(QTreeWidget& list);
+    void FillInputs();
+    void FillOutputs();
+    void OnAddInput();
+    void OnAddOutput();
+    void OnBrowse();
+    // The question before a project is replaced; closes the open project on Yes.
+    bool MayReplaceProject();
+    void StartGuidedProject();
+    bool StartImportedProject();
+
+    CVeltrinoDlg& m_window;
+    CProject& m_project;
+    QStackedWidget* m_stack;
+    std::map<int, QWidget*> m_pages;
+    int m_iPage = kWelcome;
+    int m_iApproach = kApproachGuided;
+    bool m_bClosedPrevious = false;
+    bool m_bCreated = false;          // the wizard started a project
+    std::string m_originalName;       // the open project's name, restored on Cancel
+};
+
+}  // namespace ks
