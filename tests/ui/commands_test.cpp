@@ -1,5 +1,6 @@
 // The main window's file commands, element dialogs and options, driven offscreen.
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -181,6 +182,31 @@ private slots:
         CdlgReceptorSensor d(bare, w.Project(), &w.Runner(), prompt);
         QCOMPARE(d.inputVariable->text(), QString("-NA-"));
         QCOMPARE(d.variableId->text(), QString("-NA-"));
+    }
+
+    void helpPages() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        std::vector<QUrl> opened;
+        w.openUrl = [&](const QUrl& url) {
+            opened.push_back(url);
+            return true;
+        };
+        // Without a configured address, the installed manual opens at the topic's page.
+        const std::pair<const char*, const char*> topics[] = {
+            {"Help", "index.html"}, {"WizHelp", "getting-started.html"}, {"halveklogo", "about.html"}};
+        for (const auto& [topic, page] : topics) {
+            w.OpenHelpPage(topic);
+            QVERIFY(opened.back().isLocalFile());
+            QCOMPARE(QFileInfo(opened.back().toLocalFile()).fileName(), QString(page));
+            QVERIFY(QFile::exists(opened.back().toLocalFile()));
+        }
+        store.WriteString(kSettingsSection, kKeyHelpAddress, "https://help.example.org");
+        w.OpenHelpPage("Help");
+        QCOMPARE(opened.back().toString(), QString("https://help.example.org/kestrinehelp.php?paramType=Help&paramVersion=1.00"));
+        w.OpenUpdatePage();
+        QCOMPARE(opened.back().toString(), QString("https://help.example.org/kestrineupdatecheck.php?paramver=1.0"));
     }
 };
 
