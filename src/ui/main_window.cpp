@@ -153,34 +153,7 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     connect(m_listTabs, &QTabBar::currentChanged, this, [this](int t) { SelectListTab(t); });
     connect(m_toolTabs, &QTabBar::currentChanged, this, [this](int t) { SelectToolTab(t); });
     connect(m_collapse, &QToolButton::clicked, this, [this] { ToggleCollapse(); });
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
-        if (m_listTab != 2 || !m_project.Scenarios()) return;
-        CScenarioMgr& sm = *m_project.Scenarios();
-        sm.ClearSelection();
-        for (QTreeWidgetItem* item : m_list->selectedItems())
-            sm.Select(static_cast<CScenario*>(item->data(0, Qt::UserRole).value<void*>()));
-        RefreshPanels();
-    });
-    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
-        if (m_listTab != 2 || !m_project.Scenarios()) return;
-        auto* s = static_cast<CScenario*>(item->data(0, Qt::UserRole).value<void*>());
-        m_runner->Locked([&] {
-            m_project.Scenarios()->ApplyScenario(s);
-            m_project.UpdateNetwork();
-        });
-        m_view->LayoutBars(false);
-        m_view->Draw();
-    });
-    m_list->header()->setSectionsClickable(true);
-    connect(m_list->header(), &QHeaderView::sectionClicked, this, [this](int column) {
-        // A click on an input column's header sorts the scenarios ascending by that input.
-        if (m_listTab != 2 || !m_project.Scenarios()) return;
-        const auto& columns = m_project.Scenarios()->Columns();
-        if (column < 0 || column >= static_cast<int>(columns.size()) || columns[static_cast<std::size_t>(column)].type != kColInput)
-            return;
-        m_runner->Locked([&] { m_project.Scenarios()->SortScenarios(column, kSortAscending); });
-        FillList();
-    });
+    ConnectScenarioList();
     connect(&m_simulationTimer, &QTimer::timeout, this, [this] { StepSimulation(); });
     connect(&m_trainingTimer, &QTimer::timeout, this, [this] { OnTrainingTimer(); });
     m_simulationTimer.setInterval(50);

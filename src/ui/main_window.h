@@ -18,6 +18,7 @@
 
 class QTabBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QToolButton;
 
 namespace ks {
@@ -109,12 +110,20 @@ public:
     QTimer& TrainingTimer() { return m_trainingTimer; }
     void OnTrainingTimer();
 
+    // The scenario list's double-click on a cell: edit the scenario or slide a stored value.
+    void OnScenarioCellDoubleClicked(QTreeWidgetItem* item, int column);
+    // The Delete key on the scenario list.
+    void DeleteListSelection();
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
     QString HelpBase() const;
+    void ConnectScenarioList();
+    void ApplyListScenario(QTreeWidgetItem* item);
     void CreateMenus();
     void AttachProject();
     void Redraw();

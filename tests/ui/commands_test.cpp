@@ -4,6 +4,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QHeaderView>
+#include <QSlider>
+#include <QTreeWidget>
 #include <QToolButton>
 #include <QCheckBox>
 #include <QTest>
@@ -15,6 +18,7 @@
 #include "ui/dialogs/colour_button.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/receptor_dialogs.h"
+#include "ui/dialogs/scenario_dialog.h"
 #include "ui/ui_support.h"
 
 using namespace ks;
@@ -182,6 +186,55 @@ private slots:
         CdlgReceptorSensor d(bare, w.Project(), &w.Runner(), prompt);
         QCOMPARE(d.inputVariable->text(), QString("-NA-"));
         QCOMPARE(d.variableId->text(), QString("-NA-"));
+    }
+
+    void scenarioListNotifications() {
+        MemorySettingsStore store;
+        test::RecordingPrompt prompt;
+        CVeltrinoDlg w(&store, &prompt);
+        w.show();
+        test::Populate(w);
+        CProject& p = w.Project();
+        CVariable& speed = *p.m_inputs.m_items[0];
+        for (double v : {7.0, 2.0, 5.0}) {
+            speed.SetValue(v);
+            p.Scenarios()->CreateScenario(nullptr);
+        }
+        w.SelectListTab(2);
+        QTreeWidget& list = w.List();
+        // A click on an input column's header sorts by that input, ascending.
+        emit list.header()->sectionClicked(1);
+        QCOMPARE(list.topLevelItem(0)->text(1), QString("2.00"));
+        QCOMPARE(list.topLevelItem(2)->text(1), QString("7.00"));
+        // Double-click on a value cell slides the stored value; Escape gives the input its
+        // value back but keeps the stored one.
+        speed.SetValue(3.0);
+        CScenario* first = p.Scenarios()->Sorted()[0];
+        OnDialog<CdlgSliderInput>([](CdlgSliderInput& slider) {
+            emit slider.slider->sliderMoved(5);
+            slider.reject();
+        });
+        w.OnScenarioCellDoubleClicked(list.topLevelItem(0), 1);
+        QCOMPARE(first->m_inputs[0].value, 5.0);
+        QCOMPARE(speed.m_dValue, 3.0);
+        QCOMPARE(list.topLevelItem(0)->text(1), QString("5.00"));
+        // Delete asks with the number selected; only on the Scenarios tab.
+        list.setFocus();
+        list.topLevelItem(0)->setSelected(true);
+        prompt.answers = {Answer::No};
+        QTest::keyClick(&list, Qt::Key_Delete);
+        QCOMPARE(QString::fromStdString(prompt.asked.back()), QString("1 scenarios selected for deletion."));
+        QCOMPARE(p.Scenarios()->Count(), 3);
+        prompt.answers = {Answer::Yes};
+        QTest::keyClick(&list, Qt::Key_Delete);
+        QCOMPARE(p.Scenarios()->Count(), 2);
+        QCOMPARE(list.topLevelItemCount(), 2);
+        w.SelectListTab(0);
+        list.topLevelItem(0)->setSelected(true);
+        const std::size_t questions = prompt.asked.size();
+        QTest::keyClick(&list, Qt::Key_Delete);
+        QCOMPARE(prompt.asked.size(), questions);
+        QCOMPARE(p.m_inputs.Count(), 2);
     }
 
     void helpPages() {

@@ -1,0 +1,142 @@
+// What the scenario list does with clicks, right-clicks, double-clicks, header
+// clicks and keys.
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTreeWidget>
+
+#include "model/text.h"
+#include "training/simulation.h"
+#include "ui/dialogs/scenario_dialog.h"
+#include "ui/main_window.h"
+#include "ui/project_lists.h"
+
+namespace ks {
+
+void CVeltrinoDlg::ConnectScenarioList() {
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list->installEventFilter(this);
+    m_list->header()->setSectionsClickable(true);
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (m_listTab != 2 || !m_project.Scenarios()) return;
+        CScenarioMgr& sm = *m_project.Scenarios();
+        sm.ClearSelection();
+        for (QTreeWidgetItem* item : m_list->selectedItems()) sm.Select(ScenarioOf(item));
+        RefreshPanels();
+    });
+    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { ApplyListScenario(item); });
+    // Arrow keys move the current row: its scenario is applied as a click would.
+    connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { ApplyListScenario(item); });
+    connect(m_list, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (m_listTab != 2 || !m_list->itemAt(at) || !m_project.Scenarios() || m_project.Scenarios()->m_bTrainingInProgress) return;
+        EditScenarios(nullptr);
+        RefreshPanels();
+    });
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item, int column) { OnScenarioCellDoubleClicked(item, column); });
+    connect(m_list->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        // A click on an input column's header sorts the scenarios ascending by that input.
+        if (m_listTab != 2 || !m_project.m_bOpen || !m_project.Model() || !m_project.Scenarios()) return;
+        CScenarioMgr& sm = *m_project.Scenarios();
+        const bool sorted = m_runner->Locked([&] {
+            sm.BuildColumns();
+            const auto& columns = sm.Columns();
+            if (column < 0 || column >= static_cast<int>(columns.size())) return false;
+            const ScenarioColumn& c = columns[static_cast<std::size_t>(column)];
+            if (c.type != kColInput || !m_project.Model()->FindReceptor(c.receptorID)) return false;
+            sm.SortScenarios(column, kSortAscending);
+            return true;
+        });
+        if (sorted) FillList();
+    });
+}
+
+void CVeltrinoDlg::ApplyListScenario(QTreeWidgetItem* item) {
+    if (!item || m_listTab != 2 || !m_project.Scenarios()) return;
+    CScenario* s = ScenarioOf(item);
+    if (!s) return;
+    m_runner->Locked([&] {
+        m_project.Scenarios()->ApplyScenario(s);
+        m_project.UpdateNetwork();
+    });
+    m_view->LayoutBars(false);
+    Redraw();
+}
+
+namespace {
+// Scenarios are not edited or deleted under a running training, as on the Train page.
+bool TrainingRuns(const CProject& p) { return p.Scenarios() && p.Scenarios()->m_bTrainingInProgress; }
+}  // namespace
+
+void CVeltrinoDlg::OnScenarioCellDoubleClicked(QTreeWidgetItem* item, int column) {
+    if (m_listTab != 2 || !item || !m_project.m_bOpen || !m_project.Model() || !m_project.Scenarios()) return;
+    if (TrainingRuns(m_project)) return;
+    CScenario* s = ScenarioOf(item);
+    if (!s) return;
+    const int columns = m_list->columnCount();
+    Trace("iRow: %d (%s), iColumn: %d (%s)\n", m_list->indexOfTopLevelItem(item), s->m_name.c_str(), column,
+          m_list->headerItem()->text(column).toStdString().c_str());
+    if (column == 0 || column == columns - 2) {
+        EditScenarios(s);
+    } else if (column > 0 && column < columns - 2) {
+        // The column's sensory receptor: the (column)th sensor that carries an input.
+        CReceptor* sensor = nullptr;
+        int k = 0;
+        for (CReceptor* r : m_project.Model()->Sensors())
+            if (r->m_pVariable && ++k == column) sensor = r;
+        VARINFO* stored = nullptr;
+        if (sensor)
+            for (VARINFO& vi : s->m_inputs)
+                if (vi.receptorID == sensor->m_ID) stored = &vi;
+        if (stored) {
+            CVariable& input = *sensor->m_pVariable;
+            CdlgSliderInput slider(input, [&] {
+                // A move changes the stored value too, and the row shows its new score at once.
+                m_runner->Locked([&] {
+                    stored->value = input.m_dValue;
+                    m_project.Scenarios()->EvaluateScenario(s);
+                    EvaluateAndSelectWinner(m_project);
+                });
+                item->setText(column, QString::fromStdString(input.ValueText()));
+                SetStatusCell(*item, columns - 1, s->m_fScore);
+                m_view->LayoutBars(false);
+                Redraw();
+            }, this);
+            const QRect cell = m_list->visualItemRect(item);
+            const int x = m_list->header()->sectionViewportPosition(column) + m_list->columnWidth(column) / 2;
+            const QPoint below = m_list->viewport()->mapToGlobal(QPoint(x, cell.bottom() + 1 + 12));
+            slider.move(below.x() - slider.width() / 2, below.y());
+            slider.exec();
+            m_runner->Locked([&] { m_project.UpdateNetwork(); });
+            m_view->LayoutBars(false);
+            Redraw();
+        }
+    }
+    RefreshPanels();
+}
+
+void CVeltrinoDlg::DeleteListSelection() {
+    CScenarioMgr* sm = m_project.Scenarios();
+    if (!sm || sm->m_selection.empty() || TrainingRuns(m_project)) return;
+    const int count = static_cast<int>(sm->m_selection.size());
+    if (m_prompt->Ask(Format("%d scenarios selected for deletion.", count), Buttons::YesNoCancel) != Answer::Yes) return;
+    m_runner->Locked([&] {
+        sm->DeleteSelected();
+        sm->ClearSelection();
+    });
+    FillList();
+    RefreshPanels();
+    Redraw();
+}
+
+bool CVeltrinoDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Delete acts on the scenarios only while their tab is shown: on the other
+    // tabs the user is looking at inputs or outputs, not at the scenarios it would delete.
+    if (watched == m_list && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete &&
+        m_listTab == 2) {
+        DeleteListSelection();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace ks
