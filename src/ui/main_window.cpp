@@ -21,6 +21,7 @@
 #include "files/c_export.h"
 #include "files/header_file.h"
 #include "files/messages.h"
+#include "files/byte_io.h"
 #include "files/project_file.h"
 #include "model/text.h"
 #include "training/simulation.h"
@@ -178,7 +179,9 @@ void CVeltrinoDlg::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->addAction("New Project...", QKeySequence("Ctrl+N"), this, [this] { NewProjectWizard(); });
     file->addAction("Open Project...", this, [this] { NewOrOpenProject(kProjectLoaded); });
-    file->addAction("Close Project", this, [this] { CloseProject(); });
+    file->addAction("Close Project", this, [this] {
+        if (OfferToSaveChanges(msg::kUnsavedBeforeClose)) CloseProject();
+    });
     file->addAction("Save", this, [this] { SaveProject(); });
     file->addAction("Save As...", this, [this] { SaveProjectAs(); });
     file->addAction("Export AI System for Integration...", this, [this] { ExportSystem(); });
@@ -266,6 +269,7 @@ bool CVeltrinoDlg::SaveProjectTo(const QString& path) {
         return false;
     }
     m_savePath = path.toStdString();
+    m_savedImage = ProjectImage();
     m_fileTitle = QFileInfo(path).completeBaseName();
     m_prompt->Notify(Format(msg::kFileSaved, m_fileTitle.toStdString().c_str()));
     return true;
@@ -277,6 +281,7 @@ void CVeltrinoDlg::resizeEvent(QResizeEvent* e) {
 }
 
 void CVeltrinoDlg::closeEvent(QCloseEvent* e) {
+    if (!OfferToSaveChanges(msg::kUnsavedBeforeExit)) return e->ignore();
     m_trainingTimer.stop();
     m_simulationTimer.stop();
     m_runner->Stop();
@@ -477,6 +482,24 @@ bool CVeltrinoDlg::OfferToSave() {
     }
 }
 
+std::vector<std::uint8_t> CVeltrinoDlg::ProjectImage() {
+    if (!m_project.m_bOpen) return {};
+    ByteWriter out;
+    m_runner->Locked([&] { WriteProject(out, m_project, false); });
+    return out.Bytes();
+}
+
+bool CVeltrinoDlg::HasUnsavedChanges() { return m_project.m_bOpen && ProjectImage() != m_savedImage; }
+
+bool CVeltrinoDlg::OfferToSaveChanges(const char* question) {
+    if (!HasUnsavedChanges()) return true;
+    switch (m_prompt->Ask(question, Buttons::YesNoCancel)) {
+    case Answer::Yes: return SaveProject();
+    case Answer::No: return true;
+    default: return false;
+    }
+}
+
 void CVeltrinoDlg::CloseProject() {
     m_trainingTimer.stop();
     m_simulationTimer.stop();
@@ -505,6 +528,7 @@ bool CVeltrinoDlg::NewOrOpenProject(int type) {
     m_project.m_bAutoAssembly = true;
     m_project.UpdateNetwork();
     AttachProject();
+    m_savedImage = ProjectImage();  // an untouched new project has nothing to lose
     return true;
 }
 
@@ -529,6 +553,7 @@ bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {
     SelectListTab(2);
     RefreshPanels();
     Redraw();
+    m_savedImage = ProjectImage();
     return true;
 }
 

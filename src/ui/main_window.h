@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/project.h"
 #include "training/training_runner.h"
@@ -81,6 +82,11 @@ public:
     bool NewProject() { return NewOrOpenProject(kProjectNew); }
     bool OpenProjectFile(const std::string& path);
     void CloseProject();
+    // Whether the project differs from what was last saved or opened.
+    bool HasUnsavedChanges();
+    // With unsaved changes: ask (Yes saves, No goes on); false when the user
+    // cancels or the save does not happen.
+    bool OfferToSaveChanges(const char* question);
     // With a project open: ask whether to save it first (Yes saves, No closes
     // it); false when the user cancels or the save does not happen.
     bool OfferToSave();
@@ -154,6 +160,8 @@ private:
     std::string m_savePath;
     QString m_fileTitle;   // the file last opened or saved as, without extension
     QString m_startDir;    // the working directory at start-up
+    std::vector<std::uint8_t> m_savedImage;  // the project as last saved or opened; empty: never saved
+    std::vector<std::uint8_t> ProjectImage();
 };
 
 }  // namespace ks

@@ -273,6 +273,7 @@ void CVeltrinoDlg::NewProjectWizard() {
         m_view->Align();
         SelectListTab(2);
         m_savePath.clear();
+        if (wizard.Approach() != kApproachBlank) m_savedImage.clear();  // built in the wizard, never saved
         Redraw();
     } else {
         if (wizard.ClosedPrevious()) CloseProject();

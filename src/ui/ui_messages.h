@@ -26,6 +26,10 @@ inline constexpr const char* kDeleteOutputsQuestion =
 inline constexpr const char* kWizardCloseQuestion =
     "You currently have a project open. If you proceed now, your current project will be closed. Do you want to "
     "proceed?";
+inline constexpr const char* kUnsavedBeforeExit =
+    "This project has changes that are not saved. Would you like to save them before you exit?";
+inline constexpr const char* kUnsavedBeforeClose =
+    "This project has changes that are not saved. Would you like to save them before you close the project?";
 inline constexpr const char* kOutputNotAttached = "This output is not yet attached to this system.";
 inline constexpr const char* kHintLines[3] = {
     "Drag and drop receptors here to build your neural model,",

@@ -19,6 +19,7 @@
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/receptor_dialogs.h"
 #include "ui/dialogs/scenario_dialog.h"
+#include "ui/dialogs/variable_dialog.h"
 #include "ui/ui_support.h"
 
 using namespace ks;
@@ -31,12 +32,9 @@ class CommandsTest : public QObject {
 
 private slots:
     void saveSaveAsAndOpen() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
         test::TempDir dir;
-        test::ScriptedFiles files;
-        CVeltrinoDlg w(&store, &prompt);
-        files.Install(w);
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         w.SaveProject();
         QCOMPARE(QString::fromStdString(prompt.notices.back()),
                  QString("Nothing to save yet. Select New Project, or Open Project to begin."));
@@ -78,13 +76,34 @@ private slots:
         QCOMPARE(w.Project().m_inputs.Count(), 2);
     }
 
-    void exportWritesHeaderBesideRuntimeFile() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
+    void exitAndCloseAskOnlyAboutUnsavedChanges() {
         test::TempDir dir;
-        test::ScriptedFiles files;
-        CVeltrinoDlg w(&store, &prompt);
-        files.Install(w);
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
+        w.NewProject();
+        QVERIFY(!w.HasUnsavedChanges());
+        w.CloseProject();
+        test::Populate(w);
+        QVERIFY(w.HasUnsavedChanges());
+        files.answers = {QString::fromStdString(dir.File("kept.ksm"))};
+        QVERIFY(w.SaveProject());
+        QVERIFY(!w.HasUnsavedChanges());
+        QVERIFY(w.close());  // saved: closes without a question
+        QVERIFY(prompt.asked.empty());
+        w.show();
+        w.Project().Scenarios()->CreateScenario(nullptr);
+        prompt.answers = {Answer::Cancel};
+        QVERIFY(!w.close());
+        QCOMPARE(QString::fromStdString(prompt.asked.back()),
+                 QString("This project has changes that are not saved. Would you like to save them before you exit?"));
+        prompt.answers = {Answer::No};
+        QVERIFY(w.close());
+    }
+
+    void exportWritesHeaderBesideRuntimeFile() {
+        test::TempDir dir;
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         w.ExportSystem();
         QCOMPARE(QString::fromStdString(prompt.notices.back()), QString("No project yet to export."));
         test::Populate(w);
@@ -95,10 +114,8 @@ private slots:
     }
 
     void optionsDialog() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         // Cancel after spin clicks changes nothing.
         OnDialog<CdlgOptions>([](CdlgOptions& d) {
             d.learning->up[0]->click();
@@ -139,10 +156,8 @@ private slots:
     }
 
     void connectionAndSensorDialogs() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         test::Populate(w);
         CReceptorMgr& m = *w.Project().Model();
         CReceptor* sensor = m.Sensors()[0];
@@ -189,10 +204,8 @@ private slots:
     }
 
     void scenarioListNotifications() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         test::Populate(w);
         CProject& p = w.Project();
         CVariable& speed = *p.m_inputs.m_items[0];
@@ -237,10 +250,39 @@ private slots:
         QCOMPARE(p.m_inputs.Count(), 2);
     }
 
+    void shrinkingDescriptorListDeletesItsScenarios() {
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
+        test::Populate(w);
+        CProject& p = w.Project();
+        VARIABLE_RECORD rec;
+        rec.type = kDescriptorList;
+        CVariable* colour = p.AddInput(rec, "Colour");
+        for (int i = 0; i < 3; ++i) colour->AddItem("c" + std::to_string(i), i, i, false, 0xFFFFFF);
+        p.AttachNewInput(colour, {0, 0});
+        p.UpdateNetwork();
+        for (int i = 0; i < 3; ++i) {
+            colour->SetValue(i);
+            p.Scenarios()->CreateScenario(nullptr);
+        }
+        OnDialog<CdlgVariable>([](CdlgVariable& d) {
+            QCOMPARE(d.itemList->topLevelItemCount(), 3);
+            emit d.itemList->itemClicked(d.itemList->topLevelItem(2), 0);
+            d.deleteItem->click();
+            d.accept();
+        });
+        w.EditInput(colour);
+        // Exactly the scenario that used the removed item is gone.
+        QCOMPARE(p.Scenarios()->Count(), 2);
+        for (const auto& s : p.Scenarios()->Scenarios()) QVERIFY(s->m_inputs.back().value < 2.0);
+        QCOMPARE(colour->ItemCount(), 2);
+        QCOMPARE(colour->m_dMin, 0.0);
+        QCOMPARE(colour->m_dMax, 2.0);
+    }
+
     void helpPages() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         std::vector<QUrl> opened;
         w.openUrl = [&](const QUrl& url) {
             opened.push_back(url);

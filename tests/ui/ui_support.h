@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "model/project.h"
+#include "support/recording_prompt.h"
+#include "training/training_defaults.h"
 #include "ui/main_window.h"
 
 namespace ks::test {
@@ -38,6 +40,18 @@ struct ScriptedFiles {
             answers.pop_front();
             return a;
         };
+    }
+};
+
+// A shown window with a scripted prompt, scripted file dialogs and settings in memory.
+struct Window {
+    MemorySettingsStore store;
+    RecordingPrompt prompt;
+    ScriptedFiles files;
+    CVeltrinoDlg w{&store, &prompt};
+    Window() {
+        files.Install(w);
+        w.show();
     }
 };
 

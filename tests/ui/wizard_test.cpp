@@ -31,9 +31,8 @@ class WizardTest : public QObject {
 
 private slots:
     void buttonRules() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         CdlgWizProject wiz(w);
         QCOMPARE(wiz.CurrentPage(), 193);
         QVERIFY(!wiz.previous->isEnabled());
@@ -56,10 +55,8 @@ private slots:
     }
 
     void guidedApproach() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         RunWizard(w, [&](CdlgWizProject& wiz) {
             wiz.next->click();
             wiz.nameBox->setText("Loans");
@@ -112,11 +109,8 @@ private slots:
     }
 
     void blankApproachAndCancel() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        test::ScriptedFiles files;
-        files.Install(w);
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         RunWizard(w, [](CdlgWizProject& wiz) {
             wiz.next->click();
             wiz.nameBox->setText("Empty One");
@@ -167,11 +161,8 @@ private slots:
         QFETCH(bool, names);
         QFETCH(QString, firstName);
         QFETCH(int, inputs);
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        test::ScriptedFiles files;
-        files.Install(w);
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         RunWizard(w, [&](CdlgWizProject& wiz) {
             wiz.next->click();
             wiz.approaches[kApproachImported]->click();
