@@ -17,6 +17,7 @@
 #include "training/endpoints.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
+#include "ui/spin_arrows.h"
 #include "ui/ui_messages.h"
 
 namespace ks {
@@ -181,15 +182,8 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CVeltrinoDlg& window) : m_window(window) 
         values[i]->setReadOnly(true);
         values[i]->setFixedWidth(56);
         row->addWidget(values[i]);
-        up[i] = new QToolButton;
-        up[i]->setArrowType(Qt::UpArrow);
-        down[i] = new QToolButton;
-        down[i]->setArrowType(Qt::DownArrow);
-        row->addWidget(up[i]);
-        row->addWidget(down[i]);
+        AddSpinArrows(row, up[i], down[i], this, [this, i](int change) { Spin(i, change); });
         grid->addLayout(row);
-        connect(up[i], &QToolButton::clicked, this, [this, i] { Spin(i, -1); });
-        connect(down[i], &QToolButton::clicked, this, [this, i] { Spin(i, +1); });
     }
     useMomentum = new QCheckBox("Use Momentum");
     errorCorrection = new QCheckBox("Error Correction");

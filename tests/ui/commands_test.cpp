@@ -126,6 +126,7 @@ private slots:
         // No project open: OK still stores the defaults. 0.25 + one step shows 0.260, stores 259.
         OnDialog<CdlgOptions>([](CdlgOptions& d) {
             QCOMPARE(d.learning->boxes[0]->text(), QString("0.250"));
+            test::Shot(d, "options-view");
             d.learning->up[0]->click();
             QCOMPARE(d.learning->boxes[0]->text(), QString("0.260"));
             d.learning->down[3]->click();
@@ -165,6 +166,7 @@ private slots:
         c->SetWeight(0.25);
         OnDialog<CdlgConnection>([](CdlgConnection& d) {
             QCOMPARE(d.weightBox->text(), QString("0.250"));
+            test::Shot(d, "connection-dialog");
             for (int i = 0; i < 3; ++i) d.up->click();
             QCOMPARE(d.weightBox->text(), QString("0.280"));
             d.weightBox->setText("5");  // typed text is not read
@@ -185,6 +187,7 @@ private slots:
             QCOMPARE(d.inputVariable->text(), QString("Speed"));
             QCOMPARE(d.connections->count(), int(links));
             QVERIFY(d.connections->item(0)->text().endsWith(", weight: 0.000"));
+            test::Shot(d, "sensor-dialog");
             d.remove->click();  // nothing selected: nothing happens
             QCOMPARE(d.connections->count(), int(links));
             d.connections->setCurrentRow(0);

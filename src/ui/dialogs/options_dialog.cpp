@@ -14,6 +14,7 @@
 #include "model/numeric.h"
 #include "model/project.h"
 #include "ui/dialogs/colour_button.h"
+#include "ui/spin_arrows.h"
 
 namespace ks {
 
@@ -57,13 +58,8 @@ CTabOptionsPage2::CTabOptionsPage2() {
         boxes[i] = new QLineEdit;
         boxes[i]->setReadOnly(true);  // values change only through the arrows
         boxes[i]->setFixedWidth(70);
-        up[i] = new QToolButton;
-        up[i]->setArrowType(Qt::UpArrow);
-        down[i] = new QToolButton;
-        down[i]->setArrowType(Qt::DownArrow);
         row->addWidget(boxes[i]);
-        row->addWidget(up[i]);
-        row->addWidget(down[i]);
+        AddSpinArrows(row, up[i], down[i], this, [this, i](int change) { emit spun(static_cast<int>(i), change); });
         inner->addLayout(row);
     }
     updateTable = new QCheckBox("Update Scenarios Table While Learning");
@@ -108,10 +104,7 @@ CdlgOptions::CdlgOptions(CProject& project, ISettingsStore* settings, const std:
     view->text->SetColour(colours[2]);
     learning->updateTable->setChecked(project.m_bUpdateTableWhileLearning);
     learning->Show(m_defaults);
-    for (int i = 0; i < 4; ++i) {
-        connect(learning->up[static_cast<std::size_t>(i)], &QToolButton::clicked, this, [this, i] { Spin(i, -1); });
-        connect(learning->down[static_cast<std::size_t>(i)], &QToolButton::clicked, this, [this, i] { Spin(i, +1); });
-    }
+    connect(learning, &CTabOptionsPage2::spun, this, [this](int which, int change) { Spin(which, change); });
 }
 
 void CdlgOptions::Spin(int which, int change) {

@@ -33,6 +33,9 @@ public:
     std::array<QLineEdit*, 4> boxes{};
     std::array<QToolButton*, 4> up{}, down{};
     QCheckBox* updateTable;
+
+signals:
+    void spun(int which, int change);
 };
 
 class CdlgOptions : public QDialog {

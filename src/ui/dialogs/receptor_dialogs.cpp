@@ -16,6 +16,7 @@
 #include "model/receptor_mgr.h"
 #include "model/variable.h"
 #include "training/training_runner.h"
+#include "ui/spin_arrows.h"
 
 namespace ks {
 
@@ -47,19 +48,12 @@ CdlgConnection::CdlgConnection(const CConnection& c, QWidget* parent) : QDialog(
     form->addRow("Receiver Receptor:", receiver);
     auto* row = new QHBoxLayout;
     weightBox = new QLineEdit;  // typing here changes nothing: only the arrows do
-    up = new QToolButton;
-    up->setArrowType(Qt::UpArrow);
-    down = new QToolButton;
-    down->setArrowType(Qt::DownArrow);
-    setToZero = new QPushButton("Set to 0.0");
     row->addWidget(weightBox, 1);
-    row->addWidget(up);
-    row->addWidget(down);
+    AddSpinArrows(row, up, down, this, [this](int change) { Spin(change); });
+    setToZero = new QPushButton("Set to 0.0");
     row->addWidget(setToZero);
     form->addRow("Connection Weight:", row);
     form->addRow(OkCancel(this));
-    connect(up, &QToolButton::clicked, this, [this] { Spin(-1); });
-    connect(down, &QToolButton::clicked, this, [this] { Spin(+1); });
     connect(setToZero, &QPushButton::clicked, this, [this] {
         m_dWeight = 0.0;
         ShowWeight();

@@ -1,0 +1,22 @@
+#pragma once
+// The up and down arrows beside a value that only they change. A click is a
+// spin notification: the up arrow reports a change of -1, the down arrow +1,
+// and the value moves by minus the change times its step.
+#include <QBoxLayout>
+#include <QToolButton>
+
+namespace ks {
+
+template <class F>
+void AddSpinArrows(QBoxLayout* row, QToolButton*& up, QToolButton*& down, QObject* context, F onChange) {
+    up = new QToolButton;
+    up->setArrowType(Qt::UpArrow);
+    down = new QToolButton;
+    down->setArrowType(Qt::DownArrow);
+    row->addWidget(up);
+    row->addWidget(down);
+    QObject::connect(up, &QToolButton::clicked, context, [onChange] { onChange(-1); });
+    QObject::connect(down, &QToolButton::clicked, context, [onChange] { onChange(+1); });
+}
+
+}  // namespace ks
