@@ -1,6 +1,7 @@
 #include "model/project.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "model/messages.h"
 
@@ -143,6 +144,16 @@ void CProject::UpdateNetwork() {
     EvaluateAndShowWinner();
     m_iConnectionCount = static_cast<std::int32_t>(m_pModel->m_connections.size());
     m_iReceptorCount = static_cast<std::int32_t>(m_pModel->m_receptors.size());
+}
+
+void CProject::ScoreScenariosKeepingInputs() {
+    if (!m_pModel || !m_pScenarios) return;
+    std::vector<double> values;
+    values.reserve(m_inputs.m_items.size());
+    for (const auto& v : m_inputs.m_items) values.push_back(v->m_dValue);
+    m_pScenarios->EvaluateAll();
+    for (std::size_t i = 0; i < values.size(); ++i) m_inputs.m_items[i]->SetValue(values[i]);
+    UpdateNetwork();
 }
 
 bool CProject::IsReady() const {

@@ -46,6 +46,9 @@ public:
     int NewImportedProject(const std::string& name, const std::function<void(CProject&)>& import);
     void ClearProject();
     void UpdateNetwork();
+    // Scores every scenario against the network as it is (a project file keeps
+    // no scores), then gives the inputs their values back and re-evaluates.
+    void ScoreScenariosKeepingInputs();
     bool IsReady() const;
     std::int32_t ScenarioCount();
     std::int32_t SelectedScenarioCount() const;

@@ -549,7 +549,8 @@ bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {
     m_project.m_inputs.m_iOffset = inputsOffset;  // the loaded bars keep their scroll
     m_project.m_outputs.m_iOffset = outputsOffset;
     m_view->LayoutBars(false);
-    m_project.UpdateNetwork();
+    // The list and the panel show what the loaded network knows, not zero scores.
+    m_project.ScoreScenariosKeepingInputs();
     SelectListTab(2);
     RefreshPanels();
     Redraw();

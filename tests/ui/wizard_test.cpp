@@ -1,6 +1,8 @@
 // The New Project wizard: its button rules and its three approaches, run from
 // the main window as the user runs them.
 #include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -8,6 +10,7 @@
 #include <QTreeWidget>
 
 #include "support/recording_prompt.h"
+#include "support/temp_dir.h"
 #include "training/training_defaults.h"
 #include "ui/dialogs/output_dialog.h"
 #include "ui/dialogs/variable_dialog.h"
@@ -192,6 +195,46 @@ private slots:
         QCOMPARE(p.m_inputs.Count(), inputs);
         QVERIFY(QString::fromStdString(p.Scenarios()->Scenarios().front()->m_name).startsWith(firstName));
         QVERIFY(p.Model()->CountReceptors(kProcessor) > 0);
+    }
+
+    // A newcomer's whole job: import with the wizard, train, simulate, save,
+    // reopen and export, through the window's own controls.
+    void importTrainSimulateSaveReopenExport() {
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
+        test::TempDir dir;
+        RunWizard(w, [&](CdlgWizProject& wiz) {
+            wiz.next->click();
+            wiz.approaches[kApproachImported]->click();
+            wiz.next->click();
+            files.answers = {QString(KESTRINE_EXAMPLES) + "/fruit_sorting.csv"};
+            wiz.browse->click();
+            wiz.scenarioNames->setChecked(true);
+            wiz.next->click();
+            wiz.next->click();
+            wiz.finish->click();
+        });
+        const int scenarios = w.Project().Scenarios()->Count();
+        w.TrainPage().startStop->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.TrainingTimer().isActive(), 60000);
+        QCOMPARE(w.Panel().learned->text(), QString::number(scenarios));
+        const int ticks = w.Project().m_iCycleCounter;
+        w.SimulatePage().step->click();
+        QCOMPARE(w.Project().m_iCycleCounter, ticks + 1);
+        const QString path = QString::fromStdString(dir.File("fruit.ksm"));
+        files.answers = {path};
+        QVERIFY(w.SaveProject());
+        w.CloseProject();
+        files.answers = {path};
+        QVERIFY(w.NewOrOpenProject(kProjectLoaded));
+        QCOMPARE(w.Project().Scenarios()->Count(), scenarios);
+        w.RefreshPanels();
+        QCOMPARE(w.Panel().learned->text(), QString::number(scenarios));  // the knowledge came back with the file
+        files.answers = {QString::fromStdString(dir.File("fruit.ksr"))};
+        w.ExportSystem();
+        QVERIFY(QFile::exists(QString::fromStdString(dir.File("fruit.ksr"))));
+        QVERIFY(QFile::exists(QString::fromStdString(dir.File("inputsoutputs.h"))));
+        test::Shot(w, "newcomer-journey");
     }
 };
 
