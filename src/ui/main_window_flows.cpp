@@ -273,7 +273,11 @@ void CVeltrinoDlg::NewProjectWizard() {
         m_view->Align();
         SelectListTab(2);
         m_savePath.clear();
-        if (wizard.Approach() != kApproachBlank) m_savedImage.clear();  // built in the wizard, never saved
+        // A blank project has nothing to lose yet; one built in the wizard has never been saved.
+        if (wizard.Approach() == kApproachBlank)
+            m_savedImage = ProjectImage();
+        else
+            m_savedImage.clear();
         Redraw();
     } else {
         if (wizard.ClosedPrevious()) CloseProject();

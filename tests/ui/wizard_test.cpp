@@ -123,6 +123,7 @@ private slots:
         QVERIFY(w.Project().m_bOpen);
         QCOMPARE(QString::fromStdString(w.Project().m_name), QString("Empty One"));
         QCOMPARE(w.Project().m_inputs.Count(), 0);
+        QVERIFY(!w.HasUnsavedChanges());
         w.SaveProject();  // a new project has no file yet: Save asks for one
         QCOMPARE(files.asked.size(), std::size_t(1));
         // Cancel without closing the open project leaves it as it was, name included.
