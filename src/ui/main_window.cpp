@@ -240,41 +240,6 @@ void CVeltrinoDlg::CreateMenus() {
     });
 }
 
-QString CVeltrinoDlg::ChooseFile(FileRequest request) {
-    // Relative paths the user types resolve against the start directory.
-    QDir::setCurrent(m_startDir);
-    if (request.directory.isEmpty()) request.directory = m_startDir;
-    const QString path = chooseFile(this, request);
-    QDir::setCurrent(m_startDir);
-    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
-}
-
-bool CVeltrinoDlg::SaveProject() {
-    return m_savePath.empty() ? SaveProjectAs() : SaveProjectTo(QString::fromStdString(m_savePath));
-}
-
-bool CVeltrinoDlg::SaveProjectAs() {
-    if (!m_project.m_bOpen) {
-        m_prompt->Notify(msg::kNothingToSave);
-        return false;
-    }
-    const QString path = ChooseFile({FileRequest::Save, "Save As", "Kestrine Models (*.ksm);;All Files (*.*)", "ksm", "*.ksm", {}});
-    return !path.isEmpty() && SaveProjectTo(path);
-}
-
-bool CVeltrinoDlg::SaveProjectTo(const QString& path) {
-    const FileResult r = m_runner->Locked([&] { return SaveProjectFile(path.toStdString(), m_project); });
-    if (!r.ok) {
-        m_prompt->Notify(r.message);
-        return false;
-    }
-    m_savePath = path.toStdString();
-    m_savedImage = ProjectImage();
-    m_fileTitle = QFileInfo(path).completeBaseName();
-    m_prompt->Notify(Format(msg::kFileSaved, m_fileTitle.toStdString().c_str()));
-    return true;
-}
-
 void CVeltrinoDlg::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
     LayoutControls();
@@ -470,92 +435,6 @@ void CVeltrinoDlg::AttachProject() {
     SelectListTab(2);
     RefreshPanels();
     setWindowTitle(msg::kWindowTitle);
-}
-
-bool CVeltrinoDlg::OfferToSave() {
-    if (!m_project.m_bOpen) return true;
-    switch (m_prompt->Ask(msg::kSaveBeforeNew, Buttons::YesNoCancel)) {
-    // A save that is cancelled or fails keeps the project: nothing is dropped unsaved.
-    case Answer::Yes: return SaveProject();
-    case Answer::No: CloseProject(); return true;
-    default: return false;
-    }
-}
-
-std::vector<std::uint8_t> CVeltrinoDlg::ProjectImage() {
-    if (!m_project.m_bOpen) return {};
-    ByteWriter out;
-    m_runner->Locked([&] { WriteProject(out, m_project, false); });
-    return out.Bytes();
-}
-
-bool CVeltrinoDlg::HasUnsavedChanges() { return m_project.m_bOpen && ProjectImage() != m_savedImage; }
-
-bool CVeltrinoDlg::OfferToSaveChanges(const char* question) {
-    if (!HasUnsavedChanges()) return true;
-    switch (m_prompt->Ask(question, Buttons::YesNoCancel)) {
-    case Answer::Yes: return SaveProject();
-    case Answer::No: return true;
-    default: return false;
-    }
-}
-
-void CVeltrinoDlg::CloseProject() {
-    m_trainingTimer.stop();
-    m_simulationTimer.stop();
-    m_runner->Stop();
-    m_view->m_bSimulationRunning = false;
-    m_project.ClearProject();
-    m_savePath.clear();
-    AttachProject();
-    BuildListColumns();
-    FillList();
-}
-
-bool CVeltrinoDlg::NewOrOpenProject(int type) {
-    m_trainingTimer.stop();
-    m_runner->Stop();
-    if (!OfferToSave()) return false;
-    if (type == kProjectLoaded) {
-        const QString path = ChooseFile({FileRequest::Open, "Open Project", "Kestrine Models (*.ksm);;All Files (*.*)", "ksm", "*.ksm", {}});
-        // Only existing files whose extension is exactly "ksm" are read.
-        if (path.isEmpty() || !QFileInfo::exists(path) || QFileInfo(path).suffix() != "ksm") return false;
-        return OpenProjectFile(path.toStdString());
-    }
-    CloseProject();
-    m_project.m_name.clear();
-    m_project.NewProject(static_cast<std::int32_t>(type));
-    m_project.m_bAutoAssembly = true;
-    m_project.UpdateNetwork();
-    AttachProject();
-    m_savedImage = ProjectImage();  // an untouched new project has nothing to lose
-    return true;
-}
-
-bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {
-    m_trainingTimer.stop();
-    m_simulationTimer.stop();
-    m_runner->Stop();
-    m_view->m_bSimulationRunning = false;
-    const FileResult r = LoadProjectFile(path, m_project);
-    if (!r.ok) {
-        m_prompt->Notify(r.message);
-        return false;
-    }
-    m_fileTitle = QFileInfo(QString::fromStdString(path)).completeBaseName();
-    const int inputsOffset = m_project.m_inputs.m_iOffset, outputsOffset = m_project.m_outputs.m_iOffset;
-    m_savePath.clear();
-    m_view->Attach(&m_project, m_runner.get(), m_prompt);
-    m_project.m_inputs.m_iOffset = inputsOffset;  // the loaded bars keep their scroll
-    m_project.m_outputs.m_iOffset = outputsOffset;
-    m_view->LayoutBars(false);
-    // The list and the panel show what the loaded network knows, not zero scores.
-    m_project.ScoreScenariosKeepingInputs();
-    SelectListTab(2);
-    RefreshPanels();
-    Redraw();
-    m_savedImage = ProjectImage();
-    return true;
 }
 
 void CVeltrinoDlg::OpenProperties(int type, void* object) {
