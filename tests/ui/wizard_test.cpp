@@ -46,6 +46,7 @@ private slots:
         QVERIFY(wiz.next->isEnabled() && !wiz.finish->isEnabled());
         wiz.approaches[kApproachBlank]->click();
         QVERIFY(!wiz.next->isEnabled() && wiz.finish->isEnabled());
+        QVERIFY(wiz.finish->isDefault());  // Enter finishes
         wiz.approaches[kApproachGuided]->click();
         QVERIFY(wiz.next->isEnabled() && !wiz.finish->isEnabled());
         // Typing does not update the buttons; choosing an approach reads the box as it is then.

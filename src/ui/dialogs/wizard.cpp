@@ -233,6 +233,8 @@ void CdlgWizProject::ShowPage(int page) {
     case kWelcome: previous->setEnabled(false); break;
     case kName:
         nameBox->setText(QString::fromStdString(m_project.m_name));
+        nameBox->setFocus();
+        nameBox->selectAll();  // typing replaces the suggested name
         SetApproach(m_iApproach);
         break;
     case kInputs:
@@ -249,11 +251,17 @@ void CdlgWizProject::ShowPage(int page) {
         m_pages[kFinished]->layout()->activate();  // the wrapped text takes its height at once
         next->setEnabled(false);
         finish->setEnabled(true);
-        finish->setDefault(true);
         break;
     case kImported: FillScenarioList(*importedList); break;
     default: break;
     }
+    UpdateDefaultButton();
+}
+
+void CdlgWizProject::UpdateDefaultButton() {
+    // Enter presses whichever of Finish and Next > can be pressed.
+    finish->setDefault(finish->isEnabled());
+    next->setDefault(!finish->isEnabled());
 }
 
 void CdlgWizProject::SetApproach(int approach) {
@@ -267,6 +275,7 @@ void CdlgWizProject::SetApproach(int approach) {
     } else if (named) {
         next->setEnabled(true);
     }
+    UpdateDefaultButton();
 }
 
 bool CdlgWizProject::MayReplaceProject() {

@@ -67,6 +67,7 @@ public:
 private:
     QWidget* MakePage(int page, const char* heading);
     void BuildPages();
+    void UpdateDefaultButton();
     void FillScenarioList(QTreeWidget& list);
     void FillInputs();
     void FillOutputs();
