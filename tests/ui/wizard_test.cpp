@@ -145,7 +145,12 @@ private slots:
             wiz.next->click();
             QCOMPARE(wiz.CurrentPage(), 194);
             QVERIFY(QString::fromStdString(prompt.asked.back()).startsWith("You currently have a project open."));
-            prompt.answers = {Answer::Yes};
+            // Yes, then Cancel to the question about the unsaved changes: still here.
+            prompt.answers = {Answer::Yes, Answer::Cancel};
+            wiz.next->click();
+            QCOMPARE(wiz.CurrentPage(), 194);
+            QVERIFY(QString::fromStdString(prompt.asked.back()).startsWith("This project has changes that are not saved."));
+            prompt.answers = {Answer::Yes, Answer::No};
             wiz.next->click();
             QCOMPARE(wiz.CurrentPage(), 195);
             QVERIFY(wiz.ClosedPrevious());

@@ -281,6 +281,8 @@ void CdlgWizProject::SetApproach(int approach) {
 bool CdlgWizProject::MayReplaceProject() {
     if (!m_project.m_bOpen) return true;
     if (m_window.Prompt().Ask(msg::kWizardCloseQuestion, Buttons::YesNo) != Answer::Yes) return false;
+    // Closing is agreed; unsaved changes are still offered for saving first.
+    if (!m_window.OfferToSaveChanges(msg::kUnsavedBeforeClose)) return false;
     m_window.CloseProject();
     m_bClosedPrevious = true;
     return true;
