@@ -296,12 +296,11 @@ void CdlgWizProject::StartGuidedProject() {
     m_bCreated = true;
 }
 
-bool CdlgWizProject::StartImportedProject() {
+void CdlgWizProject::StartImportedProject() {
     NewImportedProject(m_project, m_import, &m_window.Prompt());
     m_project.EnsureProcessors();
     m_project.UpdateNetwork();
     m_bCreated = true;
-    return true;
 }
 
 void CdlgWizProject::Next() {

@@ -77,7 +77,7 @@ private:
     // The question before a project is replaced; closes the open project on Yes.
     bool MayReplaceProject();
     void StartGuidedProject();
-    bool StartImportedProject();
+    void StartImportedProject();
 
     CVeltrinoDlg& m_window;
     CProject& m_project;
