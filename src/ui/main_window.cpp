@@ -4,13 +4,10 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
-#include <QHeaderView>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QShortcut>
-#include <QFileInfo>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,13 +16,9 @@
 #include <QTreeWidget>
 
 #include "files/c_export.h"
-#include "files/header_file.h"
 #include "files/messages.h"
-#include "files/byte_io.h"
-#include "files/project_file.h"
 #include "model/text.h"
 #include "training/simulation.h"
-#include "training/training_cycle.h"
 #include "ui/dialogs/output_dialog.h"
 #include "ui/dialogs/receptor_dialogs.h"
 #include "ui/dialogs/scenario_dialog.h"
@@ -169,10 +162,13 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     m_view->Align();
 }
 
-CVeltrinoDlg::~CVeltrinoDlg() {
+CVeltrinoDlg::~CVeltrinoDlg() { StopActivity(); }
+
+void CVeltrinoDlg::StopActivity() {
     m_trainingTimer.stop();
     m_simulationTimer.stop();
-    m_runner->Stop();
+    m_runner->Stop();  // joins the training thread
+    m_view->m_bSimulationRunning = false;
 }
 
 void CVeltrinoDlg::CreateMenus() {
@@ -247,9 +243,7 @@ void CVeltrinoDlg::resizeEvent(QResizeEvent* e) {
 
 void CVeltrinoDlg::closeEvent(QCloseEvent* e) {
     if (!OfferToSaveChanges(msg::kUnsavedBeforeExit)) return e->ignore();
-    m_trainingTimer.stop();
-    m_simulationTimer.stop();
-    m_runner->Stop();
+    StopActivity();
     e->accept();
 }
 

@@ -128,6 +128,10 @@ protected:
 
 private:
     QString HelpBase() const;
+    // Stops the timers, the simulation and the training thread (joined).
+    void StopActivity();
+    // Opens an address with the system's handler, saying so when none can.
+    void OpenPage(const QUrl& url);
     void ConnectScenarioList();
     void ApplyListScenario(QTreeWidgetItem* item);
     void CreateMenus();

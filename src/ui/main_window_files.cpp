@@ -5,6 +5,7 @@
 #include "files/byte_io.h"
 #include "files/messages.h"
 #include "files/project_file.h"
+#include "files/safe_file.h"
 #include "model/text.h"
 #include "ui/main_window.h"
 #include "ui/ui_messages.h"
@@ -34,13 +35,15 @@ bool CVeltrinoDlg::SaveProjectAs() {
 }
 
 bool CVeltrinoDlg::SaveProjectTo(const QString& path) {
-    const FileResult r = m_runner->Locked([&] { return SaveProjectFile(path.toStdString(), m_project); });
+    // The bytes written are also what later changes are measured against.
+    std::vector<std::uint8_t> image = ProjectImage();
+    const FileResult r = WriteFileAtomically(path.toStdString(), image);
     if (!r.ok) {
         m_prompt->Notify(r.message);
         return false;
     }
     m_savePath = path.toStdString();
-    m_savedImage = ProjectImage();
+    m_savedImage = std::move(image);
     m_fileTitle = QFileInfo(path).completeBaseName();
     m_prompt->Notify(Format(msg::kFileSaved, m_fileTitle.toStdString().c_str()));
     return true;
@@ -75,10 +78,7 @@ bool CVeltrinoDlg::OfferToSaveChanges(const char* question) {
 }
 
 void CVeltrinoDlg::CloseProject() {
-    m_trainingTimer.stop();
-    m_simulationTimer.stop();
-    m_runner->Stop();
-    m_view->m_bSimulationRunning = false;
+    StopActivity();
     m_project.ClearProject();
     m_savePath.clear();
     AttachProject();
@@ -107,10 +107,7 @@ bool CVeltrinoDlg::NewOrOpenProject(int type) {
 }
 
 bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {
-    m_trainingTimer.stop();
-    m_simulationTimer.stop();
-    m_runner->Stop();
-    m_view->m_bSimulationRunning = false;
+    StopActivity();
     const FileResult r = LoadProjectFile(path, m_project);
     if (!r.ok) {
         m_prompt->Notify(r.message);

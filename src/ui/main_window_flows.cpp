@@ -252,10 +252,7 @@ void CVeltrinoDlg::OpenOptions() {
 
 void CVeltrinoDlg::NewProjectWizard() {
     // The wizard may replace the project: training and simulation end first.
-    m_trainingTimer.stop();
-    m_simulationTimer.stop();
-    m_runner->Stop();
-    m_view->m_bSimulationRunning = false;
+    StopActivity();
     CdlgWizProject wizard(*this);
     if (wizard.exec() == QDialog::Accepted) {
         const std::string name = m_project.m_name;

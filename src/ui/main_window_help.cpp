@@ -29,26 +29,31 @@ QString ManualPage(const QString& topic) {
 
 }  // namespace
 
+// The configured help site with a trailing separator, or empty when none is set.
 QString CVeltrinoDlg::HelpBase() const {
     if (!m_settings) return {};
-    return QString::fromStdString(m_settings->ReadString(kSettingsSection, kKeyHelpAddress).value_or(std::string()));
+    QString base = QString::fromStdString(m_settings->ReadString(kSettingsSection, kKeyHelpAddress).value_or(std::string()));
+    if (!base.isEmpty() && !base.endsWith('/')) base += '/';
+    return base;
+}
+
+void CVeltrinoDlg::OpenPage(const QUrl& url) {
+    m_lastHelpUrl = url;
+    if (!openUrl(url)) m_prompt->Notify("No program is set up to show " + url.toString().toStdString() + ".");
 }
 
 void CVeltrinoDlg::OpenHelpPage(const QString& topic) {
     QUrl url;
     const QString base = HelpBase();
     if (!base.isEmpty()) {
-        QString address = base;
-        if (!address.endsWith('/')) address += '/';
-        url = QUrl(address + "kestrinehelp.php?paramType=" + QUrl::toPercentEncoding(topic) +
+        url = QUrl(base + "kestrinehelp.php?paramType=" + QUrl::toPercentEncoding(topic) +
                    QString::asprintf("&paramVersion=%0.2f", 1.0));
     } else {
         const QString dir = ManualDir();
         if (dir.isEmpty()) return m_prompt->Notify("The manual is not installed with this copy of Kestrine.");
         url = QUrl::fromLocalFile(dir + "/" + ManualPage(topic));
     }
-    m_lastHelpUrl = url;
-    if (!openUrl(url)) m_prompt->Notify("No program is set up to show " + url.toString().toStdString() + ".");
+    OpenPage(url);
 }
 
 void CVeltrinoDlg::OpenUpdatePage() {
@@ -56,11 +61,7 @@ void CVeltrinoDlg::OpenUpdatePage() {
     if (base.isEmpty())
         return m_prompt->Notify("This is Kestrine 1.0. No update address is configured, so updates cannot be checked "
                                 "from here.");
-    QString address = base;
-    if (!address.endsWith('/')) address += '/';
-    const QUrl url(address + "kestrineupdatecheck.php?paramver=1.0");
-    m_lastHelpUrl = url;
-    if (!openUrl(url)) m_prompt->Notify("No program is set up to show " + url.toString().toStdString() + ".");
+    OpenPage(QUrl(base + "kestrineupdatecheck.php?paramver=1.0"));
 }
 
 }  // namespace ks

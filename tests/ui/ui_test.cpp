@@ -40,10 +40,8 @@ class UiTest : public QObject {
 
 private slots:
     void layoutModesAndViewClamping() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         w.resize(1341, 700);
         QCoreApplication::processEvents();
         QCOMPARE(w.Client().width(), 1341);
@@ -67,10 +65,8 @@ private slots:
     }
 
     void pageEnabling() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         QVERIFY(!w.BuildPage().newInput->isEnabled());
         QVERIFY(!w.TrainPage().startStop->isEnabled());
         QVERIFY(!w.SimulatePage().start->isEnabled());
@@ -97,10 +93,8 @@ private slots:
     }
 
     void gestures() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         Populate(w);
         w.BuildPage().modelView->click();  // show the network itself, not its picture
         QVERIFY(!w.Project().m_bModelView);
@@ -164,10 +158,8 @@ private slots:
     }
 
     void trainingRunThroughTheTimer() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/fruit_sorting.ksm"));
         w.Project().m_trainingSeed = 2;
         // Fresh weights from a fixed seed, so the run is the same whatever ran before.
@@ -221,10 +213,8 @@ private slots:
     }
 
     void addInputAndOutputFlows() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         w.NewProject();
         OnDialog<CdlgOutput>([](CdlgOutput& d) {
             QCOMPARE(d.nameBox->text(), QString("Output 0"));
@@ -270,10 +260,8 @@ private slots:
     }
 
     void scenarioDialogAndAddScenario() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         Populate(w);
         CProject& p = w.Project();
         CScenarioMgr& sm = *p.Scenarios();
@@ -307,10 +295,8 @@ private slots:
     }
 
     void deletingAsksAboutScenarios() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         Populate(w);
         CProject& p = w.Project();
         for (int i = 0; i < 2; ++i) p.Scenarios()->CreateScenario(p.Model()->Actions()[1]);
@@ -333,10 +319,8 @@ private slots:
     }
 
     void newProjectOffersToSaveTheOpenOne() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         Populate(w);
         prompt.answers = {Answer::Cancel};
         w.NewProject();
@@ -366,10 +350,8 @@ private slots:
     }
 
     void methodChoiceDisablesWinnerParameters() {
-        MemorySettingsStore store;
-        test::RecordingPrompt prompt;
-        CVeltrinoDlg w(&store, &prompt);
-        w.show();
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
         QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/loan_decision.ksm"));
         QVERIFY(w.TrainPage().up[3]->isEnabled());
         w.TrainPage().method->setCurrentIndex(1);

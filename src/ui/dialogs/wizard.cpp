@@ -208,7 +208,6 @@ void CdlgWizProject::BuildPages() {
     layoutPicture->setPixmap(QPixmap::fromImage(pictures::ImportLayout(false)));
     w->layout()->addWidget(layoutPicture);
     static_cast<QVBoxLayout*>(w->layout())->addStretch(1);
-    m_import = CDataImport();  // no file chosen, scenario names off
     connect(browse, &QPushButton::clicked, this, [this] { OnBrowse(); });
     connect(scenarioNames, &QCheckBox::toggled, this, [this](bool on) {
         m_import.m_bScenarioNames = on;

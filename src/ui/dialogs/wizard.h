@@ -62,7 +62,7 @@ public:
     QLineEdit* importFile;
     QCheckBox* scenarioNames;
     QLabel* layoutPicture;
-    CDataImport m_import;
+    CDataImport m_import;  // starts with no file chosen and scenario names off
 
 private:
     QWidget* MakePage(int page, const char* heading);
