@@ -10,28 +10,14 @@
 
 #include "model/geometry.h"
 #include "model/receptor_mgr.h"
+#include "model/scenario_mgr.h"
+#include "model/training_defaults.h"
+#include "model/training_state.h"
 #include "model/variable.h"
-#include "training/rprop.h"
-#include "training/scenario_mgr.h"
-#include "training/training_defaults.h"
 
 namespace ks {
 
 enum ProjectType : std::int32_t { kProjectNone = 0, kProjectNew = 1, kProjectImported = 3, kProjectLoaded = 4 };
-
-// The training and simulation state the cycle keeps in the project.
-struct TrainingState {
-    bool running = false;
-    bool correctionWalk = false;
-    std::int32_t cyclesSinceReset = 0;
-    double startTime = 0.0;
-    double elapsed = 0.0;
-    CScenario* cursor = nullptr;        // the correction walk's position
-    std::size_t cursorIndex = 0;        // where the cursor was last seen in the list
-    CReceptorMgr* model = nullptr;      // the training pair
-    CScenarioMgr* scenarios = nullptr;
-    float learnedBarUnit = 0.0f;
-};
 
 class CProject {
 public:

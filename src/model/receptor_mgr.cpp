@@ -7,7 +7,7 @@
 #include "model/prompt.h"
 #include "model/random.h"
 #include "model/text.h"
-#include "training/scenario_mgr.h"
+#include "model/scenario_mgr.h"
 
 namespace ks {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The per-user settings store of the app and the command-line tool, kept by
 // QSettings under the organisation "Halvek Systems".
-#include "training/training_defaults.h"
+#include "model/settings_store.h"
 
 namespace ks {
 

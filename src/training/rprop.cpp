@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "model/project.h"
-#include "training/training_cycle.h"
+#include "training/run_support.h"
 
 namespace ks {
 

@@ -1,6 +1,5 @@
 #include "training/training_cycle.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -10,6 +9,7 @@
 #include "model/random.h"
 #include "model/text.h"
 #include "training/rprop.h"
+#include "training/run_support.h"
 
 namespace ks {
 
@@ -77,17 +77,6 @@ int CorrectionWalkStep(CProject& p, CReceptorMgr& model, CScenarioMgr& sm) {
 
 }  // namespace
 
-double NowMilliseconds() {
-    using namespace std::chrono;
-    return static_cast<double>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-std::string FormatElapsed(double ms) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.2d:%.2d", Trunc32(ms / 1000.0 / 60.0), Trunc32(ms / 1000.0) % 60);
-    return buf;
-}
-
 int StartStopTraining(CProject& p) {
     if (!p.m_bOpen || !p.Model()) return 0;
     if (p.m_training.running) {
@@ -122,17 +111,6 @@ int StartTraining(CProject& p) {
     model->m_bAccumulateChanges = true;
     t.correctionWalk = false;
     return 1;
-}
-
-void StopTraining(CProject& p) {
-    TrainingState& t = p.m_training;
-    t.correctionWalk = false;
-    t.running = false;
-    if (t.model) {
-        t.model->m_bAccumulateChanges = false;
-        RefreshValueTexts(*t.model);
-    }
-    if (t.scenarios) t.scenarios->m_bTrainingInProgress = false;
 }
 
 void PrepareWorkingSet(CProject& p, CScenarioMgr& sm, double learnRate) {
@@ -438,38 +416,6 @@ void ApplyPendingChangesWithMomentum(CReceptorMgr& model) {
         c->SetWeight(momentum * c->m_dPreviousChange + c->Pending() + c->Weight());
         c->SetPending(0.0);
         c->m_dPreviousChange = 0.0;
-    }
-}
-
-void CommitWeights(CReceptorMgr& model) {
-    for (const auto& c : model.m_connections) c->m_dSavedWeight = c->Weight();
-}
-
-void RestoreWeights(CReceptorMgr& model) {
-    for (const auto& c : model.m_connections) c->SetWeight(c->m_dSavedWeight);
-}
-
-void MarkWinner(CReceptorMgr& model) {
-    const std::int32_t winner = model.WinnerID();
-    for (CReceptor* r : model.Actions()) {
-        if (!r->m_bAttachedToOutput) continue;
-        r->m_bWinner = r->m_ID == winner;
-        r->m_displayColour = r->m_bWinner ? Rgb(255, 255, 0) : Rgb(0, 128, 128);
-    }
-}
-
-void RefreshValueTexts(CReceptorMgr& model) {
-    for (const auto& r : model.m_receptors) {
-        r->m_valueText.clear();
-        r->m_actualText.clear();
-        switch (r->m_iKind) {
-        case kSensor:
-            if (r->m_pVariable) r->m_actualText = Format("Actual: %.0f", r->m_pVariable->m_dValue);
-            break;
-        case kProcessor: r->m_valueText = Format("Out: %.2f", r->m_dOutput); break;
-        case kAction: r->m_valueText = Format("Out: %.4f", r->m_dOutput); break;
-        default: break;
-        }
     }
 }
 

@@ -2,7 +2,8 @@
 // The training cycle: winner learning over a growing working set, the rescue
 // of a stalled network, and the correction walk once everything is learned.
 #include <cstdint>
-#include <string>
+
+#include "training/run_support.h"
 
 namespace ks {
 
@@ -25,7 +26,6 @@ inline constexpr int kFirstWorkingSet = 14; // learned scenarios wanted at first
 // starts the training thread).
 int StartStopTraining(CProject& project);
 int StartTraining(CProject& project);
-void StopTraining(CProject& project);
 // 1 to continue, 0 when finished. Runs on the training thread.
 int TrainingCycle(CProject& project);
 
@@ -40,14 +40,5 @@ void UpdateHiddenWeights(CReceptorMgr& model, const class CReceptor& r);
 void UpdateHiddenWeightsByLinks(CReceptorMgr& model, const class CReceptor& r);
 void ApplyPendingChanges(CReceptorMgr& model);
 void ApplyPendingChangesWithMomentum(CReceptorMgr& model);
-void CommitWeights(CReceptorMgr& model);
-void RestoreWeights(CReceptorMgr& model);
-void MarkWinner(CReceptorMgr& model);
-void RefreshValueTexts(CReceptorMgr& model);
-
-// "%.2d:%.2d" of whole minutes (not limited to 59) and remaining seconds.
-std::string FormatElapsed(double milliseconds);
-// The millisecond clock the cycle measures elapsed time with.
-double NowMilliseconds();
 
 }  // namespace ks

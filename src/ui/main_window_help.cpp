@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QUrlQuery>
 
-#include "training/training_defaults.h"
+#include "model/training_defaults.h"
 #include "ui/main_window.h"
 
 namespace ks {

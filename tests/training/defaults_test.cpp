@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/project.h"
-#include "training/training_defaults.h"
+#include "model/training_defaults.h"
 
 namespace ks {
 namespace {

@@ -14,7 +14,7 @@
 #include "files/project_file.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
-#include "training/training_defaults.h"
+#include "model/training_defaults.h"
 #include "ui/dialogs/colour_button.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/receptor_dialogs.h"

@@ -9,7 +9,7 @@
 
 #include "model/project.h"
 #include "support/recording_prompt.h"
-#include "training/training_defaults.h"
+#include "model/training_defaults.h"
 #include "ui/main_window.h"
 
 namespace ks::test {

@@ -19,7 +19,7 @@
 #include "model/random.h"
 #include "support/recording_prompt.h"
 #include "ui/ui_support.h"
-#include "training/training_defaults.h"
+#include "model/training_defaults.h"
 #include "ui/graphics.h"
 #include "ui/dialogs/output_dialog.h"
 #include "ui/dialogs/scenario_dialog.h"

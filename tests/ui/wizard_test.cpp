@@ -11,7 +11,7 @@
 
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
-#include "training/training_defaults.h"
+#include "model/training_defaults.h"
 #include "ui/dialogs/output_dialog.h"
 #include "ui/dialogs/variable_dialog.h"
 #include "ui/dialogs/wizard.h"

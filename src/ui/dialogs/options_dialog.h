@@ -5,7 +5,7 @@
 #include <array>
 
 #include "model/geometry.h"
-#include "training/training_defaults.h"
+#include "model/training_defaults.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "training/scenario_mgr.h"
+#include "model/scenario_mgr.h"
 
 #include <algorithm>
 #include <numeric>

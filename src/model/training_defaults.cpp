@@ -1,32 +1,12 @@
-#include "training/training_defaults.h"
+#include "model/training_defaults.h"
 
 #include "model/numeric.h"
 #include "model/project.h"
 #include "model/prompt.h"
 #include "model/receptor_mgr.h"
-#include "training/scenario_mgr.h"
+#include "model/scenario_mgr.h"
 
 namespace ks {
-
-std::optional<std::int32_t> MemorySettingsStore::ReadInt(const std::string& section, const std::string& name) {
-    auto it = values.find(section + "/" + name);
-    if (it == values.end()) return std::nullopt;
-    return it->second;
-}
-
-void MemorySettingsStore::WriteInt(const std::string& section, const std::string& name, std::int32_t value) {
-    values[section + "/" + name] = value;
-}
-
-std::optional<std::string> MemorySettingsStore::ReadString(const std::string& section, const std::string& name) {
-    const auto it = texts.find(section + "/" + name);
-    if (it == texts.end()) return std::nullopt;
-    return it->second;
-}
-
-void MemorySettingsStore::WriteString(const std::string& section, const std::string& name, const std::string& value) {
-    texts[section + "/" + name] = value;
-}
 
 TrainingDefaults ReadTrainingDefaults(ISettingsStore* store) {
     TrainingDefaults d;

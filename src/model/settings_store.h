@@ -1,13 +1,11 @@
 #pragma once
-// The four stored training defaults and the per-user store that keeps them.
+// The per-user store of settings and the names kept in it.
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 
 namespace ks {
-
-class CProject;
 
 // A per-user store of named integers grouped in sections. The app and the
 // command-line tool back it with QSettings; tests with memory.
@@ -38,21 +36,5 @@ inline constexpr const char* kKeyResetMax = "ResetMax";
 inline constexpr const char* kKeyBatchSize = "BatchSize";
 inline constexpr const char* kKeyTrainingMethod = "TrainingMethod";  // 0 winner learning, 1 resilient backprop
 inline constexpr const char* kKeyHelpAddress = "HelpAddress";  // scheme and host of the online help; none: the installed manual
-
-struct TrainingDefaults {
-    double learnRate = 0.25;
-    double momentum = 0.75;
-    std::int32_t batchSize = 4;
-    std::int32_t resetLimit = 2000;
-};
-
-// Reads the four values; an absent value keeps its built-in default, a present
-// one (even 0 or negative) is used as stored.
-TrainingDefaults ReadTrainingDefaults(ISettingsStore* store);
-void ReadTrainingDefaults(CProject& project, ISettingsStore* store);
-// Stores the four values in the project and the store, and applies them to
-// the project's model and scenario manager.
-void StoreTrainingDefaults(CProject& project, ISettingsStore* store, double learnRate, double momentum,
-                           std::int32_t batchSize, std::int32_t resetLimit);
 
 }  // namespace ks

@@ -1,0 +1,56 @@
+#pragma once
+// What a project keeps of its training: the method, the state of the run the
+// cycle works on, and the resilient back-propagation arrays.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace ks {
+
+class CConnection;
+class CReceptor;
+class CReceptorMgr;
+class CScenario;
+class CScenarioMgr;
+
+// The training and simulation state the cycle keeps in the project.
+struct TrainingState {
+    bool running = false;
+    bool correctionWalk = false;
+    std::int32_t cyclesSinceReset = 0;
+    double startTime = 0.0;
+    double elapsed = 0.0;
+    CScenario* cursor = nullptr;        // the correction walk's position
+    std::size_t cursorIndex = 0;        // where the cursor was last seen in the list
+    CReceptorMgr* model = nullptr;      // the training pair
+    CScenarioMgr* scenarios = nullptr;
+    float learnedBarUnit = 0.0f;
+};
+
+enum class TrainingMethod : std::int32_t { Winner = 0, Rprop = 1 };
+enum class RpropError : std::int32_t { CrossEntropy = 0, SquaredError = 1 };
+
+struct RpropState {
+    static constexpr double kIncrease = 1.2;
+    static constexpr double kDecrease = 0.5;
+    static constexpr double kInitialStep = 0.1;
+    static constexpr double kMinStep = 1e-6;
+    static constexpr double kMaxStep = 50.0;
+
+    std::uint64_t structureVersion = ~std::uint64_t{0};
+    RpropError error = RpropError::CrossEntropy;
+    // The network in flat arrays: receptors by index, connections by index.
+    std::vector<CReceptor*> receptors;
+    std::vector<CConnection*> connections;
+    std::vector<std::int32_t> order;        // receivers, actions first, then processors from the last
+    std::vector<std::int32_t> linkStart;    // per receptor: its incoming links in the arrays below
+    std::vector<std::int32_t> linkSender;
+    std::vector<std::int32_t> linkConnection;
+    std::vector<std::int32_t> outStart;     // per receptor: its outgoing links
+    std::vector<std::int32_t> outReceiver;
+    std::vector<std::int32_t> outConnection;
+    std::vector<double> weight, gradient, previous, step;
+    std::vector<double> value, delta;       // per receptor, for one scenario
+};
+
+}  // namespace ks
