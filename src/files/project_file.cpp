@@ -5,6 +5,7 @@
 
 #include "model/project.h"
 #include "model/prompt.h"
+#include "files/record_layout.h"
 #include "model/text.h"
 
 namespace ks {
@@ -19,23 +20,24 @@ constexpr std::int32_t kMaxCoordinate = 1 << 24;
 
 // The tail of the variable record, shared with the runtime file.
 void PutVariableCore(ByteWriter& w, std::size_t at, const CVariable& v, bool withAttachment) {
-    w.PutI32At(at + 0, v.m_iType);
-    w.PutU8At(at + 4, v.m_iType == kBoolean ? 1 : 0);
-    w.PutF64At(at + 8, v.m_dMin);
-    w.PutF64At(at + 16, v.m_dMax);
-    w.PutF64At(at + 24, v.m_dValue);
-    w.PutF64At(at + 48, v.m_dIncrement);
+    using namespace variable_core;
+    w.PutI32At(at + kType, v.m_iType);
+    w.PutU8At(at + kIsBoolean, v.m_iType == kBoolean ? 1 : 0);
+    w.PutF64At(at + kMinimum, v.m_dMin);
+    w.PutF64At(at + kMaximum, v.m_dMax);
+    w.PutF64At(at + kValue, v.m_dValue);
+    w.PutF64At(at + kIncrement, v.m_dIncrement);
     if (withAttachment) {
-        w.PutU8At(at + 56, v.m_bAttached ? 1 : 0);
-        w.PutI32At(at + 60, v.m_iAttachedReceptorID);
+        w.PutU8At(at + kAttached, v.m_bAttached ? 1 : 0);
+        w.PutI32At(at + kAttachedReceptorID, v.m_iAttachedReceptorID);
     }
-    w.PutI32At(at + 64, v.m_ID);
-    w.PutU8At(at + 69, v.m_bReserved ? 1 : 0);
-    w.PutU8At(at + 104, v.m_bAutoIncrement ? 1 : 0);
-    w.PutU8At(at + 105, v.m_bAutoReset ? 1 : 0);
-    w.PutF64At(at + 112, v.m_dReserved);
-    w.PutU8At(at + 156, v.m_bReserved2 ? 1 : 0);
-    w.PutU8At(at + 157, 1);
+    w.PutI32At(at + kVariableID, v.m_ID);
+    w.PutU8At(at + kReservedFlag, v.m_bReserved ? 1 : 0);
+    w.PutU8At(at + kAutoIncrement, v.m_bAutoIncrement ? 1 : 0);
+    w.PutU8At(at + kAutoReset, v.m_bAutoReset ? 1 : 0);
+    w.PutF64At(at + kReservedValue, v.m_dReserved);
+    w.PutU8At(at + kReservedFlag2, v.m_bReserved2 ? 1 : 0);
+    w.PutU8At(at + kValid, 1);
 }
 
 void WriteVariables(ByteWriter& w, const CProject& p) {
@@ -44,7 +46,7 @@ void WriteVariables(ByteWriter& w, const CProject& p) {
         Trace("wrote var %d: range (%0.2f - %0.2f)", v->m_ID, v->m_dMin, v->m_dMax);
         const std::size_t at = w.Size();
         w.Fill(kVariableRecordSize, 0);
-        w.PutText16At(at, v->m_name, 100);  // the description stays empty
+        w.PutText16At(at + variable_record::kName, v->m_name, 100);  // the description stays empty
         PutVariableCore(w, at + kVariableCoreOffset, *v, true);
         w.I32(v->ItemCount());
         w.I32(static_cast<std::int32_t>(v->m_colour));
@@ -52,11 +54,11 @@ void WriteVariables(ByteWriter& w, const CProject& p) {
         for (const auto& item : v->m_items) {
             const std::size_t i = w.Size();
             w.Fill(kItemRecordSize, 0);
-            w.PutText16At(i, item->text, 100);
-            w.PutI32At(i + 200, item->index);
-            w.PutI32At(i + 204, item->valueCode);
-            w.PutI32At(i + 208, static_cast<std::int32_t>(item->colour));
-            w.PutU8At(i + 212, item->colourCoding ? 1 : 0);
+            w.PutText16At(i + item_record::kText, item->text, 100);
+            w.PutI32At(i + item_record::kIndex, item->index);
+            w.PutI32At(i + item_record::kValueCode, item->valueCode);
+            w.PutI32At(i + item_record::kColour, static_cast<std::int32_t>(item->colour));
+            w.PutU8At(i + item_record::kColourCoding, item->colourCoding ? 1 : 0);
         }
     }
 }
@@ -86,75 +88,81 @@ void PutPoint(ByteWriter& w, std::size_t at, const KPoint& pt) {
 void WriteModel(ByteWriter& w, const CReceptorMgr& m) {
     const auto receptors = static_cast<std::int32_t>(m.m_receptors.size());
     const auto connections = static_cast<std::int32_t>(m.m_connections.size());
-    w.I32(m.m_iModelType);
-    w.I32(m.m_ID);
-    w.I32(m.m_iReservedLinkA);
-    w.I32(m.m_iReservedLinkB);
-    w.I32(m.m_iTargetID);
-    w.I32(m.m_iTargetType);
-    w.I32(m.m_iResetLimit);
-    w.F64(m.m_dTolerance);
-    w.F64(m.m_dLearnRate);
-    w.F64(m.m_dMomentum);
-    w.I32(static_cast<std::int32_t>(m.m_colours[0]));
-    w.I32(receptors);
-    w.I32(connections);
+    {
+        using namespace model_header;
+        const std::size_t at = w.Size();
+        w.Fill(kModelHeaderSize, 0);
+        w.PutI32At(at + kModelType, m.m_iModelType);
+        w.PutI32At(at + kID, m.m_ID);
+        w.PutI32At(at + kReservedLinkA, m.m_iReservedLinkA);
+        w.PutI32At(at + kReservedLinkB, m.m_iReservedLinkB);
+        w.PutI32At(at + kTargetID, m.m_iTargetID);
+        w.PutI32At(at + kTargetType, m.m_iTargetType);
+        w.PutI32At(at + kResetLimit, m.m_iResetLimit);
+        w.PutF64At(at + kTolerance, m.m_dTolerance);
+        w.PutF64At(at + kLearnRate, m.m_dLearnRate);
+        w.PutF64At(at + kMomentum, m.m_dMomentum);
+        w.PutI32At(at + kBackground, static_cast<std::int32_t>(m.m_colours[0]));
+        w.PutI32At(at + kReceptorCount, receptors);
+        w.PutI32At(at + kConnectionCount, connections);
+    }
     Trace("wrote m_iModelType: %d, m_ID: %d, iNumReceptors: %d, iNumConnectors: %d", m.m_iModelType, m.m_ID,
           receptors, connections);
     for (const auto& r : m.m_receptors) {
         const std::size_t at = w.Size();
+        using namespace receptor_record;
         w.Fill(kReceptorRecordSize, kRecordFill);
-        w.PutI32At(at + 0, r->m_ID);
-        w.PutI32At(at + 4, r->m_iKind);
-        w.PutI32At(at + 8, r->m_iSize);
-        w.PutI32At(at + 12, r->m_iVariableID);
-        w.PutI32At(at + 16, r->m_iActivation);
-        w.PutI32At(at + 20, r->m_iBitIndex);
-        w.PutI32At(at + 24, r->m_iReservedA);
-        w.PutI32At(at + 28, r->m_iReservedB);
-        w.PutI32At(at + 32, r->m_iOutputID);
-        w.PutI32At(at + 36, r->m_iReservedC);
-        for (std::size_t z = 40; z < 52; z += 4) w.PutI32At(at + z, 0);
-        w.PutF64At(at + 56, r->m_dReservedD);
-        w.PutF64At(at + 64, r->m_dThreshold);
-        w.PutF64At(at + 72, r->m_dTargetValue);
-        w.PutF64At(at + 80, r->m_dBiasValue);
-        w.PutU8At(at + 88, r->m_bFlagA ? 1 : 0);
-        w.PutU8At(at + 89, r->m_bFlagB ? 1 : 0);
-        w.PutU8At(at + 90, r->m_bAttachedToVariable ? 1 : 0);
-        w.PutU8At(at + 91, r->m_bAttachedToOutput ? 1 : 0);
-        w.PutU8At(at + 92, r->m_bFlagC ? 1 : 0);
-        w.PutU8At(at + 93, r->m_bLinearOutput ? 1 : 0);
-        w.PutI32At(at + 96, r->m_pos.x);
-        w.PutI32At(at + 100, r->m_pos.y);
-        PutPoint(w, at + 104, r->m_geo.inputPoint);
-        PutPoint(w, at + 112, r->m_geo.outputPoint);
-        w.PutI32At(at + 120, 0);
-        w.PutI32At(at + 124, 0);
-        PutRect(w, at + 128, r->m_geo.inputPort);
-        PutRect(w, at + 144, r->m_geo.outputPort);
-        PutRect(w, at + 160, r->m_geo.body);
-        PutRect(w, at + 176, r->m_geo.variableBox);
-        w.PutI32At(at + 192, static_cast<std::int32_t>(r->m_displayColour));
-        w.PutI32At(at + 196, static_cast<std::int32_t>(r->m_displayColour));
-        w.PutI32At(at + 200, 0);
-        w.PutI32At(at + 204, 0);
-        w.PutText16At(at + 208, r->m_label, 40);
+        w.PutI32At(at + kID, r->m_ID);
+        w.PutI32At(at + kKind, r->m_iKind);
+        w.PutI32At(at + kSize, r->m_iSize);
+        w.PutI32At(at + kVariableID, r->m_iVariableID);
+        w.PutI32At(at + kActivation, r->m_iActivation);
+        w.PutI32At(at + kBitIndex, r->m_iBitIndex);
+        w.PutI32At(at + kReservedA, r->m_iReservedA);
+        w.PutI32At(at + kReservedB, r->m_iReservedB);
+        w.PutI32At(at + kOutputID, r->m_iOutputID);
+        w.PutI32At(at + kReservedC, r->m_iReservedC);
+        for (std::size_t z = 0; z < 12; z += 4) w.PutI32At(at + kZeroes + z, 0);
+        w.PutF64At(at + kReservedD, r->m_dReservedD);
+        w.PutF64At(at + kThreshold, r->m_dThreshold);
+        w.PutF64At(at + kTargetValue, r->m_dTargetValue);
+        w.PutF64At(at + kBiasValue, r->m_dBiasValue);
+        w.PutU8At(at + kFlagA, r->m_bFlagA ? 1 : 0);
+        w.PutU8At(at + kFlagB, r->m_bFlagB ? 1 : 0);
+        w.PutU8At(at + kAttachedToVariable, r->m_bAttachedToVariable ? 1 : 0);
+        w.PutU8At(at + kAttachedToOutput, r->m_bAttachedToOutput ? 1 : 0);
+        w.PutU8At(at + kFlagC, r->m_bFlagC ? 1 : 0);
+        w.PutU8At(at + kLinearOutput, r->m_bLinearOutput ? 1 : 0);
+        w.PutI32At(at + kX, r->m_pos.x);
+        w.PutI32At(at + kY, r->m_pos.y);
+        PutPoint(w, at + kInputPoint, r->m_geo.inputPoint);
+        PutPoint(w, at + kOutputPoint, r->m_geo.outputPoint);
+        PutPoint(w, at + kZeroPoint, KPoint{});
+        PutRect(w, at + kInputPort, r->m_geo.inputPort);
+        PutRect(w, at + kOutputPort, r->m_geo.outputPort);
+        PutRect(w, at + kBody, r->m_geo.body);
+        PutRect(w, at + kVariableBox, r->m_geo.variableBox);
+        w.PutI32At(at + kColour, static_cast<std::int32_t>(r->m_displayColour));
+        w.PutI32At(at + kColour2, static_cast<std::int32_t>(r->m_displayColour));
+        w.PutI32At(at + kZeroes2, 0);
+        w.PutI32At(at + kZeroes2 + 4, 0);
+        w.PutText16At(at + kLabel, r->m_label, 40);
     }
     for (const auto& c : m.m_connections) {
         const std::size_t at = w.Size();
+        using namespace connection_record;
         w.Fill(kConnectionRecordSize, kRecordFill);
-        w.PutI32At(at + 0, c->m_ID);
-        w.PutI32At(at + 4, c->m_iSenderID);
-        w.PutI32At(at + 8, c->m_iReceiverID);
-        PutPoint(w, at + 12, c->m_mid);
-        PutPoint(w, at + 20, c->m_start);
-        PutPoint(w, at + 28, c->m_end);
-        w.PutF64At(at + 40, c->Weight());
-        w.PutF64At(at + 48, c->Signal());
-        w.PutI32At(at + 56, static_cast<std::int32_t>(c->m_colour));
-        w.PutI32At(at + 60, c->m_iReserved);
-        w.PutU8At(at + 64, 1);
+        w.PutI32At(at + kID, c->m_ID);
+        w.PutI32At(at + kSenderID, c->m_iSenderID);
+        w.PutI32At(at + kReceiverID, c->m_iReceiverID);
+        PutPoint(w, at + kMid, c->m_mid);
+        PutPoint(w, at + kStart, c->m_start);
+        PutPoint(w, at + kEnd, c->m_end);
+        w.PutF64At(at + kWeight, c->Weight());
+        w.PutF64At(at + kSignal, c->Signal());
+        w.PutI32At(at + kColour, static_cast<std::int32_t>(c->m_colour));
+        w.PutI32At(at + kReserved, c->m_iReserved);
+        w.PutU8At(at + kValid, 1);
     }
 }
 
@@ -163,21 +171,24 @@ void WriteScenarios(ByteWriter& w, const CScenarioMgr& sm) {
     w.I32(sm.Count());
     w.I32(sm.m_iOwnerModelID);
     for (const auto& s : sm.Scenarios()) {
-        w.Text16(s->m_name, 40);
-        w.I32(s->m_ID);
-        w.I32(static_cast<std::int32_t>(s->m_inputs.size()));
-        w.I32(static_cast<std::int32_t>(s->m_outputs.size()));
-        w.I32(s->m_iTargetID);
-        w.I32(s->m_iDisplayIndex);
+        const std::size_t h = w.Size();
+        w.Fill(kScenarioHeaderSize, 0);
+        w.PutText16At(h + scenario_header::kName, s->m_name, 40);
+        w.PutI32At(h + scenario_header::kID, s->m_ID);
+        w.PutI32At(h + scenario_header::kInputCount, static_cast<std::int32_t>(s->m_inputs.size()));
+        w.PutI32At(h + scenario_header::kOutputCount, static_cast<std::int32_t>(s->m_outputs.size()));
+        w.PutI32At(h + scenario_header::kTargetID, s->m_iTargetID);
+        w.PutI32At(h + scenario_header::kDisplayIndex, s->m_iDisplayIndex);
         for (const VARINFO& vi : s->m_inputs) {
+            using namespace varinfo_record;
             const std::size_t at = w.Size();
             w.Fill(kVarInfoRecordSize, 0);
-            w.PutI32At(at + 0, vi.receptorID);
-            w.PutI32At(at + 4, vi.constant);
-            w.PutI32At(at + 8, vi.variableID);
-            w.PutF64At(at + 16, vi.minimum);
-            w.PutF64At(at + 24, vi.maximum);
-            w.PutF64At(at + 32, vi.value);
+            w.PutI32At(at + kReceptorID, vi.receptorID);
+            w.PutI32At(at + kConstant, vi.constant);
+            w.PutI32At(at + kVariableID, vi.variableID);
+            w.PutF64At(at + kMinimum, vi.minimum);
+            w.PutF64At(at + kMaximum, vi.maximum);
+            w.PutF64At(at + kValue, vi.value);
         }
     }
 }
@@ -255,22 +266,23 @@ bool ReadVariables(ByteReader& in, CProject& p, std::int32_t count) {
         const auto colour = static_cast<COLORREF>(in.I32());
         if (!in.Ok()) return false;
         VARIABLE_RECORD r;
+        using namespace variable_core;
         const std::size_t c = kVariableCoreOffset;
-        r.name = rec.Text16At(0, 100);
-        r.description = rec.Text16At(200, 255);
-        r.type = rec.I32At(c + 0);
-        r.minimum = rec.F64At(c + 8);
-        r.maximum = rec.F64At(c + 16);
-        r.value = rec.F64At(c + 24);
-        r.increment = rec.F64At(c + 48);
-        r.attached = rec.U8At(c + 56) != 0;
-        r.attachedReceptorID = rec.I32At(c + 60);
-        r.variableID = rec.I32At(c + 64);
-        r.reservedFlag = rec.U8At(c + 69) != 0;
-        r.autoIncrement = rec.U8At(c + 104) != 0;
-        r.autoReset = rec.U8At(c + 105) != 0;
-        r.reservedValue = rec.F64At(c + 112);
-        r.reservedFlag2 = rec.U8At(c + 156) != 0;
+        r.name = rec.Text16At(variable_record::kName, 100);
+        r.description = rec.Text16At(variable_record::kDescription, 255);
+        r.type = rec.I32At(c + kType);
+        r.minimum = rec.F64At(c + kMinimum);
+        r.maximum = rec.F64At(c + kMaximum);
+        r.value = rec.F64At(c + kValue);
+        r.increment = rec.F64At(c + kIncrement);
+        r.attached = rec.U8At(c + kAttached) != 0;
+        r.attachedReceptorID = rec.I32At(c + kAttachedReceptorID);
+        r.variableID = rec.I32At(c + kVariableID);
+        r.reservedFlag = rec.U8At(c + kReservedFlag) != 0;
+        r.autoIncrement = rec.U8At(c + kAutoIncrement) != 0;
+        r.autoReset = rec.U8At(c + kAutoReset) != 0;
+        r.reservedValue = rec.F64At(c + kReservedValue);
+        r.reservedFlag2 = rec.U8At(c + kReservedFlag2) != 0;
         CVariable* v = p.m_inputs.AddVariable(r);
         v->ClearItems();
         if (r.type == kDescriptorList) {
@@ -278,8 +290,9 @@ bool ReadVariables(ByteReader& in, CProject& p, std::int32_t count) {
             for (std::int32_t k = 0; k < items; ++k) {
                 ByteReader item = in.Record(kItemRecordSize);
                 if (!in.Ok()) return false;
-                VARIABLE_ITEM* it = v->AddItem(item.Text16At(0, 100), item.I32At(204), item.I32At(200),
-                                               item.U8At(212) != 0, static_cast<COLORREF>(item.I32At(208)));
+                VARIABLE_ITEM* it = v->AddItem(item.Text16At(item_record::kText, 100), item.I32At(item_record::kValueCode),
+                                               item.I32At(item_record::kIndex), item.U8At(item_record::kColourCoding) != 0,
+                                               static_cast<COLORREF>(item.I32At(item_record::kColour)));
                 Trace("read VARIABLE_ITEM %d: %s", k, it->text.c_str());
             }
         }
@@ -313,19 +326,19 @@ bool ReadOutputs(ByteReader& in, CProject& p, std::int32_t count) {
 bool ReadModel(ByteReader& in, CReceptorMgr& m) {
     ByteReader h = in.Record(kModelHeaderSize);
     if (!in.Ok()) return false;
-    m.m_iModelType = h.I32At(0);
-    m.m_ID = h.I32At(4);
-    m.m_iReservedLinkA = h.I32At(8);
-    m.m_iReservedLinkB = h.I32At(12);
-    m.m_iTargetID = h.I32At(16);
-    m.m_iTargetType = h.I32At(20);
-    m.m_iResetLimit = h.I32At(24);
-    m.m_dTolerance = h.F64At(28);
-    m.m_dLearnRate = h.F64At(36);
-    m.m_dMomentum = h.F64At(44);
-    m.m_colours[0] = static_cast<COLORREF>(h.I32At(52));
-    const std::int32_t receptors = h.I32At(56);
-    const std::int32_t connections = h.I32At(60);
+    m.m_iModelType = h.I32At(model_header::kModelType);
+    m.m_ID = h.I32At(model_header::kID);
+    m.m_iReservedLinkA = h.I32At(model_header::kReservedLinkA);
+    m.m_iReservedLinkB = h.I32At(model_header::kReservedLinkB);
+    m.m_iTargetID = h.I32At(model_header::kTargetID);
+    m.m_iTargetType = h.I32At(model_header::kTargetType);
+    m.m_iResetLimit = h.I32At(model_header::kResetLimit);
+    m.m_dTolerance = h.F64At(model_header::kTolerance);
+    m.m_dLearnRate = h.F64At(model_header::kLearnRate);
+    m.m_dMomentum = h.F64At(model_header::kMomentum);
+    m.m_colours[0] = static_cast<COLORREF>(h.I32At(model_header::kBackground));
+    const std::int32_t receptors = h.I32At(model_header::kReceptorCount);
+    const std::int32_t connections = h.I32At(model_header::kConnectionCount);
     const std::uint64_t countsAt = in.Offset() - 8;
     if (!CheckCount(in, receptors, kReceptorRecordSize, "receptors", countsAt)) return false;
     for (std::int32_t i = 0; i < receptors; ++i) {
@@ -333,33 +346,34 @@ bool ReadModel(ByteReader& in, CReceptorMgr& m) {
         ByteReader r = in.Record(kReceptorRecordSize);
         if (!in.Ok()) return false;
         // Geometry is pixel arithmetic; values far beyond any canvas are not a drawing.
-        const std::int64_t size = r.I32At(8), x = r.I32At(96), y = r.I32At(100);
+        using namespace receptor_record;
+        const std::int64_t size = r.I32At(kSize), x = r.I32At(kX), y = r.I32At(kY);
         if (size < 0 || size > kMaxReceptorSize || std::llabs(x) > kMaxCoordinate || std::llabs(y) > kMaxCoordinate) {
-            in.Fail(Format("receptor %d has an impossible size or position", r.I32At(0)), at);
+            in.Fail(Format("receptor %d has an impossible size or position", r.I32At(kID)), at);
             return false;
         }
-        auto rc = std::make_unique<CReceptor>(r.I32At(4), r.I32At(16), r.I32At(0));
+        auto rc = std::make_unique<CReceptor>(r.I32At(kKind), r.I32At(kActivation), r.I32At(kID));
         rc->m_label.clear();
-        rc->m_iSize = r.I32At(8);
-        rc->m_iVariableID = r.I32At(12);
-        rc->m_iBitIndex = r.I32At(20);
-        rc->m_iReservedA = r.I32At(24);
+        rc->m_iSize = r.I32At(kSize);
+        rc->m_iVariableID = r.I32At(kVariableID);
+        rc->m_iBitIndex = r.I32At(kBitIndex);
+        rc->m_iReservedA = r.I32At(kReservedA);
         rc->m_iReservedB = 0;
-        rc->m_iOutputID = r.I32At(32);
-        rc->m_iReservedC = r.I32At(36);
-        rc->m_dReservedD = r.F64At(56);
-        rc->m_dThreshold = r.F64At(64);
-        rc->m_dTargetValue = r.F64At(72);
-        rc->m_dBiasValue = r.F64At(80);
-        rc->m_bFlagA = r.U8At(88) != 0;
-        rc->m_bFlagB = r.U8At(89) != 0;
-        rc->m_bAttachedToVariable = r.U8At(90) != 0;
-        rc->m_bAttachedToOutput = r.U8At(91) != 0;
-        rc->m_bFlagC = r.U8At(92) != 0;
-        rc->m_bLinearOutput = r.U8At(93) != 0;
-        rc->m_displayColour = static_cast<COLORREF>(r.I32At(192));
+        rc->m_iOutputID = r.I32At(kOutputID);
+        rc->m_iReservedC = r.I32At(kReservedC);
+        rc->m_dReservedD = r.F64At(kReservedD);
+        rc->m_dThreshold = r.F64At(kThreshold);
+        rc->m_dTargetValue = r.F64At(kTargetValue);
+        rc->m_dBiasValue = r.F64At(kBiasValue);
+        rc->m_bFlagA = r.U8At(kFlagA) != 0;
+        rc->m_bFlagB = r.U8At(kFlagB) != 0;
+        rc->m_bAttachedToVariable = r.U8At(kAttachedToVariable) != 0;
+        rc->m_bAttachedToOutput = r.U8At(kAttachedToOutput) != 0;
+        rc->m_bFlagC = r.U8At(kFlagC) != 0;
+        rc->m_bLinearOutput = r.U8At(kLinearOutput) != 0;
+        rc->m_displayColour = static_cast<COLORREF>(r.I32At(kColour));
         rc->m_dOutput = 0.0;
-        rc->Place(r.I32At(96), r.I32At(100));
+        rc->Place(r.I32At(kX), r.I32At(kY));
         m.AddReceptorFromRecord(std::move(rc));
     }
     m.RebuildKindLists();
@@ -368,13 +382,14 @@ bool ReadModel(ByteReader& in, CReceptorMgr& m) {
         const std::uint64_t at = in.Offset();
         ByteReader c = in.Record(kConnectionRecordSize);
         if (!in.Ok()) return false;
-        CReceptor* sender = m.FindReceptor(c.I32At(4));
-        CReceptor* receiver = m.FindReceptor(c.I32At(8));
+        using namespace connection_record;
+        CReceptor* sender = m.FindReceptor(c.I32At(kSenderID));
+        CReceptor* receiver = m.FindReceptor(c.I32At(kReceiverID));
         if (!sender || !receiver) {
-            in.Fail(Format("connection %d joins receptors that are not in the file", c.I32At(0)), at);
+            in.Fail(Format("connection %d joins receptors that are not in the file", c.I32At(kID)), at);
             return false;
         }
-        m.AddConnectionWithID(sender, receiver, static_cast<COLORREF>(c.I32At(56)), c.F64At(40), c.I32At(0));
+        m.AddConnectionWithID(sender, receiver, static_cast<COLORREF>(c.I32At(kColour)), c.F64At(kWeight), c.I32At(kID));
     }
     return in.Ok();
 }
@@ -393,13 +408,14 @@ bool ReadScenarios(ByteReader& in, CScenarioMgr& sm, const CReceptorMgr& m) {
     for (std::int32_t i = 0; i < count; ++i) {
         ByteReader h = in.Record(kScenarioHeaderSize);
         if (!in.Ok()) return false;
-        CScenario* s = sm.AppendScenario(h.I32At(80));
-        s->m_name = h.Text16At(0, 40);
-        s->m_iDisplayIndex = h.I32At(96);
-        s->m_iTargetID = h.I32At(92);
-        const std::int32_t values = h.I32At(84);
+        using namespace scenario_header;
+        CScenario* s = sm.AppendScenario(h.I32At(kID));
+        s->m_name = h.Text16At(kName, 40);
+        s->m_iDisplayIndex = h.I32At(kDisplayIndex);
+        s->m_iTargetID = h.I32At(kTargetID);
+        const std::int32_t values = h.I32At(kInputCount);
         Trace("LOADING: The %s scenario has %d stored VARINFO inputs, and %d OUTPUTINFO outputs", s->m_name.c_str(),
-              values, h.I32At(88));
+              values, h.I32At(kOutputCount));
         Trace("LOADING: TargetID: %d about to be set.", s->m_iTargetID);
         s->m_pTarget = m.FindReceptor(s->m_iTargetID);
         if (!CheckCount(in, values, kVarInfoRecordSize, "stored input values", in.Offset() - 16)) return false;
@@ -407,7 +423,9 @@ bool ReadScenarios(ByteReader& in, CScenarioMgr& sm, const CReceptorMgr& m) {
         for (std::int32_t k = 0; k < values; ++k) {
             ByteReader r = in.Record(kVarInfoRecordSize);
             if (!in.Ok()) return false;
-            s->m_inputs.push_back({r.I32At(0), r.I32At(4), r.I32At(8), r.F64At(16), r.F64At(24), r.F64At(32)});
+            using namespace varinfo_record;
+            s->m_inputs.push_back({r.I32At(kReceptorID), r.I32At(kConstant), r.I32At(kVariableID), r.F64At(kMinimum),
+                                   r.F64At(kMaximum), r.F64At(kValue)});
         }
     }
     return in.Ok();

@@ -4,23 +4,12 @@
 #include <string>
 
 #include "files/byte_io.h"
+#include "files/record_layout.h"
 #include "files/safe_file.h"
 
 namespace ks {
 
 class CProject;
-
-// Record sizes of the project file.
-inline constexpr std::size_t kVariableRecordSize = 936;
-inline constexpr std::size_t kVariableCoreOffset = 776;
-inline constexpr std::size_t kVariableCoreSize = 160;
-inline constexpr std::size_t kItemRecordSize = 224;
-inline constexpr std::size_t kOutputRecordSize = 208;
-inline constexpr std::size_t kModelHeaderSize = 64;
-inline constexpr std::size_t kReceptorRecordSize = 288;
-inline constexpr std::size_t kConnectionRecordSize = 72;
-inline constexpr std::size_t kScenarioHeaderSize = 100;
-inline constexpr std::size_t kVarInfoRecordSize = 72;
 
 // Writes the project file (exportMode false) or the runtime file (true).
 void WriteProject(ByteWriter& out, const CProject& project, bool exportMode);
