@@ -18,8 +18,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-enum { KIND_SENSOR = 1, KIND_PROCESSOR = 2, KIND_BIAS = 3, KIND_ACTION = 4 };
-enum { TYPE_BOOLEAN = 0, TYPE_DESCRIPTOR_LIST = 7 };
+#include "ksr_kernel.h"
+
 enum { LANES = 16 };               /* receivers evaluated side by side */
 enum { HEADER = 24, RECEPTOR = 28, CONNECTION = 32, VARIABLE_CORE = 160 };
 #define MAX_COUNT (1 << 24)        /* no real network comes near this */
@@ -82,7 +82,7 @@ const char *ksr_status_message(ksr_status status) {
 }
 
 static double sensor_scale(const variable *v);
-static double send_value(const receptor *r) { return r->kind == KIND_BIAS ? r->bias : r->out; }
+static double send_value(const receptor *r) { return r->kind == KSR_KIND_BIAS ? r->bias : r->out; }
 
 /* ------------------------------------------------------------- reading */
 
@@ -168,7 +168,7 @@ static ksr_status walk(reader *rd, ksr_model *m, int32_t counts[4], size_t *item
             v->scale = 0.0;
         }
         rd->pos += VARIABLE_CORE + 4;
-        if (type == TYPE_DESCRIPTOR_LIST) {
+        if (type == KSR_TYPE_DESCRIPTOR_LIST) {
             if ((st = check_count(rd, items, 8)) != KSR_OK) return st;
             rd->pos += (size_t)items * 8;
             *items_total += (size_t)items;
@@ -380,12 +380,12 @@ ksr_status ksr_load_memory(const void *data, size_t size, ksr_model **out, size_
 
     for (i = 0; i < m->n_receptors; ++i) {
         receptor *r = &m->receptors[i];
-        if (r->kind == KIND_SENSOR && r->variable_id > 0) r->variable = find_id(variable_ids, m->n_inputs, r->variable_id);
-        if (r->kind == KIND_ACTION && r->output_id > 0) r->has_output = find_id(output_ids, m->n_outputs, r->output_id) >= 0;
+        if (r->kind == KSR_KIND_SENSOR && r->variable_id > 0) r->variable = find_id(variable_ids, m->n_inputs, r->variable_id);
+        if (r->kind == KSR_KIND_ACTION && r->output_id > 0) r->has_output = find_id(output_ids, m->n_outputs, r->output_id) >= 0;
     }
-    m->n_sensors = kind_list(m, KIND_SENSOR, m->sensors);
-    m->n_processors = kind_list(m, KIND_PROCESSOR, m->processors);
-    m->n_actions = kind_list(m, KIND_ACTION, m->actions);
+    m->n_sensors = kind_list(m, KSR_KIND_SENSOR, m->sensors);
+    m->n_processors = kind_list(m, KSR_KIND_PROCESSOR, m->processors);
+    m->n_actions = kind_list(m, KSR_KIND_ACTION, m->actions);
 
     /* Stage marks: 2 listed processors, 3 listed actions. */
     if (n_rec) memset(stage, 0, n_rec * sizeof(int));
@@ -444,50 +444,25 @@ void ksr_free(ksr_model *model) { free(model); }
 
 /* ---------------------------------------------------------- evaluation */
 
-/* Truncation toward zero to 32 bits; NaN and values out of range give INT_MIN. */
-static int32_t trunc32(double v) {
-    if (!(v > -2147483649.0 && v < 2147483648.0)) return INT32_MIN;
-    return (int32_t)v;
-}
-
 /* The factor a sensor scales its input by, computed once at loading. */
-static double sensor_scale(const variable *v) {
-    if (v->type == TYPE_DESCRIPTOR_LIST) return v->items > 1 ? 4.0 / (v->items - 1) : 0.0;
-    return v->maximum - v->minimum != 0.0 ? 6.0 / (v->maximum - v->minimum) : 0.0;
-}
+static double sensor_scale(const variable *v) { return ksr_sensor_scale(v->type, v->items, v->maximum - v->minimum); }
 
 static double sensor_value(const variable *v) {
-    const double x = v->value;
-    if (v->type == TYPE_BOOLEAN) return x == 0.0 ? 0.0 : 1.0;
-    if (v->type == TYPE_DESCRIPTOR_LIST) {
-        if (v->items <= 1) return 0.0; /* no scale for zero or one item */
-        return (double)(float)(v->scale * trunc32(x));
-    }
-    if (v->maximum - v->minimum == 0.0) return -3.0; /* an empty range sits at the bottom */
-    return (x - v->minimum) * v->scale - 3.0;
+    return ksr_sensor_output(v->type, v->items, v->minimum, v->maximum - v->minimum, v->scale, v->value);
 }
 
-/* Processor activations. Thresholds and bit indexes are not in the runtime
- * file: they are taken as 0. */
+/* Thresholds, bit indexes and the linear flag of actions are not in the
+ * runtime file: they are taken as 0. */
 static double activate(const receptor *r, double net) {
-    if (r->kind == KIND_ACTION) return 1.0 / (1.0 + exp(-net)); /* the linear flag is not carried */
-    switch (r->code) {
-    case 0:
-    case 5: return net >= 0.0 ? 1.0 : 0.0;
-    case 1: return net;
-    case 2: return 1.0 / (1.0 + exp(-net));
-    case 3: return fabs(net) <= 0.0 ? 1.0 : 0.0;
-    case 4: return net <= -0.0 ? 1.0 : 0.0;
-    case 6: return ((uint32_t)trunc32(net) & 1u) ? 1.0 : 0.0;
-    default: return 0.0;
-    }
+    if (r->kind == KSR_KIND_ACTION) return ksr_action_output(0, net);
+    return ksr_processor_output(r->code, net, 0.0, 0);
 }
 
 static void finish(ksr_model *m, int index, double net) {
     receptor *r = &m->receptors[index];
     r->net = net;
-    if (r->kind == KIND_ACTION || r->code == 2)
-        r->out = 1.0 / (1.0 + exp(-net)); /* the common case, without the switch */
+    if (r->kind == KSR_KIND_ACTION || r->code == KSR_LOGISTIC)
+        r->out = ksr_logistic(net); /* the common case, without the switch */
     else
         r->out = activate(r, net);
     m->values[index + 1] = send_value(r);

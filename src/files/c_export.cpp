@@ -4,8 +4,10 @@
 #include <cctype>
 #include <cmath>
 #include <numeric>
+#include <unordered_map>
 #include <vector>
 
+#include "model/eval_plan.h"
 #include "model/project.h"
 #include "model/text.h"
 #include "sum_block_text.h"
@@ -52,12 +54,6 @@ struct Layout {
     std::vector<double> stepWeight;
 };
 
-int IndexOf(const CReceptorMgr& m, const CReceptor* r) {
-    for (std::size_t i = 0; i < m.m_receptors.size(); ++i)
-        if (m.m_receptors[i].get() == r) return static_cast<int>(i);
-    return -1;
-}
-
 void AddBlocks(Layout& l, const std::vector<int>& stage) {
     std::vector<int> order(stage.size());
     std::iota(order.begin(), order.end(), 0);
@@ -97,8 +93,12 @@ void AddBlocks(Layout& l, const std::vector<int>& stage) {
 Layout Build(const CProject& p) {
     Layout l;
     const CReceptorMgr& m = *p.Model();
-    const std::size_t n = m.m_receptors.size();
-    for (const auto& r : m.m_receptors) {
+    FlatNetwork f;
+    BuildFlatNetwork(m, f);
+    const std::size_t n = f.receptors.size();
+    std::unordered_map<const CVariable*, int> inputIndex;
+    for (std::size_t i = 0; i < p.m_inputs.m_items.size(); ++i) inputIndex[p.m_inputs.m_items[i].get()] = static_cast<int>(i);
+    for (const CReceptor* r : f.receptors) {
         l.kind.push_back(r->m_iKind);
         l.code.push_back(r->m_iActivation);
         l.bit.push_back(static_cast<int>(static_cast<unsigned>(r->m_iBitIndex) % 32u));
@@ -106,11 +106,9 @@ Layout Build(const CProject& p) {
         l.threshold.push_back(r->m_dThreshold);
         l.bias.push_back(r->m_dBiasValue);
         l.initial.push_back(r->m_dOutput);
-        int variable = -1;
-        for (std::size_t i = 0; i < p.m_inputs.m_items.size(); ++i)
-            if (p.m_inputs.m_items[i].get() == r->m_pVariable) variable = static_cast<int>(i);
-        l.variable.push_back(variable);
         const CVariable* v = r->m_pVariable;
+        const auto found = v ? inputIndex.find(v) : inputIndex.end();
+        l.variable.push_back(found == inputIndex.end() ? -1 : found->second);
         l.type.push_back(v ? v->m_iType : 0);
         l.items.push_back(v ? v->ItemCount() : 0);
         l.minimum.push_back(v ? v->m_dMin : 0.0);
@@ -119,18 +117,12 @@ Layout Build(const CProject& p) {
         l.hasOutput.push_back(r->m_pOutput ? 1 : 0);
         l.outputId.push_back(r->m_pOutput ? r->m_pOutput->m_ID : 0);
     }
-    for (CReceptor* r : m.Sensors()) l.sensors.push_back(IndexOf(m, r));
-    for (CReceptor* r : m.Processors()) l.processors.push_back(IndexOf(m, r));
-    for (CReceptor* r : m.Actions()) l.actions.push_back(IndexOf(m, r));
-    l.linkStart.assign(n + 1, 0);
-    for (std::size_t i = 0; i < n; ++i) {
-        const CReceptor& r = *m.m_receptors[i];
-        l.linkStart[i + 1] = l.linkStart[i] + static_cast<int>(r.m_inputLinks.size());
-        for (const CLink& link : r.m_inputLinks) {
-            l.linkSender.push_back(IndexOf(m, link.connection->m_pSender));
-            l.linkWeight.push_back(link.connection->Weight());
-        }
-    }
+    l.sensors.assign(f.sensors.begin(), f.sensors.end());
+    l.processors.assign(f.processors.begin(), f.processors.end());
+    l.actions.assign(f.actions.begin(), f.actions.end());
+    l.linkStart.assign(f.inStart.begin(), f.inStart.end());
+    l.linkSender.assign(f.inSender.begin(), f.inSender.end());
+    for (const std::int32_t c : f.inConnection) l.linkWeight.push_back(f.connections[static_cast<std::size_t>(c)]->Weight());
     std::vector<int> stage(n, 0);
     for (int r : l.processors) stage[static_cast<std::size_t>(r)] = 2;
     for (int r : l.actions) stage[static_cast<std::size_t>(r)] = 3;
@@ -185,10 +177,11 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
     s += Format("/* %s: the network of \"%s\", exported by Kestrine.\n", out.sourceName.c_str(), p.m_name.c_str());
     s += " * Sums run receiver by receiver in the trainer's order and nothing may be\n"
          " * fused into a multiply-add, so the results match the trainer bit for bit. */\n";
-    s += "#include \"" + out.headerName + "\"\n\n#include <limits.h>\n#include <math.h>\n#include <string.h>\n\n";
+    s += "#include \"" + out.headerName + "\"\n\n#include <math.h>\n#include <string.h>\n\n";
     s += "/* No multiply-add may be fused (compile without clang's -ffp-contract=fast). */\n";
     s += "#if defined(__clang__)\n#pragma clang fp contract(off)\n#elif defined(__GNUC__)\n"
          "#pragma GCC optimize(\"fp-contract=off\")\n#endif\n\n";
+    s += std::string(kKernelText) + "\n";
     s += Format("#define RECEPTORS %zu\n#define LANES %d\n\n", n, kLanes);
     auto arr = [&](const char* type, const char* name, const std::string& list, std::size_t size) {
         s += Format("static const %s %s[%zu] = %s;\n", type, name, std::max<std::size_t>(size, 1), list.c_str());
@@ -227,36 +220,13 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
         s += Format("#define PROCESSORS %zu\n\n", l.processors.size());
     }
     if (l.layered) s += std::string(kSumBlockText) + "\n";
-    s += R"C(/* Truncation toward zero to 32 bits; NaN and values out of range give INT_MIN. */
-static long trunc32(double v) {
-    if (!(v > -2147483649.0 && v < 2147483648.0)) return INT_MIN;
-    return (long)v;
-}
-
-static double sensor_value(int r, double x) {
-    if (type[r] == 0) return x == 0.0 ? 0.0 : 1.0;
-    if (type[r] == 7) {
-        double k;
-        if (items[r] <= 1) return 0.0;
-        k = 4.0 / (items[r] - 1);
-        return (double)(float)(k * (double)trunc32(x));
-    }
-    if (range[r] == 0.0) return -3.0;
-    return (x - minimum[r]) * (6.0 / range[r]) - 3.0;
+    s += R"C(static double sensor_value(int r, double x) {
+    return ksr_sensor_output(type[r], items[r], minimum[r], range[r], ksr_sensor_scale(type[r], items[r], range[r]), x);
 }
 
 static double activate(int r, double net) {
-    if (kind[r] == 4) return linear[r] ? net : 1.0 / (1.0 + exp(-net));
-    switch (code[r]) {
-    case 0:
-    case 5: return net >= threshold[r] ? 1.0 : 0.0;
-    case 1: return net;
-    case 2: return 1.0 / (1.0 + exp(-net));
-    case 3: return fabs(net) <= threshold[r] ? 1.0 : 0.0;
-    case 4: return net <= -threshold[r] ? 1.0 : 0.0;
-    case 6: return (((unsigned long)trunc32(net) & 0xFFFFFFFFul) >> bit[r]) & 1ul ? 1.0 : 0.0;
-    default: return 0.0;
-    }
+    if (kind[r] == KSR_KIND_ACTION) return ksr_action_output(linear[r], net);
+    return ksr_processor_output(code[r], net, threshold[r], bit[r]);
 }
 
 )C";

@@ -2,11 +2,57 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cassert>
 #include <cstring>
+#include <unordered_map>
 
 #include "model/receptor_mgr.h"
 
 namespace ks {
+
+void BuildFlatNetwork(const CReceptorMgr& m, FlatNetwork& f) {
+    const std::size_t n = m.m_receptors.size(), nc = m.m_connections.size();
+    std::unordered_map<const CReceptor*, std::int32_t> receptorIndex(n * 2);
+    std::unordered_map<const CConnection*, std::int32_t> connectionIndex(nc * 2);
+    f.receptors.clear();
+    f.connections.clear();
+    for (const auto& r : m.m_receptors) {
+        receptorIndex.emplace(r.get(), static_cast<std::int32_t>(f.receptors.size()));
+        f.receptors.push_back(r.get());
+    }
+    for (const auto& c : m.m_connections) {
+        connectionIndex.emplace(c.get(), static_cast<std::int32_t>(f.connections.size()));
+        f.connections.push_back(c.get());
+    }
+    auto indexes = [&](const std::vector<CReceptor*>& list, std::vector<std::int32_t>& out) {
+        out.clear();
+        for (const CReceptor* r : list) out.push_back(receptorIndex.at(r));
+    };
+    indexes(m.Sensors(), f.sensors);
+    indexes(m.Processors(), f.processors);
+    indexes(m.Actions(), f.actions);
+    f.inStart.assign(n + 1, 0);
+    f.outStart.assign(n + 1, 0);
+    f.inSender.clear();
+    f.inConnection.clear();
+    f.outReceiver.clear();
+    f.outConnection.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        const CReceptor& r = *f.receptors[i];
+        for (const CLink& l : r.m_inputLinks) {
+            f.inSender.push_back(receptorIndex.at(l.connection->m_pSender));
+            f.inConnection.push_back(connectionIndex.at(l.connection));
+        }
+        f.inStart[i + 1] = static_cast<std::int32_t>(f.inSender.size());
+        for (const CLink& l : r.m_outputLinks) {
+            f.outReceiver.push_back(receptorIndex.at(l.connection->m_pReceiver));
+            f.outConnection.push_back(connectionIndex.at(l.connection));
+        }
+        f.outStart[i + 1] = static_cast<std::int32_t>(f.outReceiver.size());
+    }
+    // Every connection is one receptor's incoming link and one's outgoing link.
+    assert(f.inSender.size() == nc && f.outReceiver.size() == nc);
+}
 
 namespace {
 
@@ -29,6 +75,7 @@ typedef std::int64_t I4 __attribute__((vector_size(sizeof(std::int64_t) * CEvalP
 void CEvalPlan::Build(CReceptorMgr& model) {
     model.m_store.Settle();
     m_version = model.m_structureVersion;
+    BuildFlatNetwork(model, m_flat);
     m_blocks.clear();
     m_steps.clear();
     m_gather.clear();
@@ -178,7 +225,7 @@ void CEvalPlan::RunStage(const Stage& stage, CReceptorMgr& model) {
             if (!r) continue;
             r->m_dNetInput = sums[lane];
             if (IsLogistic(*r))
-                r->m_dOutput = 1.0 / (1.0 + std::exp(-sums[lane]));
+                r->m_dOutput = ksr_logistic(sums[lane]);
             else
                 r->Activate();
             if (b.valueIndex[lane] >= 0) values[b.valueIndex[lane]] = r->SendValue();

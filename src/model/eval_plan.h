@@ -10,9 +10,28 @@
 
 namespace ks {
 
+class CConnection;
 class CReceptor;
 class CReceptorMgr;
 struct ConnectionStore;
+
+// The network as flat arrays of indexes: receptors by their place in the
+// manager's receptor list, connections by theirs. Back-propagation and the C
+// export walk these; building them is linear in receptors and links.
+struct FlatNetwork {
+    std::vector<CReceptor*> receptors;
+    std::vector<CConnection*> connections;
+    std::vector<std::int32_t> sensors, processors, actions;  // receptor indexes, in kind-list order
+    std::vector<std::int32_t> inStart;        // per receptor (and one past the last): its incoming links
+    std::vector<std::int32_t> inSender;       //   sender index of each incoming link, in link order
+    std::vector<std::int32_t> inConnection;   //   connection index of each incoming link
+    std::vector<std::int32_t> outStart;       // per receptor: its outgoing links
+    std::vector<std::int32_t> outReceiver;
+    std::vector<std::int32_t> outConnection;
+};
+
+// Fills `flat` from the manager's lists.
+void BuildFlatNetwork(const CReceptorMgr& model, FlatNetwork& flat);
 
 class CEvalPlan {
 public:
@@ -29,6 +48,8 @@ public:
     // bring; the plain loop then keeps its exact sequential meaning.
     bool Usable() const { return m_usable; }
     std::uint64_t Version() const { return m_version; }
+    // The index view of the network the plan was built from.
+    const FlatNetwork& Flat() const { return m_flat; }
 
     // Writes every planned connection's signal from the values and weights of
     // the last Run (the store calls this before anything reads a signal or
@@ -76,6 +97,7 @@ private:
     Stage m_processors, m_actions;
     std::vector<double> m_values;            // 0: constant 0, then one per sending receptor
     std::vector<CReceptor*> m_sources;       // receptor of each value index (index 0: none)
+    FlatNetwork m_flat;
     std::uint64_t m_version = ~std::uint64_t{0};
     bool m_usable = false;
 };

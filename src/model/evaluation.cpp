@@ -9,24 +9,10 @@
 namespace ks {
 
 namespace {
-constexpr double kSensorSpan = 6.0;     // ranged inputs map onto -3..+3
-constexpr double kSensorOffset = 3.0;
-constexpr double kDescriptorSpan = 4.0; // list indexes map onto 0..4
-
 double ScaleSensor(const CVariable& v) {
-    const double value = v.m_dValue;
-    switch (v.m_iType) {
-    case kBoolean: return value == 0.0 ? 0.0 : 1.0;
-    case kDescriptorList: {
-        const std::int32_t n = v.ItemCount();
-        if (n <= 1) return 0.0;  // no scale exists for zero or one item
-        const double k = kDescriptorSpan / (n - 1);
-        return ToSingle(k * Trunc32(value));
-    }
-    default:
-        if (v.m_dRange == 0.0) return -kSensorOffset;  // an empty range sits at the bottom
-        return (value - v.m_dMin) * (kSensorSpan / v.m_dRange) - kSensorOffset;
-    }
+    const std::int32_t items = v.ItemCount();
+    return ksr_sensor_output(v.m_iType, items, v.m_dMin, v.m_dRange, ksr_sensor_scale(v.m_iType, items, v.m_dRange),
+                             v.m_dValue);
 }
 }  // namespace
 

@@ -1,17 +1,14 @@
 #pragma once
 // Number conversions with the exact behaviour the network's arithmetic relies on.
-#include <cmath>
 #include <cstdint>
-#include <limits>
+
+#include "ksr_kernel.h"
 
 namespace ks {
 
 // Truncation toward zero to a 32-bit integer. NaN and values outside the
 // int32 range give INT32_MIN, as the processor's conversion instruction does.
-inline std::int32_t Trunc32(double v) {
-    if (!(v > -2147483649.0 && v < 2147483648.0)) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(v);
-}
+inline std::int32_t Trunc32(double v) { return ksr_trunc32(v); }
 
 // Rounds a double to the nearest single-precision value and widens it again.
 inline double ToSingle(double v) { return static_cast<double>(static_cast<float>(v)); }

@@ -72,26 +72,6 @@ void CReceptor::Place(std::int32_t x, std::int32_t y) {
         if (l.connection) l.connection->UpdateEndPoints();
 }
 
-namespace {
-double ProcessorOutput(std::int32_t code, double net, double threshold, std::int32_t bitIndex) {
-    switch (code) {
-    case kStep:
-    case kStep2: return net >= threshold ? 1.0 : 0.0;
-    case kLinear: return net;
-    case kLogistic: return 1.0 / (1.0 + std::exp(-net));
-    case kBand: return std::fabs(net) <= threshold ? 1.0 : 0.0;
-    case kNegativeStep: return net <= -threshold ? 1.0 : 0.0;
-    case kBit: {
-        // Bit positions wrap modulo 32 so any stored index names a real bit.
-        const unsigned bit = static_cast<unsigned>(bitIndex) % 32u;
-        const auto bits = static_cast<std::uint32_t>(Trunc32(net));
-        return (bits >> bit) & 1u ? 1.0 : 0.0;
-    }
-    default: return 0.0;
-    }
-}
-}  // namespace
-
 void CReceptor::Activate() {
     m_dOutput = 0.0;
     switch (m_iKind) {
@@ -103,9 +83,9 @@ void CReceptor::Activate() {
         else
             m_dOutput = m_dNetInput;
         break;
-    case kProcessor: m_dOutput = ProcessorOutput(m_iActivation, m_dNetInput, m_dThreshold, m_iBitIndex); break;
+    case kProcessor: m_dOutput = ksr_processor_output(m_iActivation, m_dNetInput, m_dThreshold, m_iBitIndex); break;
     case kBias: m_dOutput = m_dBiasValue; break;
-    case kAction: m_dOutput = m_bLinearOutput ? m_dNetInput : 1.0 / (1.0 + std::exp(-m_dNetInput)); break;
+    case kAction: m_dOutput = ksr_action_output(m_bLinearOutput, m_dNetInput); break;
     default: break;
     }
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ksr_kernel.h"
 #include "model/geometry.h"
 #include "model/mouse_target.h"
 
@@ -14,21 +15,21 @@ class CVariable;
 class COutput;
 
 enum ReceptorKind : std::int32_t {
-    kSensor = 1,
-    kProcessor = 2,
-    kBias = 3,
-    kAction = 4,
+    kSensor = KSR_KIND_SENSOR,
+    kProcessor = KSR_KIND_PROCESSOR,
+    kBias = KSR_KIND_BIAS,
+    kAction = KSR_KIND_ACTION,
 };
 
-// Activation codes of processors.
+// Activation codes of processors; their formulas and slopes are in ksr_kernel.h.
 enum ActivationCode : std::int32_t {
-    kStep = 0,          // 1 when net >= threshold
-    kLinear = 1,        // net
-    kLogistic = 2,      // 1 / (1 + e^-net)
-    kBand = 3,          // 1 when |net| <= threshold
-    kNegativeStep = 4,  // 1 when net <= -threshold
-    kStep2 = 5,         // as kStep
-    kBit = 6,           // 1 when bit (bitIndex mod 32) of trunc(net) is set
+    kStep = KSR_STEP,                   // 1 when net >= threshold
+    kLinear = KSR_LINEAR,               // net
+    kLogistic = KSR_LOGISTIC,           // 1 / (1 + e^-net)
+    kBand = KSR_BAND,                   // 1 when |net| <= threshold
+    kNegativeStep = KSR_NEGATIVE_STEP,  // 1 when net <= -threshold
+    kStep2 = KSR_STEP2,                 // as kStep
+    kBit = KSR_BIT,                     // 1 when bit (bitIndex mod 32) of trunc(net) is set
 };
 
 // One entry of a receptor's input or output links, in the order the

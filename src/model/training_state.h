@@ -39,16 +39,7 @@ struct RpropState {
 
     std::uint64_t structureVersion = ~std::uint64_t{0};
     RpropError error = RpropError::CrossEntropy;
-    // The network in flat arrays: receptors by index, connections by index.
-    std::vector<CReceptor*> receptors;
-    std::vector<CConnection*> connections;
     std::vector<std::int32_t> order;        // receivers, actions first, then processors from the last
-    std::vector<std::int32_t> linkStart;    // per receptor: its incoming links in the arrays below
-    std::vector<std::int32_t> linkSender;
-    std::vector<std::int32_t> linkConnection;
-    std::vector<std::int32_t> outStart;     // per receptor: its outgoing links
-    std::vector<std::int32_t> outReceiver;
-    std::vector<std::int32_t> outConnection;
     std::vector<double> weight, gradient, previous, step;
     std::vector<double> value, delta;       // per receptor, for one scenario
 };

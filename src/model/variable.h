@@ -6,16 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "ksr_kernel.h"
 #include "model/geometry.h"
 #include "model/mouse_target.h"
 
 namespace ks {
 
 enum VariableType : std::int32_t {
-    kBoolean = 0,
-    kRangedInteger = 1,
-    kRangedDouble = 2,
-    kDescriptorList = 7,
+    kBoolean = KSR_TYPE_BOOLEAN,
+    kRangedInteger = KSR_TYPE_RANGED_INTEGER,
+    kRangedDouble = KSR_TYPE_RANGED_DOUBLE,
+    kDescriptorList = KSR_TYPE_DESCRIPTOR_LIST,
 };
 
 // Value colours of a Boolean input.

@@ -10,45 +10,12 @@ namespace ks {
 
 namespace {
 
-int IndexOf(const std::vector<CReceptor*>& list, const CReceptor* r) {
-    const auto it = std::find(list.begin(), list.end(), r);
-    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
-}
-
 void Build(RpropState& s, CReceptorMgr& m) {
     s.structureVersion = m.m_structureVersion;
-    s.receptors.clear();
-    for (const auto& r : m.m_receptors) s.receptors.push_back(r.get());
-    s.connections.clear();
-    for (const auto& c : m.m_connections) s.connections.push_back(c.get());
-    const std::size_t n = s.receptors.size(), nc = s.connections.size();
-    s.order.clear();
-    for (CReceptor* a : m.Actions()) s.order.push_back(IndexOf(s.receptors, a));
-    for (auto it = m.Processors().rbegin(); it != m.Processors().rend(); ++it) s.order.push_back(IndexOf(s.receptors, *it));
-    // Incoming and outgoing links, each receptor's in its link order.
-    s.linkStart.assign(n + 1, 0);
-    s.outStart.assign(n + 1, 0);
-    s.linkSender.clear();
-    s.linkConnection.clear();
-    s.outReceiver.clear();
-    s.outConnection.clear();
-    std::vector<int> connectionIndex(nc);
-    auto indexOfConnection = [&](const CConnection* c) {
-        return static_cast<int>(std::find(s.connections.begin(), s.connections.end(), c) - s.connections.begin());
-    };
-    for (std::size_t i = 0; i < n; ++i) {
-        const CReceptor& r = *s.receptors[i];
-        for (const CLink& l : r.m_inputLinks) {
-            s.linkSender.push_back(IndexOf(s.receptors, l.connection->m_pSender));
-            s.linkConnection.push_back(indexOfConnection(l.connection));
-        }
-        s.linkStart[i + 1] = static_cast<int>(s.linkSender.size());
-        for (const CLink& l : r.m_outputLinks) {
-            s.outReceiver.push_back(IndexOf(s.receptors, l.connection->m_pReceiver));
-            s.outConnection.push_back(indexOfConnection(l.connection));
-        }
-        s.outStart[i + 1] = static_cast<int>(s.outReceiver.size());
-    }
+    const FlatNetwork& f = m.CurrentPlan().Flat();
+    s.order.assign(f.actions.begin(), f.actions.end());
+    s.order.insert(s.order.end(), f.processors.rbegin(), f.processors.rend());
+    const std::size_t n = f.receptors.size(), nc = f.connections.size();
     s.weight.assign(nc, 0.0);
     s.gradient.assign(nc, 0.0);
     s.previous.assign(nc, 0.0);
@@ -58,11 +25,8 @@ void Build(RpropState& s, CReceptorMgr& m) {
 }
 
 double Derivative(const CReceptor& r) {
-    const double y = r.m_dOutput;
-    if (r.m_iKind == kAction) return r.m_bLinearOutput ? 1.0 : y * (1.0 - y);
-    if (r.m_iActivation == kLogistic) return y * (1.0 - y);
-    if (r.m_iActivation == kLinear) return 1.0;
-    return 0.0;  // step activations pass no gradient
+    if (r.m_iKind == kAction) return ksr_action_slope(r.m_bLinearOutput, r.m_dOutput);
+    return ksr_processor_slope(r.m_iActivation, r.m_dOutput);
 }
 
 }  // namespace
@@ -86,11 +50,12 @@ int RpropCycle(CProject& p) {
     }
     PrepareRprop(p);
     RpropState& s = *p.m_rprop;
+    const FlatNetwork& f = m.CurrentPlan().Flat();
     t.elapsed = static_cast<double>(static_cast<std::uint32_t>(NowMilliseconds() - t.startTime));
     p.m_elapsedText = FormatElapsed(t.elapsed);
 
     std::fill(s.gradient.begin(), s.gradient.end(), 0.0);
-    for (std::size_t c = 0; c < s.connections.size(); ++c) s.weight[c] = s.connections[c]->Weight();
+    for (std::size_t c = 0; c < f.connections.size(); ++c) s.weight[c] = f.connections[c]->Weight();
     const bool crossEntropy = s.error == RpropError::CrossEntropy;
     std::int32_t learned = 0, withTarget = 0;
     for (const auto& scenario : sm.Scenarios()) {
@@ -110,14 +75,14 @@ int RpropCycle(CProject& p) {
         } else {
             sc.m_fScore = static_cast<float>(sc.m_pTarget->SendValue());
         }
-        for (std::size_t i = 0; i < s.receptors.size(); ++i) {
-            s.value[i] = s.receptors[i]->SendValue();
+        for (std::size_t i = 0; i < f.receptors.size(); ++i) {
+            s.value[i] = f.receptors[i]->SendValue();
             s.delta[i] = 0.0;
         }
         // Deltas: actions against 1 for the target and 0 for the others, then
         // processors from what they feed.
         for (int i : s.order) {
-            const CReceptor& r = *s.receptors[static_cast<std::size_t>(i)];
+            const CReceptor& r = *f.receptors[static_cast<std::size_t>(i)];
             double d = 0.0;
             if (r.m_iKind == kAction) {
                 if (!r.m_bAttachedToOutput) continue;
@@ -126,16 +91,16 @@ int RpropCycle(CProject& p) {
                 d = crossEntropy && !r.m_bLinearOutput ? y - target : (y - target) * Derivative(r);
             } else {
                 double sum = 0.0;
-                for (int k = s.outStart[static_cast<std::size_t>(i)]; k < s.outStart[static_cast<std::size_t>(i) + 1]; ++k)
-                    sum += s.weight[static_cast<std::size_t>(s.outConnection[static_cast<std::size_t>(k)])] *
-                           s.delta[static_cast<std::size_t>(s.outReceiver[static_cast<std::size_t>(k)])];
+                for (int k = f.outStart[static_cast<std::size_t>(i)]; k < f.outStart[static_cast<std::size_t>(i) + 1]; ++k)
+                    sum += s.weight[static_cast<std::size_t>(f.outConnection[static_cast<std::size_t>(k)])] *
+                           s.delta[static_cast<std::size_t>(f.outReceiver[static_cast<std::size_t>(k)])];
                 d = sum * Derivative(r);
             }
             s.delta[static_cast<std::size_t>(i)] = d;
             if (d == 0.0) continue;
-            for (int k = s.linkStart[static_cast<std::size_t>(i)]; k < s.linkStart[static_cast<std::size_t>(i) + 1]; ++k)
-                s.gradient[static_cast<std::size_t>(s.linkConnection[static_cast<std::size_t>(k)])] +=
-                    d * s.value[static_cast<std::size_t>(s.linkSender[static_cast<std::size_t>(k)])];
+            for (int k = f.inStart[static_cast<std::size_t>(i)]; k < f.inStart[static_cast<std::size_t>(i) + 1]; ++k)
+                s.gradient[static_cast<std::size_t>(f.inConnection[static_cast<std::size_t>(k)])] +=
+                    d * s.value[static_cast<std::size_t>(f.inSender[static_cast<std::size_t>(k)])];
         }
     }
     sm.m_iLearnedCount = learned;
@@ -149,7 +114,7 @@ int RpropCycle(CProject& p) {
     }
     // iRPROP-: grow the step while the gradient keeps its sign; on a sign
     // change shrink it and skip this update.
-    for (std::size_t c = 0; c < s.connections.size(); ++c) {
+    for (std::size_t c = 0; c < f.connections.size(); ++c) {
         const double g = s.gradient[c], prod = g * s.previous[c];
         if (prod > 0.0) {
             s.step[c] = std::min(s.step[c] * RpropState::kIncrease, RpropState::kMaxStep);
@@ -163,7 +128,7 @@ int RpropCycle(CProject& p) {
         else if (g < 0.0)
             s.weight[c] += s.step[c];
         s.previous[c] = g;
-        s.connections[c]->SetWeight(s.weight[c]);
+        f.connections[c]->SetWeight(s.weight[c]);
     }
     return 1;
 }
