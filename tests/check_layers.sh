@@ -31,6 +31,12 @@ for dir in model training files session; do
   fi
 done
 
+# Pages, dialogs and the wizard do not reach back into the main window.
+if grep -rlE '#include\s*"ui/main_window\.h"' "$src/ui" | grep -vE '/(main_window[a-z_]*|app_main)\.cpp$'; then
+  echo "only the main window's own files include ui/main_window.h" >&2
+  status=1
+fi
+
 # The runtime includes only its own headers and the C library.
 if grep -nE '#include\s*"' "$runtime"/*.c "$runtime"/*.h | grep -vE '#include\s*"ksr_[a-z_]+\.h"'; then
   echo "runtime/ includes something besides its own headers" >&2

@@ -7,6 +7,7 @@
 #include "model/messages.h"
 #include "model/project.h"
 #include "model/prompt.h"
+#include "session/session.h"
 #include "training/training_runner.h"
 #include "ui/pictures.h"
 #include "ui/ui_messages.h"
@@ -268,7 +269,7 @@ void CDisplay::MouseMove(QPoint p, Qt::MouseButtons buttons) {
         if (g.targetType >= kSensor && g.targetType <= kAction) {
             if (CReceptor* r = m_project->Model() ? m_project->Model()->FindReceptor(g.id) : nullptr) {
                 const QPoint mp = ToModel(p);
-                m_runner->Locked([&] { r->Place(mp.x() - 16, mp.y() - 16); });
+                m_session->MoveReceptor(r, {mp.x() - 16, mp.y() - 16});
             }
         } else if (g.targetType == kTargetInputsBar || g.targetType == kTargetOutputsBar) {
             const int dx = g.current.x() - g.previous.x();
@@ -302,47 +303,14 @@ void CDisplay::MouseMove(QPoint p, Qt::MouseButtons buttons) {
 void CDisplay::LeftUp(QPoint p) {
     GestureRecord& g = m_gesture;
     if (!m_project || !m_project->Model() || !g.leftDown) return;
-    CReceptorMgr& m = *m_project->Model();
-    const QPoint mp = ToModel(p) - QPoint(16, 16);
-    bool added = true;
-    m_runner->Locked([&] {
-        switch (g.targetType) {
-        case kTargetPaletteSensor: {
-            CReceptor* r = m.AddReceptor(kSensor, -1, mp.x(), mp.y());
-            if (r && m_project->m_bAutoAssembly) m.ConnectToProcessors(r);
-            break;
-        }
-        case kTargetPaletteBias: {
-            const QPoint at = ToModel(p);
-            CReceptor* under = m.ReceptorAt(at.x(), at.y());
-            if (under) {
-                CReceptor* b = m.AddReceptor(kBias, -1, at.x() - 48, at.y() - 64);
-                if (b) m.AddConnection(b, under, 0x0000FF, 1.0);
-            } else {
-                m.AddReceptor(kBias, -1, mp.x(), mp.y());
-            }
-            break;
-        }
-        case kTargetPaletteProcessor: {
-            CReceptor* r = m.AddReceptor(kProcessor, 2, mp.x(), mp.y());
-            if (r && m_project->m_bAutoAssembly) {
-                m.ConnectSensorsTo(r);
-                m.ConnectToActions(r);
-            }
-            break;
-        }
-        case kTargetPaletteAction: {
-            CReceptor* r = m.AddReceptor(kAction, 2, mp.x(), mp.y());
-            if (r && m_project->m_bAutoAssembly) m.ConnectToProcessors(r);
-            break;
-        }
-        default: added = false;
-        }
-        if (added) m_project->UpdateNetwork();
-    });
+    const QPoint corner = ToModel(p) - QPoint(16, 16), at = ToModel(p);
+    const int type = g.targetType;
     g.Reset();
+    const bool palette = type == kTargetPaletteSensor || type == kTargetPaletteBias || type == kTargetPaletteProcessor ||
+                         type == kTargetPaletteAction;
+    if (palette) m_session->DropReceptor(type, {corner.x(), corner.y()}, {at.x(), at.y()});
     Draw();
-    if (added) Changed();
+    if (palette) Changed();
 }
 
 void CDisplay::RightDown(QPoint p, bool shift) {
@@ -395,45 +363,27 @@ void CDisplay::RightUp(QPoint p) {
     CReceptorMgr& m = *m_project->Model();
     const QPoint mp = ToModel(p);
     CReceptor* r = InInputsBar(p) || InOutputsBar(p) ? nullptr : m.ReceptorAt(mp.x(), mp.y());
-    bool result = rect().contains(p);
-    auto notify = [&](const char* text) {
-        if (m_prompt) m_prompt->Notify(text);
-    };
-    auto attachInput = [&](CReceptor* sensor, CVariable* v) {
-        if (sensor->m_iKind != kSensor) return notify(msg::kInputsOnlyToSensors), false;
-        if (sensor->m_pVariable) return notify(msg::kSensorAlreadyAttached), false;
-        return sensor->AttachVariable(v);
-    };
-    auto attachOutput = [&](CReceptor* action, COutput* o) {
-        if (action->m_iKind != kAction) return notify(msg::kOutputsOnlyToActions), false;
-        if (action->m_pOutput) return notify(msg::kActionAlreadyAttached), false;
-        action->AttachOutput(o);
-        return true;
-    };
     CVariable* sliderFor = nullptr;
-    m_runner->Locked([&] {
-        if (g.targetType == kTargetInput) {
-            auto* v = static_cast<CVariable*>(g.object);
-            if (!r) {
-                result = InputAt(p) == v;
-                if (result) sliderFor = v;
-            } else if (attachInput(r, v)) {
-                result = false;
-            }
-        } else if (g.targetType == kTargetOutput && r) {
-            if (attachOutput(r, static_cast<COutput*>(g.object))) m.ClearSelection();
-        } else if (g.targetType >= kSensor && g.targetType <= kAction) {
-            auto* s = static_cast<CReceptor*>(g.object);
-            if (r && r->m_ID != s->m_ID) {
-                if (m_prompt) m.ConnectByDrag(s, r, *m_prompt);
-            } else if (!r && InInputsBar(p)) {
-                if (CVariable* v = InputAt(p)) attachInput(s, v);
-            } else if (!r && InOutputsBar(p)) {
-                if (COutput* o = OutputAt(p)) attachOutput(s, o);
-            }
+    if (g.targetType == kTargetInput) {
+        auto* v = static_cast<CVariable*>(g.object);
+        if (!r) {
+            if (InputAt(p) == v) sliderFor = v;
+        } else {
+            m_session->AttachInputTo(r, v);
         }
-        m_project->UpdateNetwork();
-    });
+    } else if (g.targetType == kTargetOutput && r) {
+        if (m_session->AttachOutputTo(r, static_cast<COutput*>(g.object))) m_session->Locked([&] { m.ClearSelection(); });
+    } else if (g.targetType >= kSensor && g.targetType <= kAction) {
+        auto* s = static_cast<CReceptor*>(g.object);
+        if (r && r->m_ID != s->m_ID) {
+            m_session->Connect(s, r);
+        } else if (!r && InInputsBar(p)) {
+            if (CVariable* v = InputAt(p)) m_session->AttachInputTo(s, v);
+        } else if (!r && InOutputsBar(p)) {
+            if (COutput* o = OutputAt(p)) m_session->AttachOutputTo(s, o);
+        }
+    }
+    m_session->Locked([&] { m_project->UpdateNetwork(); });
     g.Reset();
     Draw();
     Changed();

@@ -13,6 +13,8 @@
 
 namespace ks {
 
+class CSession;
+
 class CProject;
 class CTrainingRunner;
 class IPrompt;
@@ -42,6 +44,8 @@ public:
     ~CDisplay() override;
 
     void Attach(CProject* project, CTrainingRunner* runner, IPrompt* prompt);
+    // The operations a gesture ends in go through the session.
+    void SetSession(CSession* session) { m_session = session; }
     // Sizes the view from the window's client width and the given height.
     void Resize(int clientWidth, int height);
     void LayoutBars(bool centre);
@@ -101,6 +105,7 @@ private:
 
     CProject* m_project = nullptr;
     CTrainingRunner* m_runner = nullptr;
+    CSession* m_session = nullptr;
     IPrompt* m_prompt = nullptr;
     QImage m_buffer;
     QImage m_icons;

@@ -112,13 +112,17 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     }
     m_prompt = prompt;
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    m_runner = std::make_unique<CTrainingRunner>(m_project);
+    m_session = std::make_unique<CSession>(m_project, *m_prompt, settings);
+    m_runner = &m_session->Runner();
+    m_session->layoutBars = [this] { m_view->LayoutBars(false); };
+    m_session->onChanged = [this](unsigned changes) { OnSessionChanged(changes); };
     m_runner->onThreadEnd = [] { QMetaObject::invokeMethod(qApp, [] { QApplication::beep(); }, Qt::QueuedConnection); };
     setWindowTitle(msg::kWindowTitle);
     setWindowIcon(pictures::AppIcon());
     m_client = new ClientArea(*this);
     setCentralWidget(m_client);
     m_view = new CDisplay(m_client);
+    m_view->SetSession(m_session.get());
     m_listTabs = new QTabBar(m_client);
     for (const char* t : {"   Inputs", "   Outputs   ", "   Scenarios"}) m_listTabs->addTab(t);
     m_list = new QTreeWidget(m_client);
@@ -132,22 +136,23 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     m_toolTabs->setExpanding(true);
     m_toolTabs->setUsesScrollButtons(false);
     m_toolTabs->setStyleSheet("QTabBar::tab { min-width: 50px; padding: 4px 2px; }");
-    m_build = new cdlgToolsPage(*this);
-    m_train = new CdlgToolsPageTrain(*this);
-    m_simulate = new CdlgToolsPageSimulate(*this);
-    m_panel = new CdlgPanelLowerLeft(*this);
+    m_build = new cdlgToolsPage(*m_session);
+    m_train = new CdlgToolsPageTrain(*m_session);
+    m_simulate = new CdlgToolsPageSimulate(*m_session);
+    m_panel = new CdlgPanelLowerLeft;
     for (QWidget* w : std::initializer_list<QWidget*>{m_build, m_train, m_simulate, m_panel}) w->setParent(m_client);
     CreateMenus();
 
     m_view->onEdited = [this] { RefreshPanels(); FillList(); m_client->update(); };
     m_view->onOpen = [this](int type, void* object) { OpenProperties(type, object); };
     m_view->onSlider = [this](CVariable* input) { OpenSlider(input); };
-    m_view->Attach(&m_project, m_runner.get(), m_prompt);
+    m_view->Attach(&m_project, m_runner, m_prompt);
 
     connect(m_listTabs, &QTabBar::currentChanged, this, [this](int t) { SelectListTab(t); });
     connect(m_toolTabs, &QTabBar::currentChanged, this, [this](int t) { SelectToolTab(t); });
     connect(m_collapse, &QToolButton::clicked, this, [this] { ToggleCollapse(); });
     ConnectScenarioList();
+    ConnectPages();
     connect(&m_simulationTimer, &QTimer::timeout, this, [this] { StepSimulation(); });
     connect(&m_trainingTimer, &QTimer::timeout, this, [this] { OnTrainingTimer(); });
     m_simulationTimer.setInterval(50);
@@ -169,6 +174,35 @@ void CVeltrinoDlg::StopActivity() {
     m_simulationTimer.stop();
     m_runner->Stop();  // joins the training thread
     m_view->m_bSimulationRunning = false;
+}
+
+void CVeltrinoDlg::ConnectPages() {
+    connect(m_build, &cdlgToolsPage::newInputRequested, this, [this] { EditInput(nullptr); });
+    connect(m_build, &cdlgToolsPage::deleteInputsRequested, this, [this] { DeleteSelectedInputs(); });
+    connect(m_build, &cdlgToolsPage::newOutputRequested, this, [this] { EditOutput(nullptr); });
+    connect(m_build, &cdlgToolsPage::deleteOutputsRequested, this, [this] { DeleteSelectedOutputs(); });
+    connect(m_build, &cdlgToolsPage::alignRequested, this, [this] { m_view->Align(); });
+    connect(m_build, &cdlgToolsPage::exportRequested, this, [this] { ExportSystem(); });
+    connect(m_train, &CdlgToolsPageTrain::startStopRequested, this, [this] { OnStartStopLearning(); });
+    connect(m_train, &CdlgToolsPageTrain::eraseRequested, this, [this] { EraseKnowledge(); });
+    connect(m_train, &CdlgToolsPageTrain::addScenarioRequested, this, [this] { AddScenarioForOutput(nullptr); });
+    connect(m_train, &CdlgToolsPageTrain::editScenarioRequested, this, [this] { EditScenarios(nullptr); });
+    connect(m_simulate, &CdlgToolsPageSimulate::startRequested, this, [this] { StartSimulation(); });
+    connect(m_simulate, &CdlgToolsPageSimulate::stopRequested, this, [this] { StopSimulation(); });
+    connect(m_simulate, &CdlgToolsPageSimulate::stepRequested, this, [this] { StepSimulation(); });
+    connect(m_simulate, &CdlgToolsPageSimulate::resetRequested, this, [this] { ResetSimulation(); });
+    connect(m_panel, &CdlgPanelLowerLeft::helpRequested, this, [this](const QString& topic) { OpenHelpPage(topic); });
+}
+
+void CVeltrinoDlg::OnSessionChanged(unsigned changes) {
+    if (changes & kChangedLayout)
+        m_view->Align();
+    else if (changes & (kChangedElements | kChangedValues))
+        m_view->LayoutBars(false);
+    if (changes & kChangedElements) BuildListColumns();
+    if (changes & (kChangedElements | kChangedScenarios)) FillList();
+    Redraw();
+    RefreshPanels();
 }
 
 void CVeltrinoDlg::CreateMenus() {
@@ -310,23 +344,15 @@ void CVeltrinoDlg::RefreshPanels() {
     m_build->UpdateBuildPage();
     m_train->UpdateTrainPage();
     m_simulate->UpdateSimulatePage();
-    const bool open = m_project.m_bOpen;
-    m_panel->inputs->setText(QString::number(open ? m_project.m_inputs.Count() : 0));
-    m_panel->outputs->setText(QString::number(open ? m_project.m_outputs.Count() : 0));
-    const int scenarios = m_project.ScenarioCount();
-    int learned = 0;
-    if (m_project.IsReady()) {
-        m_runner->Locked([&] {
-            for (const auto& s : m_project.Scenarios()->Scenarios())
-                if (s->m_bLearned) ++learned;
-            m_project.Scenarios()->m_iLearnedCount = learned;
-        });
-    }
-    m_panel->scenarios->setText(QString::number(scenarios));
-    m_panel->learned->setText(QString::number(learned));
-    m_panel->knowledge->setRange(0, std::max(scenarios, 1));
-    m_panel->knowledge->setValue(learned);
-    m_panel->time->setText(QString::fromStdString(m_project.m_elapsedText));
+    // Read in one go under the training lock: the thread writes the time and the counts.
+    const PanelFigures f = m_session->Figures();
+    m_panel->inputs->setText(QString::number(f.inputs));
+    m_panel->outputs->setText(QString::number(f.outputs));
+    m_panel->scenarios->setText(QString::number(f.scenarios));
+    m_panel->learned->setText(QString::number(f.learned));
+    m_panel->knowledge->setRange(0, std::max(f.scenarios, 1));
+    m_panel->knowledge->setValue(f.learned);
+    m_panel->time->setText(QString::fromStdString(f.elapsedText));
     m_client->update();
 }
 
@@ -343,7 +369,6 @@ void CVeltrinoDlg::OnStartStopLearning() {
         EndTraining();
     } else if (r > 0) {
         RefreshPanels();
-        m_panel->knowledge->setRange(0, std::max(m_project.ScenarioCount(), 1));
         m_trainingTimer.start();
     }
 }
@@ -363,32 +388,18 @@ void CVeltrinoDlg::OnTrainingTimer() {
 
 void CVeltrinoDlg::EndTraining() {
     m_trainingTimer.stop();
-    m_runner->EndTraining();
     m_view->m_bSimulationRunning = false;
+    m_session->EndTraining();
     RefreshScenarioTexts();
-    Redraw();
-    RefreshPanels();
 }
 
-void CVeltrinoDlg::SetTrainingMethod(TrainingMethod method) {
-    m_runner->Locked([&] { m_project.m_trainingMethod = method; });
-    if (m_settings) m_settings->WriteInt(kSettingsSection, kKeyTrainingMethod, method == TrainingMethod::Rprop ? 1 : 0);
-    RefreshPanels();
-}
+void CVeltrinoDlg::SetTrainingMethod(TrainingMethod method) { m_session->SetTrainingMethod(method); }
 
 void CVeltrinoDlg::EraseKnowledge() {
     if (!m_project.m_bOpen || !m_project.Model()) return;
     m_view->Gesture().Reset();
-    m_runner->Locked([&] {
-        m_project.Model()->RandomizeAllWeights();
-        if (!(m_project.Scenarios() && m_project.Scenarios()->m_bTrainingInProgress)) {
-            m_project.UpdateNetwork();
-            if (m_project.Scenarios()) m_project.Scenarios()->EvaluateAll();
-        }
-    });
+    m_session->EraseKnowledge();
     RefreshScenarioTexts();
-    RefreshPanels();
-    Redraw();
 }
 
 // ---------------------------------------------------------------- simulation
@@ -407,24 +418,14 @@ void CVeltrinoDlg::StopSimulation() {
     Redraw();
 }
 
-void CVeltrinoDlg::StepSimulation() {
-    m_runner->Locked([&] { SimulationStep(m_project); });
-    m_view->LayoutBars(false);
-    RefreshPanels();
-    Redraw();
-}
+void CVeltrinoDlg::StepSimulation() { m_session->SimulationStep(); }
 
-void CVeltrinoDlg::ResetSimulation() {
-    m_runner->Locked([&] { SimulationReset(m_project); });
-    m_view->LayoutBars(false);
-    Redraw();
-    RefreshPanels();
-}
+void CVeltrinoDlg::ResetSimulation() { m_session->SimulationReset(); }
 
 // ------------------------------------------------------------------ projects
 
 void CVeltrinoDlg::AttachProject() {
-    m_view->Attach(&m_project, m_runner.get(), m_prompt);
+    m_view->Attach(&m_project, m_runner, m_prompt);
     m_view->Align();
     SelectListTab(2);
     RefreshPanels();
@@ -441,7 +442,7 @@ void CVeltrinoDlg::OpenProperties(int type, void* object) {
         if (m_project.m_bOpen) EditOutput(nullptr);
         break;
     case kTargetSensor: {
-        CdlgReceptorSensor dialog(*static_cast<CReceptor*>(object), m_project, m_runner.get(), *m_prompt, this);
+        CdlgReceptorSensor dialog(*static_cast<CReceptor*>(object), m_project, m_runner, *m_prompt, this);
         dialog.exec();
         RefreshPanels();
         Redraw();
@@ -453,7 +454,7 @@ void CVeltrinoDlg::OpenProperties(int type, void* object) {
     case kTargetConnection: {
         auto* c = static_cast<CConnection*>(object);
         CdlgConnection dialog(*c, this);
-        if (dialog.exec() == QDialog::Accepted) m_runner->Locked([&] { c->SetWeight(dialog.m_dWeight); });
+        if (dialog.exec() == QDialog::Accepted) m_session->SetWeight(c, dialog.m_dWeight);
         Redraw();
         break;
     }

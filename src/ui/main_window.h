@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "model/project.h"
+#include "session/session.h"
 #include "training/training_runner.h"
+#include "ui/dialogs/wizard.h"
 #include "ui/display.h"
 #include "ui/file_dialogs.h"
 #include "ui/pages.h"
@@ -26,7 +28,7 @@ namespace ks {
 
 class ISettingsStore;
 
-class CVeltrinoDlg : public QMainWindow {
+class CVeltrinoDlg : public QMainWindow, public IWizardHost {
     Q_OBJECT
 public:
     explicit CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt = nullptr, QWidget* parent = nullptr);
@@ -34,6 +36,8 @@ public:
 
     CProject& Project() { return m_project; }
     CTrainingRunner& Runner() { return *m_runner; }
+    CSession& Session() override { return *m_session; }
+    QWidget* HostWidget() override { return this; }
     CDisplay& View() { return *m_view; }
     IPrompt& Prompt() { return *m_prompt; }
     cdlgToolsPage& BuildPage() { return *m_build; }
@@ -67,7 +71,7 @@ public:
     void DeleteSelectedInputs();
     void DeleteSelectedOutputs();
     void ExportSystem();
-    void AddScenarioForOutput(CReceptor* action);
+    void AddScenarioForOutput(CReceptor* action) override;
     bool EditScenarios(CScenario* scenario);
     void StartSimulation();
     void StopSimulation();
@@ -81,12 +85,12 @@ public:
     bool NewOrOpenProject(int type);
     bool NewProject() { return NewOrOpenProject(kProjectNew); }
     bool OpenProjectFile(const std::string& path);
-    void CloseProject();
+    void CloseProject() override;
     // Whether the project differs from what was last saved or opened.
     bool HasUnsavedChanges();
     // With unsaved changes: ask (Yes saves, No goes on); false when the user
     // cancels or the save does not happen.
-    bool OfferToSaveChanges(const char* question);
+    bool OfferToSaveChanges(const char* question) override;
     // With a project open: ask whether to save it first (Yes saves, No closes
     // it); false when the user cancels or the save does not happen.
     bool OfferToSave();
@@ -99,11 +103,11 @@ public:
     // Every file dialog goes through this; tests replace it.
     FileChooser chooseFile = ShowFileDialog;
     // Runs chooseFile from the start directory and keeps it current afterwards.
-    QString ChooseFile(FileRequest request);
+    QString ChooseFile(FileRequest request) override;
     // The New Project wizard and what the window does around it.
     void NewProjectWizard();
     // Opens the help page of a topic ("Help", "WizHelp", the panel's logo key).
-    void OpenHelpPage(const QString& topic);
+    void OpenHelpPage(const QString& topic) override;
     void OpenUpdatePage();
     // Where OpenHelpPage went last (tests read it), and how pages are opened.
     QUrl m_lastHelpUrl;
@@ -133,6 +137,9 @@ private:
     // Opens an address with the system's handler, saying so when none can.
     void OpenPage(const QUrl& url);
     void ConnectScenarioList();
+    void ConnectPages();
+    // The refresh after a session operation, for what it changed.
+    void OnSessionChanged(unsigned changes);
     void ApplyListScenario(QTreeWidgetItem* item);
     void CreateMenus();
     void AttachProject();
@@ -142,7 +149,8 @@ private:
     std::unique_ptr<QtPrompt> m_ownPrompt;
     IPrompt* m_prompt = nullptr;
     CProject m_project;
-    std::unique_ptr<CTrainingRunner> m_runner;
+    std::unique_ptr<CSession> m_session;
+    CTrainingRunner* m_runner = nullptr;  // the session's
     QWidget* m_client = nullptr;
     CDisplay* m_view = nullptr;
     QTabBar* m_listTabs = nullptr;

@@ -116,7 +116,7 @@ bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {
     m_fileTitle = QFileInfo(QString::fromStdString(path)).completeBaseName();
     const int inputsOffset = m_project.m_inputs.m_iOffset, outputsOffset = m_project.m_outputs.m_iOffset;
     m_savePath.clear();
-    m_view->Attach(&m_project, m_runner.get(), m_prompt);
+    m_view->Attach(&m_project, m_runner, m_prompt);
     m_project.m_inputs.m_iOffset = inputsOffset;  // the loaded bars keep their scroll
     m_project.m_outputs.m_iOffset = outputsOffset;
     m_view->LayoutBars(false);

@@ -7,7 +7,6 @@
 #include "files/project_file.h"
 #include "model/numeric.h"
 #include "model/text.h"
-#include "training/simulation.h"
 #include "ui/dialogs/new_elements.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/output_dialog.h"
@@ -23,10 +22,9 @@ void CVeltrinoDlg::ExportSystem() {
     if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNoProjectToExport);
     const QString path = ChooseFile({FileRequest::Save, "Export AI System for Integration", "Kestrine Runtime (*.ksr);;All Files (*.*)", "ksr", "*.ksr", {}});
     if (path.isEmpty()) return;
-    const std::string folder = QFileInfo(path).absolutePath().toStdString() + "/";
-    const FileResult header = WriteHeaderFile(folder + msg::kHeaderFileName, m_project);
+    FileResult header;
+    const FileResult runtime = m_session->ExportRuntime(QFileInfo(path).absoluteFilePath().toStdString(), &header);
     m_prompt->Notify(header.message);
-    const FileResult runtime = m_runner->Locked([&] { return SaveRuntimeFile(path.toStdString(), m_project); });
     if (!runtime.ok) return m_prompt->Notify(runtime.message);
     m_prompt->Notify(Format(msg::kRuntimeReady, m_project.m_name.c_str()));
 }
@@ -41,61 +39,17 @@ void CVeltrinoDlg::EditInput(CVariable* input) {
         rec.description.clear();
         const int current = input->m_iType == kDescriptorList ? Trunc32(input->m_dValue) : -1;
         CdlgVariable dialog(&rec, input->m_name, input->m_colour, input, current, this);
-        if (dialog.exec() == QDialog::Accepted) {
-            m_runner->Locked([&] {
-                const std::int32_t oldCount = input->ItemCount();
-                input->RestoreFromRecord(dialog.m_record);
-                input->m_name = TruncateUtf16(dialog.m_name, 99);
-                input->m_colour = dialog.m_colour;
-                if (input->m_iType == kDescriptorList) {
-                    CScenarioMgr* sm = m_project.Scenarios();
-                    if (sm && dialog.m_items.ItemCount() < oldCount && m_project.Model()->m_iModelType == 2) {
-                        // Scenarios holding the vanished last item go with it.
-                        sm->ClearSelection();
-                        for (const auto& s : sm->Scenarios())
-                            for (const VARINFO& vi : s->m_inputs)
-                                if (vi.variableID == input->m_ID && Trunc32(vi.value) == oldCount - 1) sm->Select(s.get());
-                        sm->DeleteSelected();
-                    }
-                    input->ClearItems();
-                    input->SetRange(0.0, dialog.m_items.ItemCount() - 1);
-                    for (const auto& it : dialog.m_items.m_items)
-                        input->AddItem(it->text, it->valueCode, it->index, it->colourCoding, it->colour);
-                    input->SetValue(dialog.m_iCurrentIndex);
-                } else {
-                    input->SetValue(input->m_dValue);
-                }
-                m_project.UpdateNetwork();
-            });
-            m_view->LayoutBars(false);
-            Redraw();
-            BuildListColumns();
-            FillList();
-        }
+        if (dialog.exec() == QDialog::Accepted) m_session->EditInput(input, InputSpecFromDialog(dialog));
         m_dialogBusy = false;
         RefreshPanels();
         return;
     }
-    const int scenarios = m_project.ScenarioCount();
-    if (scenarios > 0 && m_prompt->Ask(Format(msg::kAddInputQuestion, scenarios), Buttons::YesNoCancel) != Answer::Yes) {
+    if (!m_session->ConfirmAddInput()) {
         m_dialogBusy = false;
         return;
     }
     CdlgVariable dialog(nullptr, "", 0xFFFFFF, nullptr, -1, this);
-    if (dialog.exec() == QDialog::Accepted) {
-        m_runner->Locked([&] {
-            CVariable* v = AddInputFromDialog(m_project, *m_view, dialog);
-            if (CScenarioMgr* sm = m_project.Scenarios())
-                for (const auto& s : sm->Scenarios())
-                    s->m_inputs.push_back({v->m_iAttachedReceptorID, 0, v->m_ID, v->m_dMin, v->m_dMax, v->m_dValue});
-            m_project.EnsureProcessors();
-            m_project.UpdateNetwork();
-            if (m_project.Scenarios()) m_project.Scenarios()->EvaluateAll();
-        });
-        BuildListColumns();
-        FillList();
-        m_view->Align();
-    }
+    if (dialog.exec() == QDialog::Accepted) m_session->AddInput(InputSpecFromDialog(dialog));
     m_dialogBusy = false;
     RefreshPanels();
 }
@@ -113,22 +67,11 @@ void CVeltrinoDlg::EditOutput(COutput* output) {
     }
     CdlgOutput dialog(*output, this);
     if (dialog.exec() == QDialog::Accepted) {
-        bool align = false;
-        m_runner->Locked([&] {
-            output->m_colour = dialog.m_colour;
-            if (created) {
-                AddOutputFromDialog(m_project, *m_view, std::move(created), dialog.m_colour);
-                align = m_project.EnsureProcessors() > 0 || m_project.m_outputs.Count() == 1;
-                m_project.UpdateNetwork();
-            }
-        });
-        if (align)
-            m_view->Align();
+        if (created)
+            m_session->AddOutput(std::move(created), dialog.m_colour);
         else
-            m_view->LayoutBars(false);
+            m_session->SetOutputColour(output, dialog.m_colour);
         RefreshScenarioTexts();
-        FillList();
-        Redraw();
     }
     m_dialogBusy = false;
     RefreshPanels();
@@ -149,34 +92,9 @@ void CVeltrinoDlg::ChooseOutputAction(COutput* output) {
     RefreshPanels();
 }
 
-void CVeltrinoDlg::DeleteSelectedInputs() {
-    const int scenarios = m_project.ScenarioCount();
-    if (scenarios > 0 && m_prompt->Ask(Format(msg::kDeleteInputsQuestion, scenarios), Buttons::YesNo) != Answer::Yes)
-        return;
-    m_runner->Locked([&] {
-        m_project.RemoveSelectedInputs();
-        m_project.UpdateNetwork();
-    });
-    BuildListColumns();
-    FillList();
-    m_view->LayoutBars(false);
-    Redraw();
-    RefreshPanels();
-}
+void CVeltrinoDlg::DeleteSelectedInputs() { m_session->DeleteSelectedInputs(); }
 
-void CVeltrinoDlg::DeleteSelectedOutputs() {
-    const int targeted = m_project.ScenariosForSelectedOutputs();
-    if (targeted > 0 && m_prompt->Ask(Format(msg::kDeleteOutputsQuestion, targeted), Buttons::YesNo) != Answer::Yes)
-        return;
-    m_runner->Locked([&] {
-        m_project.RemoveSelectedOutputs();
-        m_project.UpdateNetwork();
-    });
-    FillList();
-    m_view->LayoutBars(false);
-    Redraw();
-    RefreshPanels();
-}
+void CVeltrinoDlg::DeleteSelectedOutputs() { m_session->DeleteSelectedOutputs(); }
 
 void CVeltrinoDlg::AddScenarioForOutput(CReceptor* action) {
     if (!m_project.IsReady()) return;
@@ -219,11 +137,7 @@ bool CVeltrinoDlg::EditScenarios(CScenario* scenario) {
 }
 
 void CVeltrinoDlg::OpenSlider(CVariable* input) {
-    CdlgSliderInput slider(*input, [this] {
-        m_runner->Locked([&] { EvaluateAndSelectWinner(m_project); });
-        m_view->LayoutBars(false);
-        Redraw();
-    }, this);
+    CdlgSliderInput slider(*input, [this] { m_session->EvaluateWinner(); }, this);
     const QPoint under = m_view->mapToGlobal(QPoint(input->m_anchor.x - 100, input->m_rect.bottom + 42));
     slider.move(under);
     slider.exec();
@@ -265,7 +179,7 @@ void CVeltrinoDlg::NewProjectWizard() {
         }
         if (m_project.Scenarios()) m_project.Scenarios()->EvaluateAll();
         RefreshPanels();  // counts the learned scenarios
-        m_view->Attach(&m_project, m_runner.get(), m_prompt);
+        m_view->Attach(&m_project, m_runner, m_prompt);
         m_project.m_name = name;
         m_view->Align();
         SelectListTab(2);

@@ -14,8 +14,7 @@
 
 #include "model/numeric.h"
 #include "model/text.h"
-#include "training/endpoints.h"
-#include "ui/main_window.h"
+#include "session/session.h"
 #include "ui/pictures.h"
 #include "ui/spin_arrows.h"
 #include "ui/ui_messages.h"
@@ -42,13 +41,12 @@ void Group(QVBoxLayout* layout, const char* caption) {
     layout->addLayout(row);
 }
 
-bool TrainingInProgress(CProject& p) { return p.Scenarios() && p.Scenarios()->m_bTrainingInProgress; }
 
 }  // namespace
 
 // ------------------------------------------------------------------ Build page
 
-cdlgToolsPage::cdlgToolsPage(CVeltrinoDlg& window) : m_window(window) {
+cdlgToolsPage::cdlgToolsPage(CSession& session) : m_session(session) {
     auto* layout = new QVBoxLayout(this);
     Group(layout, "Input");
     newInput = Button(layout, "New Input");
@@ -71,77 +69,27 @@ cdlgToolsPage::cdlgToolsPage(CVeltrinoDlg& window) : m_window(window) {
     deleteInput->setEnabled(false);
     deleteOutput->setEnabled(false);
 
-    connect(newInput, &QPushButton::clicked, this, [this] { m_window.EditInput(nullptr); });
-    connect(deleteInput, &QPushButton::clicked, this, [this] { m_window.DeleteSelectedInputs(); });
+    connect(newInput, &QPushButton::clicked, this, &cdlgToolsPage::newInputRequested);
+    connect(deleteInput, &QPushButton::clicked, this, &cdlgToolsPage::deleteInputsRequested);
     connect(newOutput, &QPushButton::clicked, this, [this] {
-        if (m_window.Project().m_bOpen) m_window.EditOutput(nullptr);
+        if (m_session.Project().m_bOpen) emit newOutputRequested();
     });
-    connect(deleteOutput, &QPushButton::clicked, this, [this] { m_window.DeleteSelectedOutputs(); });
-    connect(addProcessor, &QPushButton::clicked, this, [this] { OnAddProcessor(); });
-    connect(lessProcessors, &QPushButton::clicked, this, [this] { OnLessProcessors(); });
-    connect(processorBias, &QPushButton::clicked, this, [this] { OnBias(kProcessor); });
-    connect(actionBias, &QPushButton::clicked, this, [this] { OnBias(kAction); });
-    connect(removeBias, &QPushButton::clicked, this, [this] { OnRemoveBias(); });
+    connect(deleteOutput, &QPushButton::clicked, this, &cdlgToolsPage::deleteOutputsRequested);
+    connect(addProcessor, &QPushButton::clicked, this, [this] { m_session.AddProcessor(); });
+    connect(lessProcessors, &QPushButton::clicked, this, [this] { m_session.RemoveProcessor(); });
+    connect(processorBias, &QPushButton::clicked, this, [this] { m_session.AddBiasToKind(kProcessor); });
+    connect(actionBias, &QPushButton::clicked, this, [this] { m_session.AddBiasToKind(kAction); });
+    connect(removeBias, &QPushButton::clicked, this, [this] { m_session.RemoveBiases(); });
     connect(alignAll, &QPushButton::clicked, this, [this] {
-        if (m_window.Project().m_bOpen) m_window.View().Align();
+        if (m_session.Project().m_bOpen) emit alignRequested();
     });
-    connect(createRuntime, &QPushButton::clicked, this, [this] { m_window.ExportSystem(); });
-    connect(modelView, &QCheckBox::clicked, this, [this] { OnModelView(); });
-}
-
-void cdlgToolsPage::OnAddProcessor() {
-    CProject& p = m_window.Project();
-    const std::int32_t before = p.AddProcessors(1);
-    if (before == 0) return;
-    if (p.m_bOpen && p.Model()) {
-        p.Model()->RandomizeAllWeights();
-        p.UpdateNetwork();
-    }
-    m_window.View().Align();
-    m_window.RefreshPanels();
-}
-
-void cdlgToolsPage::OnLessProcessors() {
-    Trace("1 deleteProcessor Called\n");
-    m_window.Project().RemoveLastProcessor();
-    m_window.Project().UpdateNetwork();
-    m_window.View().Align();
-    m_window.RefreshPanels();
-}
-
-void cdlgToolsPage::OnBias(int kind) {
-    CProject& p = m_window.Project();
-    if (p.IsReady()) {
-        AddBiasToKind(*p.Model(), kind);
-        p.UpdateNetwork();
-    }
-    m_window.View().Draw();
-    m_window.RefreshPanels();
-}
-
-void cdlgToolsPage::OnRemoveBias() {
-    CProject& p = m_window.Project();
-    if (p.Model()) {
-        p.Model()->ClearSelection();
-        p.Model()->SelectKind(kBias);
-        p.Model()->DeleteSelectedReceptors();
-        p.UpdateNetwork();
-    }
-    m_window.View().Draw();
-    m_window.RefreshPanels();
-}
-
-void cdlgToolsPage::OnModelView() {
-    CProject& p = m_window.Project();
-    if (p.m_bOpen) p.m_bModelView = modelView->isChecked();
-    m_window.View().LayoutBars(false);
-    m_window.View().Draw();
-    m_window.RefreshPanels();
+    connect(createRuntime, &QPushButton::clicked, this, &cdlgToolsPage::exportRequested);
+    connect(modelView, &QCheckBox::clicked, this, [this] { m_session.SetModelView(modelView->isChecked()); });
 }
 
 void cdlgToolsPage::UpdateBuildPage() {
-    CProject& p = m_window.Project();
-    const bool enabled = p.m_bOpen && !TrainingInProgress(p);
+    CProject& p = m_session.Project();
+    const bool enabled = p.m_bOpen && !m_session.Training();
     for (QWidget* w : std::initializer_list<QWidget*>{newInput, deleteInput, newOutput, deleteOutput, addProcessor,
                                                       lessProcessors, processorBias, actionBias, removeBias, alignAll,
                                                       createRuntime, modelView})
@@ -151,7 +99,7 @@ void cdlgToolsPage::UpdateBuildPage() {
 
 // ------------------------------------------------------------------ Train page
 
-CdlgToolsPageTrain::CdlgToolsPageTrain(CVeltrinoDlg& window) : m_window(window) {
+CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     auto* outer = new QVBoxLayout(this);
     auto* box = new QGroupBox("Training");
     outer->addWidget(box);
@@ -192,60 +140,55 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CVeltrinoDlg& window) : m_window(window) 
     outer->addStretch(1);
 
     connect(method, &QComboBox::activated, this, [this](int index) {
-        m_window.SetTrainingMethod(index == 1 ? TrainingMethod::Rprop : TrainingMethod::Winner);
+        m_session.SetTrainingMethod(index == 1 ? TrainingMethod::Rprop : TrainingMethod::Winner);
     });
-    connect(startStop, &QPushButton::clicked, this, [this] { m_window.OnStartStopLearning(); });
-    connect(erase, &QPushButton::clicked, this, [this] { m_window.EraseKnowledge(); });
-    connect(createScenarios, &QPushButton::clicked, this, [this] { OnCreateScenarios(); });
-    connect(addScenario, &QPushButton::clicked, this, [this] { m_window.AddScenarioForOutput(nullptr); });
-    connect(editScenario, &QPushButton::clicked, this, [this] { m_window.EditScenarios(nullptr); });
-    connect(deleteSelected, &QPushButton::clicked, this, [this] { OnDeleteSelected(); });
-    connect(deleteAll, &QPushButton::clicked, this, [this] { OnDeleteAll(); });
-    auto flag = [this](QCheckBox* box, bool CReceptorMgr::*field) {
-        CProject& p = m_window.Project();
-        if (p.IsReady()) m_window.Runner().Locked([&] { (*p.Model()).*field = box->isChecked(); });
+    connect(startStop, &QPushButton::clicked, this, &CdlgToolsPageTrain::startStopRequested);
+    connect(erase, &QPushButton::clicked, this, &CdlgToolsPageTrain::eraseRequested);
+    connect(createScenarios, &QPushButton::clicked, this, [this] {
+        m_session.CreateEndpointScenarios();
+        ShowTrainingValues();
+    });
+    connect(addScenario, &QPushButton::clicked, this, &CdlgToolsPageTrain::addScenarioRequested);
+    connect(editScenario, &QPushButton::clicked, this, &CdlgToolsPageTrain::editScenarioRequested);
+    connect(deleteSelected, &QPushButton::clicked, this, [this] { m_session.DeleteSelectedScenarios(); });
+    connect(deleteAll, &QPushButton::clicked, this, [this] { m_session.DeleteAllScenarios(); });
+    connect(useMomentum, &QCheckBox::clicked, this, [this] {
+        m_session.SetUseMomentum(useMomentum->isChecked());
         UpdateTrainPage();
-    };
-    connect(useMomentum, &QCheckBox::clicked, this, [this, flag] { flag(useMomentum, &CReceptorMgr::m_bUseMomentum); });
-    connect(errorCorrection, &QCheckBox::clicked, this,
-            [this, flag] { flag(errorCorrection, &CReceptorMgr::m_bErrorCorrection); });
+    });
+    connect(errorCorrection, &QCheckBox::clicked, this, [this] {
+        m_session.SetErrorCorrection(errorCorrection->isChecked());
+        UpdateTrainPage();
+    });
 }
 
 void CdlgToolsPageTrain::Spin(int which, int change) {
-    CProject& p = m_window.Project();
-    CReceptorMgr* m = p.Model();
-    m_window.Runner().Locked([&] {
-        switch (which) {
-        case 0:
-            if (p.m_bOpen && m) m->SetLearnRate(ToSingle(m->m_dLearnRate) - change * kSingleHundredth);
-            break;
-        case 1:
-            if (p.m_bOpen && m) m->m_dMomentum = m->m_dMomentum - change * kSingleHundredth;
-            break;
-        case 2:
-            if (p.IsReady()) p.Scenarios()->m_iBatchSize -= change;
-            break;
-        case 3:
-            if (p.IsReady()) m->m_iResetLimit -= change * 10;
-            break;
-        }
-    });
+    m_session.SpinTrainingValue(which, change);
     ShowTrainingValues();
 }
 
 void CdlgToolsPageTrain::ShowTrainingValues() {
-    CProject& p = m_window.Project();
-    const CReceptorMgr* m = p.m_bOpen ? p.Model() : nullptr;
-    const bool ready = p.IsReady();
-    values[0]->setText(QString::asprintf("%0.3f", m ? static_cast<double>(static_cast<float>(m->m_dLearnRate)) : 0.0));
-    values[1]->setText(QString::asprintf("%0.3f", m ? m->m_dMomentum : 0.0));
-    values[2]->setText(QString::asprintf("%d", ready ? p.Scenarios()->m_iBatchSize : 0));
-    values[3]->setText(QString::asprintf("%d", ready ? p.Model()->m_iResetLimit : 0));
+    CProject& p = m_session.Project();
+    // The training thread lowers the learn rate when it rescues a run: read under the lock.
+    double learnRate = 0.0, momentum = 0.0;
+    int batch = 0, reset = 0;
+    m_session.Locked([&] {
+        const CReceptorMgr* m = p.m_bOpen ? p.Model() : nullptr;
+        const bool ready = p.IsReady();
+        learnRate = m ? static_cast<double>(static_cast<float>(m->m_dLearnRate)) : 0.0;
+        momentum = m ? m->m_dMomentum : 0.0;
+        batch = ready ? p.Scenarios()->m_iBatchSize : 0;
+        reset = ready ? p.Model()->m_iResetLimit : 0;
+    });
+    values[0]->setText(QString::asprintf("%0.3f", learnRate));
+    values[1]->setText(QString::asprintf("%0.3f", momentum));
+    values[2]->setText(QString::asprintf("%d", batch));
+    values[3]->setText(QString::asprintf("%d", reset));
 }
 
 void CdlgToolsPageTrain::UpdateTrainPage() {
     ShowTrainingValues();
-    CProject& p = m_window.Project();
+    CProject& p = m_session.Project();
     const bool open = p.m_bOpen, ready = p.IsReady();
     for (int i = 0; i < 4; ++i) values[i]->setEnabled(open);
     for (int i = 1; i < 4; ++i) {
@@ -267,13 +210,13 @@ void CdlgToolsPageTrain::UpdateTrainPage() {
     const bool scenarios = ready && p.Scenarios()->Count() > 0;
     deleteAll->setEnabled(scenarios);
     startStop->setEnabled(scenarios);
-    if (TrainingInProgress(p))
+    if (m_session.Training())
         for (QWidget* w : std::initializer_list<QWidget*>{createScenarios, editScenario, deleteSelected, deleteAll, addScenario})
             w->setEnabled(false);
     // Resilient back-propagation has no learn rate, momentum, batch or reset limit.
     const bool rprop = p.m_trainingMethod == TrainingMethod::Rprop;
     method->setCurrentIndex(rprop ? 1 : 0);
-    method->setEnabled(!TrainingInProgress(p));
+    method->setEnabled(!m_session.Training());
     if (rprop) {
         for (int i = 0; i < 4; ++i) {
             values[i]->setEnabled(false);
@@ -284,46 +227,9 @@ void CdlgToolsPageTrain::UpdateTrainPage() {
     }
 }
 
-void CdlgToolsPageTrain::OnCreateScenarios() {
-    CProject& p = m_window.Project();
-    if (p.m_bOpen && p.Model() && CreateEndpointScenarios(p, m_window.Prompt()) != 0) {
-        m_window.BuildListColumns();
-        p.Scenarios()->EvaluateAll();
-        p.Scenarios()->ScoreAll();
-        m_window.FillList();
-        m_window.RefreshPanels();
-        m_window.View().Draw();
-    }
-    ShowTrainingValues();
-}
-
-void CdlgToolsPageTrain::OnDeleteSelected() {
-    CProject& p = m_window.Project();
-    if (p.m_bOpen && p.Model() && p.Scenarios()) {
-        p.Scenarios()->DeleteSelected();
-        p.Scenarios()->ClearSelection();
-    }
-    m_window.FillList();
-    m_window.RefreshPanels();
-}
-
-void CdlgToolsPageTrain::OnDeleteAll() {
-    CProject& p = m_window.Project();
-    const int n = p.IsReady() ? p.Scenarios()->Count() : 0;
-    if (m_window.Prompt().Ask(Format(msg::kDeleteAllScenarios, n), Buttons::YesNo) != Answer::Yes) return;
-    if (!p.Scenarios()) return;
-    p.Scenarios()->SelectAll();
-    if (p.m_bOpen && p.Model()) {
-        p.Scenarios()->DeleteSelected();
-        p.Scenarios()->ClearSelection();
-    }
-    m_window.FillList();
-    m_window.RefreshPanels();
-}
-
 // --------------------------------------------------------------- Simulate page
 
-CdlgToolsPageSimulate::CdlgToolsPageSimulate(CVeltrinoDlg& window) : m_window(window) {
+CdlgToolsPageSimulate::CdlgToolsPageSimulate(CSession& session) : m_session(session) {
     auto* outer = new QVBoxLayout(this);
     auto* box = new QGroupBox("Simulation");
     outer->addWidget(box);
@@ -333,22 +239,21 @@ CdlgToolsPageSimulate::CdlgToolsPageSimulate(CVeltrinoDlg& window) : m_window(wi
     step = Button(layout, "Step Sim", "step");
     reset = Button(layout, "Reset Sim", "reset");
     outer->addStretch(1);
-    connect(start, &QPushButton::clicked, this, [this] { m_window.StartSimulation(); });
-    connect(stop, &QPushButton::clicked, this, [this] { m_window.StopSimulation(); });
-    connect(step, &QPushButton::clicked, this, [this] { m_window.StepSimulation(); });
-    connect(reset, &QPushButton::clicked, this, [this] { m_window.ResetSimulation(); });
+    connect(start, &QPushButton::clicked, this, &CdlgToolsPageSimulate::startRequested);
+    connect(stop, &QPushButton::clicked, this, &CdlgToolsPageSimulate::stopRequested);
+    connect(step, &QPushButton::clicked, this, &CdlgToolsPageSimulate::stepRequested);
+    connect(reset, &QPushButton::clicked, this, &CdlgToolsPageSimulate::resetRequested);
 }
 
 void CdlgToolsPageSimulate::UpdateSimulatePage() {
-    CProject& p = m_window.Project();
-    const bool enabled = p.m_bOpen && !TrainingInProgress(p);
+    CProject& p = m_session.Project();
+    const bool enabled = p.m_bOpen && !m_session.Training();
     for (QPushButton* b : {start, stop, step, reset}) b->setEnabled(enabled);
 }
 
 // ------------------------------------------------------------ lower-left panel
 
-CdlgPanelLowerLeft::CdlgPanelLowerLeft(CVeltrinoDlg& window) {
-    (void)window;
+CdlgPanelLowerLeft::CdlgPanelLowerLeft() {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(4);
@@ -375,7 +280,7 @@ CdlgPanelLowerLeft::CdlgPanelLowerLeft(CVeltrinoDlg& window) {
     logo->setIconSize(QSize(40, 40));
     logo->setFlat(true);
     fields->addWidget(logo, 0, Qt::AlignLeft);
-    connect(logo, &QPushButton::clicked, this, [&window] { window.OpenHelpPage("halveklogo"); });
+    connect(logo, &QPushButton::clicked, this, [this] { emit helpRequested("halveklogo"); });
     layout->addLayout(fields, 1);
     auto* bar = new QVBoxLayout;
     auto* caption = new QLabel("Know-\nledge\nLevel:");

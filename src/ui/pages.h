@@ -12,31 +12,37 @@ class QToolButton;
 
 namespace ks {
 
-class CVeltrinoDlg;
+class CSession;
 
 class cdlgToolsPage : public QWidget {
     Q_OBJECT
 public:
-    explicit cdlgToolsPage(CVeltrinoDlg& window);
+    explicit cdlgToolsPage(CSession& session);
     void UpdateBuildPage();
+
+signals:
+    // What the window does with its dialogs and its view.
+    void newInputRequested();
+    void deleteInputsRequested();
+    void newOutputRequested();
+    void deleteOutputsRequested();
+    void alignRequested();
+    void exportRequested();
+
+public:
 
     QPushButton *newInput, *deleteInput, *newOutput, *deleteOutput, *addProcessor, *lessProcessors, *processorBias,
         *actionBias, *removeBias, *alignAll, *createRuntime;
     QCheckBox* modelView;
 
 private:
-    void OnAddProcessor();
-    void OnLessProcessors();
-    void OnBias(int kind);
-    void OnRemoveBias();
-    void OnModelView();
-    CVeltrinoDlg& m_window;
+    CSession& m_session;
 };
 
 class CdlgToolsPageTrain : public QWidget {
     Q_OBJECT
 public:
-    explicit CdlgToolsPageTrain(CVeltrinoDlg& window);
+    explicit CdlgToolsPageTrain(CSession& session);
     void UpdateTrainPage();
     void ShowTrainingValues();
     // A spin button's change: -1 for the up arrow, +1 for the down arrow.
@@ -49,31 +55,44 @@ public:
     QCheckBox *useMomentum, *errorCorrection;
     QComboBox* method;  // "Winner Learning" or "Resilient Backprop"
 
+signals:
+    void startStopRequested();
+    void eraseRequested();
+    void addScenarioRequested();
+    void editScenarioRequested();
+
 private:
-    void OnCreateScenarios();
-    void OnDeleteSelected();
-    void OnDeleteAll();
-    CVeltrinoDlg& m_window;
+    CSession& m_session;
 };
 
 class CdlgToolsPageSimulate : public QWidget {
     Q_OBJECT
 public:
-    explicit CdlgToolsPageSimulate(CVeltrinoDlg& window);
+    explicit CdlgToolsPageSimulate(CSession& session);
     void UpdateSimulatePage();
     QPushButton *start, *stop, *step, *reset;
 
+signals:
+    void startRequested();
+    void stopRequested();
+    void stepRequested();
+    void resetRequested();
+
 private:
-    CVeltrinoDlg& m_window;
+    CSession& m_session;
 };
 
 class CdlgPanelLowerLeft : public QWidget {
     Q_OBJECT
 public:
-    explicit CdlgPanelLowerLeft(CVeltrinoDlg& window);
+    CdlgPanelLowerLeft();
     QLineEdit *inputs, *outputs, *scenarios, *learned, *time;
     QProgressBar* knowledge;
     QPushButton* logo;
+
+signals:
+    // The logo opens its help page.
+    void helpRequested(const QString& topic);
 };
 
 }  // namespace ks

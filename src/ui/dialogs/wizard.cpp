@@ -13,12 +13,13 @@
 #include <QVBoxLayout>
 
 #include "model/project.h"
+#include "model/prompt.h"
 #include "model/text.h"
 #include "training/endpoints.h"
 #include "ui/dialogs/new_elements.h"
 #include "ui/dialogs/output_dialog.h"
 #include "ui/dialogs/variable_dialog.h"
-#include "ui/main_window.h"
+#include "session/session.h"
 #include "ui/pictures.h"
 #include "ui/project_lists.h"
 #include "ui/ui_messages.h"
@@ -54,8 +55,11 @@ QTreeWidget* List() {
 
 }  // namespace
 
-CdlgWizProject::CdlgWizProject(CVeltrinoDlg& window)
-    : QDialog(&window), m_window(window), m_project(window.Project()), m_originalName(window.Project().m_name) {
+CdlgWizProject::CdlgWizProject(IWizardHost& host)
+    : QDialog(host.HostWidget()),
+      m_window(host),
+      m_project(host.Session().Project()),
+      m_originalName(host.Session().Project().m_name) {
     resize(760, 500);
     auto* outer = new QVBoxLayout(this);
     auto* body = new QHBoxLayout;
@@ -174,7 +178,7 @@ void CdlgWizProject::BuildPages() {
     w->layout()->addWidget(scenarioList);
     connect(createEndpoints, &QPushButton::clicked, this, [this] {
         if (!m_project.m_bOpen || !m_project.Model()) return;
-        CreateEndpointScenarios(m_project, m_window.Prompt());
+        CreateEndpointScenarios(m_project, m_window.Session().Prompt());
         FillScenarioList(*scenarioList);
     });
     connect(addScenario, &QPushButton::clicked, this, [this] {
@@ -279,7 +283,7 @@ void CdlgWizProject::SetApproach(int approach) {
 
 bool CdlgWizProject::MayReplaceProject() {
     if (!m_project.m_bOpen) return true;
-    if (m_window.Prompt().Ask(msg::kWizardCloseQuestion, Buttons::YesNo) != Answer::Yes) return false;
+    if (m_window.Session().Prompt().Ask(msg::kWizardCloseQuestion, Buttons::YesNo) != Answer::Yes) return false;
     // Closing is agreed; unsaved changes are still offered for saving first.
     if (!m_window.OfferToSaveChanges(msg::kUnsavedBeforeClose)) return false;
     m_window.CloseProject();
@@ -296,7 +300,7 @@ void CdlgWizProject::StartGuidedProject() {
 }
 
 void CdlgWizProject::StartImportedProject() {
-    NewImportedProject(m_project, m_import, &m_window.Prompt());
+    NewImportedProject(m_project, m_import, &m_window.Session().Prompt());
     m_project.EnsureProcessors();
     m_project.UpdateNetwork();
     m_bCreated = true;
@@ -377,7 +381,7 @@ void CdlgWizProject::FillScenarioList(QTreeWidget& list) {
 void CdlgWizProject::OnAddInput() {
     CdlgVariable dialog(nullptr, "", 0xFFFFFF, nullptr, -1, this);
     if (dialog.exec() != QDialog::Accepted) return;
-    AddInputFromDialog(m_project, m_window.View(), dialog);
+    m_window.Session().AttachInput(InputSpecFromDialog(dialog));
     m_project.UpdateNetwork();
     ShowPage(kInputs);
 }
@@ -388,7 +392,7 @@ void CdlgWizProject::OnAddOutput() {
     output->m_colour = 0xFFFFFF;
     CdlgOutput dialog(*output, this);
     if (dialog.exec() != QDialog::Accepted) return;  // the new output goes with the dialog
-    AddOutputFromDialog(m_project, m_window.View(), std::move(output), dialog.m_colour);
+    m_window.Session().AttachOutput(std::move(output), dialog.m_colour);
     m_project.UpdateNetwork();
     ShowPage(kOutputs);
 }

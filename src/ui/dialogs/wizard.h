@@ -7,6 +7,7 @@
 #include <string>
 
 #include "files/data_import.h"
+#include "ui/file_dialogs.h"
 
 class QCheckBox;
 class QLabel;
@@ -19,7 +20,22 @@ class QTreeWidget;
 namespace ks {
 
 class CProject;
-class CVeltrinoDlg;
+class CReceptor;
+class CSession;
+
+// What the wizard needs of the window that runs it.
+class IWizardHost {
+public:
+    virtual ~IWizardHost() = default;
+    virtual QWidget* HostWidget() = 0;
+    virtual CSession& Session() = 0;
+    virtual QString ChooseFile(FileRequest request) = 0;
+    // With unsaved changes: ask (Yes saves); false when the user cancels or the save fails.
+    virtual bool OfferToSaveChanges(const char* question) = 0;
+    virtual void CloseProject() = 0;
+    virtual void AddScenarioForOutput(CReceptor* action) = 0;
+    virtual void OpenHelpPage(const QString& topic) = 0;
+};
 
 enum WizardApproach { kApproachBlank = 0, kApproachGuided = 1, kApproachImported = 2 };
 
@@ -30,7 +46,7 @@ public:
         kWelcome = 193, kName = 194, kInputs = 195, kOutputs = 196, kTrainData = 197,
         kFinished = 204, kImport = 206, kImported = 207
     };
-    explicit CdlgWizProject(CVeltrinoDlg& window);
+    explicit CdlgWizProject(IWizardHost& host);
 
     void ShowPage(int page);
     void SetApproach(int approach);
@@ -79,7 +95,7 @@ private:
     void StartGuidedProject();
     void StartImportedProject();
 
-    CVeltrinoDlg& m_window;
+    IWizardHost& m_window;
     CProject& m_project;
     QStackedWidget* m_stack;
     std::map<int, QWidget*> m_pages;

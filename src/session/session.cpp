@@ -1,0 +1,475 @@
+#include "session/session.h"
+
+#include "model/numeric.h"
+#include "model/prompt.h"
+#include "model/settings_store.h"
+#include "model/text.h"
+#include "session/session_messages.h"
+#include "training/endpoints.h"
+#include "training/simulation.h"
+
+namespace ks {
+
+namespace {
+
+// New elements are attached with the automatic-attachment switch set for the call only.
+template <class F>
+void WithAutoAssembly(CProject& project, F attach) {
+    const bool saved = project.m_bAutoAssembly;
+    project.m_bAutoAssembly = true;
+    attach();
+    project.m_bAutoAssembly = saved;
+}
+
+void GiveItems(CVariable* v, const InputSpec& spec) {
+    v->ClearItems();
+    for (const VARIABLE_ITEM& it : spec.items) v->AddItem(it.text, it.valueCode, it.index, it.colourCoding, it.colour);
+}
+
+}  // namespace
+
+CSession::CSession(CProject& project, IPrompt& prompt, ISettingsStore* settings)
+    : m_project(project), m_prompt(&prompt), m_settings(settings), m_runner(project) {}
+
+CSession::~CSession() { m_runner.Stop(); }
+
+void CSession::Changed(unsigned changes) {
+    if (onChanged) onChanged(changes);
+}
+
+void CSession::Rescore() {
+    CScenarioMgr* sm = m_project.Scenarios();
+    if (!sm || sm->m_bTrainingInProgress) return;
+    m_project.ScoreScenariosKeepingInputs();
+}
+
+void CSession::LayoutBars() {
+    if (layoutBars) layoutBars();
+}
+
+// ------------------------------------------------------------ inputs and outputs
+
+bool CSession::ConfirmAddInput() {
+    const int scenarios = m_project.ScenarioCount();
+    return scenarios == 0 || m_prompt->Ask(Format(msg::kAddInputQuestion, scenarios), Buttons::YesNoCancel) == Answer::Yes;
+}
+
+CVariable* CSession::AttachInput(const InputSpec& spec) {
+    CVariable* v = m_runner.Locked([&] { return m_project.AddInput(spec.record, spec.name); });
+    LayoutBars();  // the new sensor is placed below the input's item
+    m_runner.Locked([&] {
+        WithAutoAssembly(m_project, [&] { m_project.AttachNewInput(v, {0, 0}); });
+        v->m_colour = spec.colour;
+        if (v->m_iType == kDescriptorList) {
+            GiveItems(v, spec);
+            v->SetValue(spec.currentIndex);
+        }
+    });
+    return v;
+}
+
+CVariable* CSession::AddInput(const InputSpec& spec) {
+    CVariable* v = AttachInput(spec);
+    m_runner.Locked([&] {
+        if (CScenarioMgr* sm = m_project.Scenarios())
+            for (const auto& s : sm->Scenarios())
+                s->m_inputs.push_back({v->m_iAttachedReceptorID, 0, v->m_ID, v->m_dMin, v->m_dMax, v->m_dValue});
+        m_project.EnsureProcessors();
+        m_project.UpdateNetwork();
+        if (m_project.Scenarios()) m_project.Scenarios()->EvaluateAll();
+    });
+    Changed(kChangedElements | kChangedLayout | kChangedNetwork | kChangedScenarios);
+    return v;
+}
+
+void CSession::EditInput(CVariable* input, const InputSpec& spec) {
+    m_runner.Locked([&] {
+        const std::int32_t oldCount = input->ItemCount();
+        input->RestoreFromRecord(spec.record);
+        input->m_name = TruncateUtf16(spec.name, 99);
+        input->m_colour = spec.colour;
+        if (input->m_iType == kDescriptorList) {
+            CScenarioMgr* sm = m_project.Scenarios();
+            const auto newCount = static_cast<std::int32_t>(spec.items.size());
+            if (sm && newCount < oldCount && m_project.Model()->m_iModelType == 2) {
+                // Scenarios holding the vanished last item go with it.
+                sm->ClearSelection();
+                for (const auto& s : sm->Scenarios())
+                    for (const VARINFO& vi : s->m_inputs)
+                        if (vi.variableID == input->m_ID && Trunc32(vi.value) == oldCount - 1) sm->Select(s.get());
+                sm->DeleteSelected();
+            }
+            input->ClearItems();
+            input->SetRange(0.0, newCount - 1);
+            GiveItems(input, spec);
+            input->SetValue(spec.currentIndex);
+        } else {
+            input->SetValue(input->m_dValue);
+        }
+        m_project.UpdateNetwork();
+        Rescore();
+    });
+    Changed(kChangedElements | kChangedNetwork | kChangedScenarios);
+}
+
+COutput* CSession::AttachOutput(std::unique_ptr<COutput> output, COLORREF colour) {
+    COutput* o = output.get();
+    m_runner.Locked([&] {
+        o->m_colour = colour;
+        m_project.m_outputs.AddOutput(std::move(output));
+        m_project.UpdateNetwork();
+    });
+    LayoutBars();
+    m_runner.Locked([&] { WithAutoAssembly(m_project, [&] { m_project.AttachNewOutput(o, {0, 0}); }); });
+    return o;
+}
+
+COutput* CSession::AddOutput(std::unique_ptr<COutput> output, COLORREF colour) {
+    COutput* o = AttachOutput(std::move(output), colour);
+    const bool align = m_runner.Locked([&] {
+        const bool grew = m_project.EnsureProcessors() > 0 || m_project.m_outputs.Count() == 1;
+        m_project.UpdateNetwork();
+        Rescore();
+        return grew;
+    });
+    Changed(kChangedElements | kChangedNetwork | kChangedScenarios | (align ? kChangedLayout : 0u));
+    return o;
+}
+
+void CSession::SetOutputColour(COutput* output, COLORREF colour) {
+    m_runner.Locked([&] { output->m_colour = colour; });
+    Changed(kChangedElements | kChangedScenarios);
+}
+
+bool CSession::DeleteSelectedInputs() {
+    const int scenarios = m_project.ScenarioCount();
+    if (scenarios > 0 && m_prompt->Ask(Format(msg::kDeleteInputsQuestion, scenarios), Buttons::YesNo) != Answer::Yes)
+        return false;
+    m_runner.Locked([&] {
+        m_project.RemoveSelectedInputs();
+        m_project.UpdateNetwork();
+        Rescore();
+    });
+    Changed(kChangedElements | kChangedNetwork | kChangedScenarios);
+    return true;
+}
+
+bool CSession::DeleteSelectedOutputs() {
+    const int targeted = m_project.ScenariosForSelectedOutputs();
+    if (targeted > 0 && m_prompt->Ask(Format(msg::kDeleteOutputsQuestion, targeted), Buttons::YesNo) != Answer::Yes)
+        return false;
+    m_runner.Locked([&] {
+        m_project.RemoveSelectedOutputs();
+        m_project.UpdateNetwork();
+        Rescore();
+    });
+    Changed(kChangedElements | kChangedNetwork | kChangedScenarios);
+    return true;
+}
+
+// ------------------------------------------------------------------ the network
+
+bool CSession::AddProcessor() {
+    const bool added = m_runner.Locked([&] {
+        if (m_project.AddProcessors(1) == 0) return false;
+        if (m_project.m_bOpen && m_project.Model()) {
+            m_project.Model()->RandomizeAllWeights();
+            m_project.UpdateNetwork();
+            Rescore();  // fresh weights: what was learned is gone
+        }
+        return true;
+    });
+    if (added) Changed(kChangedNetwork | kChangedLayout | kChangedScenarios);
+    return added;
+}
+
+void CSession::RemoveProcessor() {
+    Trace("1 deleteProcessor Called\n");
+    m_runner.Locked([&] {
+        m_project.RemoveLastProcessor();
+        m_project.UpdateNetwork();
+        Rescore();
+    });
+    Changed(kChangedNetwork | kChangedLayout | kChangedScenarios);
+}
+
+void CSession::AddBiasToKind(std::int32_t kind) {
+    m_runner.Locked([&] {
+        if (!m_project.IsReady()) return;
+        ::ks::AddBiasToKind(*m_project.Model(), kind);
+        m_project.UpdateNetwork();
+        Rescore();
+    });
+    Changed(kChangedNetwork | kChangedScenarios);
+}
+
+void CSession::RemoveBiases() {
+    m_runner.Locked([&] {
+        CReceptorMgr* m = m_project.Model();
+        if (!m) return;
+        m->ClearSelection();
+        m->SelectKind(kBias);
+        m->DeleteSelectedReceptors();
+        m_project.UpdateNetwork();
+        Rescore();
+    });
+    Changed(kChangedNetwork | kChangedScenarios);
+}
+
+void CSession::SetModelView(bool on) {
+    if (m_project.m_bOpen) m_runner.Locked([&] { m_project.m_bModelView = on; });
+    Changed(kChangedNetwork | kChangedElements);
+}
+
+void CSession::DropReceptor(std::int32_t paletteType, KPoint corner, KPoint at) {
+    CReceptorMgr* model = m_project.Model();
+    if (!model) return;
+    CReceptorMgr& m = *model;
+    const bool added = m_runner.Locked([&] {
+        switch (paletteType) {
+        case kTargetPaletteSensor: {
+            CReceptor* r = m.AddReceptor(kSensor, -1, corner.x, corner.y);
+            if (r && m_project.m_bAutoAssembly) m.ConnectToProcessors(r);
+            break;
+        }
+        case kTargetPaletteBias: {
+            // Dropped onto a receptor, the bias feeds it.
+            if (CReceptor* under = m.ReceptorAt(at.x, at.y)) {
+                CReceptor* b = m.AddReceptor(kBias, -1, at.x - 48, at.y - 64);
+                if (b) m.AddConnection(b, under, 0x0000FF, 1.0);
+            } else {
+                m.AddReceptor(kBias, -1, corner.x, corner.y);
+            }
+            break;
+        }
+        case kTargetPaletteProcessor: {
+            CReceptor* r = m.AddReceptor(kProcessor, 2, corner.x, corner.y);
+            if (r && m_project.m_bAutoAssembly) {
+                m.ConnectSensorsTo(r);
+                m.ConnectToActions(r);
+            }
+            break;
+        }
+        case kTargetPaletteAction: {
+            CReceptor* r = m.AddReceptor(kAction, 2, corner.x, corner.y);
+            if (r && m_project.m_bAutoAssembly) m.ConnectToProcessors(r);
+            break;
+        }
+        default: return false;
+        }
+        m_project.UpdateNetwork();
+        Rescore();
+        return true;
+    });
+    if (added) Changed(kChangedNetwork | kChangedScenarios);
+}
+
+void CSession::MoveReceptor(CReceptor* r, KPoint corner) {
+    m_runner.Locked([&] { r->Place(corner.x, corner.y); });
+}
+
+bool CSession::AttachInputTo(CReceptor* sensor, CVariable* input) {
+    bool attached = false;
+    if (sensor->m_iKind != kSensor) {
+        m_prompt->Notify(msg::kInputsOnlyToSensors);
+    } else if (sensor->m_pVariable) {
+        m_prompt->Notify(msg::kSensorAlreadyAttached);
+    } else {
+        attached = m_runner.Locked([&] {
+            const bool ok = sensor->AttachVariable(input);
+            m_project.UpdateNetwork();
+            Rescore();
+            return ok;
+        });
+    }
+    Changed(kChangedNetwork | kChangedScenarios);
+    return attached;
+}
+
+bool CSession::AttachOutputTo(CReceptor* action, COutput* output) {
+    bool attached = false;
+    if (action->m_iKind != kAction) {
+        m_prompt->Notify(msg::kOutputsOnlyToActions);
+    } else if (action->m_pOutput) {
+        m_prompt->Notify(msg::kActionAlreadyAttached);
+    } else {
+        m_runner.Locked([&] {
+            action->AttachOutput(output);
+            m_project.UpdateNetwork();
+            Rescore();
+        });
+        attached = true;
+    }
+    Changed(kChangedNetwork | kChangedScenarios);
+    return attached;
+}
+
+void CSession::Connect(CReceptor* from, CReceptor* to) {
+    CReceptorMgr* m = m_project.Model();
+    if (!m) return;
+    m_runner.Locked([&] {
+        m->ConnectByDrag(from, to, *m_prompt);
+        m_project.UpdateNetwork();
+        Rescore();
+    });
+    Changed(kChangedNetwork | kChangedScenarios);
+}
+
+void CSession::SetWeight(CConnection* c, double weight) {
+    m_runner.Locked([&] {
+        c->SetWeight(weight);
+        m_project.UpdateNetwork();
+        Rescore();
+    });
+    Changed(kChangedNetwork | kChangedScenarios);
+}
+
+void CSession::EraseKnowledge() {
+    if (!m_project.m_bOpen || !m_project.Model()) return;
+    m_runner.Locked([&] {
+        m_project.Model()->RandomizeAllWeights();
+        if (!(m_project.Scenarios() && m_project.Scenarios()->m_bTrainingInProgress)) {
+            m_project.UpdateNetwork();
+            if (m_project.Scenarios()) m_project.Scenarios()->EvaluateAll();
+        }
+    });
+    Changed(kChangedNetwork | kChangedScenarios);
+}
+
+// --------------------------------------------------------------------- training
+
+void CSession::SetUseMomentum(bool on) {
+    if (m_project.IsReady()) m_runner.Locked([&] { m_project.Model()->m_bUseMomentum = on; });
+    Changed(kChangedTraining);
+}
+
+void CSession::SetErrorCorrection(bool on) {
+    if (m_project.IsReady()) m_runner.Locked([&] { m_project.Model()->m_bErrorCorrection = on; });
+    Changed(kChangedTraining);
+}
+
+void CSession::SpinTrainingValue(int which, int change) {
+    CProject& p = m_project;
+    CReceptorMgr* m = p.Model();
+    m_runner.Locked([&] {
+        switch (which) {
+        case 0:
+            if (p.m_bOpen && m) m->SetLearnRate(ToSingle(m->m_dLearnRate) - change * kSingleHundredth);
+            break;
+        case 1:
+            if (p.m_bOpen && m) m->m_dMomentum = m->m_dMomentum - change * kSingleHundredth;
+            break;
+        case 2:
+            if (p.IsReady()) p.Scenarios()->m_iBatchSize -= change;
+            break;
+        case 3:
+            if (p.IsReady()) m->m_iResetLimit -= change * 10;
+            break;
+        default: break;
+        }
+    });
+    Changed(kChangedTraining);
+}
+
+void CSession::SetTrainingMethod(TrainingMethod method) {
+    m_runner.Locked([&] { m_project.m_trainingMethod = method; });
+    if (m_settings) m_settings->WriteInt(kSettingsSection, kKeyTrainingMethod, method == TrainingMethod::Rprop ? 1 : 0);
+    Changed(kChangedTraining);
+}
+
+int CSession::StartStopTraining() {
+    const int r = m_runner.StartStop();
+    if (r < 0)
+        EndTraining();
+    else if (r > 0)
+        Changed(kChangedTraining);
+    return r;
+}
+
+void CSession::EndTraining() {
+    m_runner.EndTraining();
+    Changed(kChangedTraining | kChangedScenarios | kChangedNetwork);
+}
+
+void CSession::StopTraining() { m_runner.Stop(); }
+
+bool CSession::Training() {
+    return m_runner.Locked([&] { return m_project.Scenarios() && m_project.Scenarios()->m_bTrainingInProgress; });
+}
+
+PanelFigures CSession::Figures() {
+    return m_runner.Locked([&] {
+        PanelFigures f;
+        const bool open = m_project.m_bOpen;
+        f.inputs = open ? m_project.m_inputs.Count() : 0;
+        f.outputs = open ? m_project.m_outputs.Count() : 0;
+        f.scenarios = m_project.ScenarioCount();
+        if (m_project.IsReady()) {
+            for (const auto& s : m_project.Scenarios()->Scenarios())
+                if (s->m_bLearned) ++f.learned;
+            m_project.Scenarios()->m_iLearnedCount = f.learned;
+        }
+        f.cycles = m_project.m_iCycleCounter;
+        f.elapsedText = m_project.m_elapsedText;
+        return f;
+    });
+}
+
+// ------------------------------------------------------- scenarios and simulation
+
+std::int64_t CSession::CreateEndpointScenarios() {
+    if (!m_project.m_bOpen || !m_project.Model()) return 0;
+    const std::int64_t n = m_runner.Locked([&] {
+        const std::int64_t made = ::ks::CreateEndpointScenarios(m_project, *m_prompt);
+        if (made != 0) {
+            m_project.Scenarios()->EvaluateAll();
+            m_project.Scenarios()->ScoreAll();
+        }
+        return made;
+    });
+    if (n != 0) Changed(kChangedScenarios | kChangedElements | kChangedNetwork);
+    return n;
+}
+
+void CSession::DeleteSelectedScenarios() {
+    m_runner.Locked([&] {
+        CScenarioMgr* sm = m_project.Scenarios();
+        if (!m_project.m_bOpen || !m_project.Model() || !sm) return;
+        sm->DeleteSelected();
+        sm->ClearSelection();
+    });
+    Changed(kChangedScenarios);
+}
+
+bool CSession::DeleteAllScenarios() {
+    const int n = m_project.IsReady() ? m_project.Scenarios()->Count() : 0;
+    if (m_prompt->Ask(Format(msg::kDeleteAllScenarios, n), Buttons::YesNo) != Answer::Yes) return false;
+    m_runner.Locked([&] {
+        CScenarioMgr* sm = m_project.Scenarios();
+        if (!sm) return;
+        sm->SelectAll();
+        if (m_project.m_bOpen && m_project.Model()) {
+            sm->DeleteSelected();
+            sm->ClearSelection();
+        }
+    });
+    Changed(kChangedScenarios);
+    return true;
+}
+
+void CSession::SimulationStep() {
+    m_runner.Locked([&] { ::ks::SimulationStep(m_project); });
+    Changed(kChangedNetwork | kChangedValues);
+}
+
+void CSession::SimulationReset() {
+    m_runner.Locked([&] { ::ks::SimulationReset(m_project); });
+    Changed(kChangedNetwork | kChangedValues);
+}
+
+void CSession::EvaluateWinner() {
+    m_runner.Locked([&] { EvaluateAndSelectWinner(m_project); });
+    Changed(kChangedNetwork | kChangedValues);
+}
+
+}  // namespace ks

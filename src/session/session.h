@@ -1,0 +1,162 @@
+#pragma once
+// Every user operation on the open project, for the window and the
+// command-line tool alike. Each operation takes the training lock itself,
+// leaves the project consistent (the scenarios are scored again wherever
+// their scores can have changed) and then tells the listener what changed.
+// No Qt: questions and notices go through the prompt interface.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/safe_file.h"
+#include "model/project.h"
+#include "training/training_runner.h"
+
+namespace ks {
+
+class IPrompt;
+class ISettingsStore;
+
+// What an operation changed, so a listener refreshes only what shows it.
+enum SessionChange : unsigned {
+    kChangedNetwork = 1u << 0,    // receptors, connections, weights or values: redraw the view
+    kChangedLayout = 1u << 1,     // the network gained or lost receptors: align the view
+    kChangedElements = 1u << 2,   // inputs or outputs: the bars and the list columns
+    kChangedScenarios = 1u << 3,  // scenarios or their scores: the list and the panel
+    kChangedTraining = 1u << 4,   // training values, method or running state: the pages
+    kChangedProject = 1u << 5,    // a project was started, opened or closed
+    kChangedValues = 1u << 6,     // input values: the inputs bar's gauges
+};
+
+// A new or edited input as a dialog or the wizard gives it.
+struct InputSpec {
+    VARIABLE_RECORD record;
+    std::string name;
+    COLORREF colour = 0xFFFFFF;
+    std::vector<VARIABLE_ITEM> items;  // a Descriptor List's items, in order
+    std::int32_t currentIndex = 0;     // a Descriptor List's current item
+};
+
+// What the panel shows of the project, read in one go under the lock.
+struct PanelFigures {
+    std::int32_t inputs = 0, outputs = 0, scenarios = 0, learned = 0, cycles = 0;
+    std::string elapsedText = "00:00";
+};
+
+class CSession {
+public:
+    CSession(CProject& project, IPrompt& prompt, ISettingsStore* settings = nullptr);
+    ~CSession();
+    CSession(const CSession&) = delete;
+    CSession& operator=(const CSession&) = delete;
+
+    CProject& Project() { return m_project; }
+    CTrainingRunner& Runner() { return m_runner; }
+    IPrompt& Prompt() { return *m_prompt; }
+    // Runs f with the training lock held.
+    template <class F>
+    auto Locked(F&& f) {
+        return m_runner.Locked(std::forward<F>(f));
+    }
+
+    // Called after every operation that changed something, on the caller's thread.
+    std::function<void(unsigned changes)> onChanged;
+    // Lays the bars out so new items have their anchors (the window's view); none: anchors stay.
+    std::function<void()> layoutBars;
+
+    // ---- inputs and outputs
+    // With scenarios present, asks whether a new input may be added to them; true to go on.
+    bool ConfirmAddInput();
+    // A new input with its sensory receptor; every scenario stores its current
+    // value, processors are added as needed and the scenarios are scored.
+    CVariable* AddInput(const InputSpec& spec);
+    // Only the input and its receptor (the wizard, which builds scenarios later).
+    CVariable* AttachInput(const InputSpec& spec);
+    // A Descriptor List that loses items also loses the scenarios holding the last one.
+    void EditInput(CVariable* input, const InputSpec& spec);
+    // A new output with its action receptor; true when the view should be aligned.
+    COutput* AddOutput(std::unique_ptr<COutput> output, COLORREF colour);
+    // Only the output and its receptor (the wizard).
+    COutput* AttachOutput(std::unique_ptr<COutput> output, COLORREF colour);
+    void SetOutputColour(COutput* output, COLORREF colour);
+    // Ask about the scenarios concerned first; false when the user said no.
+    bool DeleteSelectedInputs();
+    bool DeleteSelectedOutputs();
+
+    // ---- the network
+    // Add Processor (fresh weights for the whole network) and Less Processors.
+    bool AddProcessor();
+    void RemoveProcessor();
+    // "Processor Bias" / "Action Bias": every receptor of the kind gets a bias.
+    void AddBiasToKind(std::int32_t kind);
+    // Removes every bias receptor.
+    void RemoveBiases();
+    void SetModelView(bool on);
+    // A palette receptor dropped at a model point (the receptor's corner); a
+    // bias dropped onto a receptor (`under`) feeds it.
+    void DropReceptor(std::int32_t paletteType, KPoint corner, KPoint at);
+    void MoveReceptor(CReceptor* r, KPoint corner);
+    // Right-drag rules: the notices say why an attachment is refused.
+    bool AttachInputTo(CReceptor* sensor, CVariable* input);
+    bool AttachOutputTo(CReceptor* action, COutput* output);
+    void Connect(CReceptor* from, CReceptor* to);
+    void SetWeight(CConnection* c, double weight);
+    // Fresh random weights; outside training the scenarios are scored again.
+    void EraseKnowledge();
+
+    // ---- training
+    void SetUseMomentum(bool on);
+    void SetErrorCorrection(bool on);
+    // One arrow of a training value: 0 learn rate, 1 momentum, 2 batch size,
+    // 3 reset limit; change -1 is the up arrow, +1 the down arrow.
+    void SpinTrainingValue(int which, int change);
+    // Kept as a per-user setting.
+    void SetTrainingMethod(TrainingMethod method);
+    // 0 nothing, 1 started, -1 stopped (then EndTraining has run).
+    int StartStopTraining();
+    // Stops the thread and scores every scenario afresh.
+    void EndTraining();
+    // Stops the thread (joined) without scoring; closing and replacing call it.
+    void StopTraining();
+    bool Training();
+    PanelFigures Figures();
+
+    // ---- scenarios and simulation
+    std::int64_t CreateEndpointScenarios();
+    void DeleteSelectedScenarios();
+    // Asks first; false when the user said no.
+    bool DeleteAllScenarios();
+    void SimulationStep();
+    void SimulationReset();
+    // The network's decision for the inputs as they are now.
+    void EvaluateWinner();
+
+    // ---- projects and files
+    void NewProject();
+    void CloseProject();
+    // Loads into a fresh project and swaps it in only on success; the scenarios
+    // are scored against the loaded network.
+    FileResult Open(const std::string& path);
+    // The bytes a save writes now.
+    std::vector<std::uint8_t> Image();
+    FileResult SaveTo(const std::string& path, const std::vector<std::uint8_t>& image);
+    // inputsoutputs.h and the runtime file into the runtime file's folder.
+    FileResult ExportRuntime(const std::string& path, FileResult* header = nullptr);
+    FileResult ExportCSource(const std::string& folder, const std::string& prefix);
+
+private:
+    void Changed(unsigned changes);
+    // Scores every scenario against the network as it is, unless training runs
+    // (the cycle then owns the scores). Caller holds the lock.
+    void Rescore();
+    void LayoutBars();
+
+    CProject& m_project;
+    IPrompt* m_prompt;
+    ISettingsStore* m_settings;
+    CTrainingRunner m_runner;
+};
+
+}  // namespace ks

@@ -1,0 +1,63 @@
+// Starting, opening, saving, closing and exporting the session's project.
+#include "files/byte_io.h"
+#include "files/c_export.h"
+#include "files/header_file.h"
+#include "files/messages.h"
+#include "files/project_file.h"
+#include "session/session.h"
+
+namespace ks {
+
+void CSession::NewProject() {
+    m_runner.Stop();
+    m_runner.Locked([&] {
+        m_project.ClearProject();
+        m_project.m_name.clear();
+        m_project.NewProject(kProjectNew);
+        m_project.m_bAutoAssembly = true;
+        m_project.UpdateNetwork();
+    });
+    Changed(kChangedProject | kChangedElements | kChangedLayout | kChangedNetwork | kChangedScenarios | kChangedTraining);
+}
+
+void CSession::CloseProject() {
+    m_runner.Stop();  // joins the training thread before anything is deleted
+    m_runner.Locked([&] { m_project.ClearProject(); });
+    Changed(kChangedProject | kChangedElements | kChangedLayout | kChangedNetwork | kChangedScenarios | kChangedTraining);
+}
+
+FileResult CSession::Open(const std::string& path) {
+    m_runner.Stop();
+    const FileResult r = m_runner.Locked([&] { return LoadProjectFile(path, m_project); });
+    if (!r.ok) return r;
+    // A project file keeps no scores: the list and the panel show what the loaded network knows.
+    m_runner.Locked([&] { m_project.ScoreScenariosKeepingInputs(); });
+    Changed(kChangedProject | kChangedElements | kChangedNetwork | kChangedScenarios | kChangedTraining);
+    return r;
+}
+
+std::vector<std::uint8_t> CSession::Image() {
+    if (!m_project.m_bOpen) return {};
+    ByteWriter out;
+    m_runner.Locked([&] { WriteProject(out, m_project, false); });
+    return out.Bytes();
+}
+
+FileResult CSession::SaveTo(const std::string& path, const std::vector<std::uint8_t>& image) {
+    return WriteFileAtomically(path, image);
+}
+
+FileResult CSession::ExportRuntime(const std::string& path, FileResult* header) {
+    if (!m_project.m_bOpen) return {false, msg::kNoProjectToExport, {}};
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const FileResult h = m_runner.Locked([&] { return WriteHeaderFile(folder + msg::kHeaderFileName, m_project); });
+    if (header) *header = h;
+    return m_runner.Locked([&] { return SaveRuntimeFile(path, m_project); });
+}
+
+FileResult CSession::ExportCSource(const std::string& folder, const std::string& prefix) {
+    return m_runner.Locked([&] { return WriteCSource(folder, m_project, prefix); });
+}
+
+}  // namespace ks
