@@ -20,10 +20,12 @@ build-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKESTRINE_SANITIZE=address,undefined $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 
-# ThreadSanitizer over the training tests, where the second thread lives.
+# ThreadSanitizer over everything that runs the training thread: the training
+# and session tests and the app's suites (window, commands, wizard).
+TSAN_TESTS = test_training test_session test_ui test_commands test_wizard
 build-tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKESTRINE_SANITIZE=thread $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_training
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS)
 
 # libFuzzer over the project reader and the data import (clang).
 build-fuzz: deps
@@ -46,6 +48,11 @@ test: build build-asan build-tsan build-fuzz
 		UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS)
 	@TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/bin/test_training --gtest_brief=1
+	@TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/bin/test_session --gtest_brief=1
+	@for t in test_ui test_commands test_wizard; do \
+		QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$(CURDIR)/$(TSAN_BUILD)/test-config \
+		TSAN_OPTIONS=halt_on_error=1:suppressions=$(CURDIR)/tests/tsan.supp \
+		$(TSAN_BUILD)/bin/$$t -silent || exit 1; done
 	@scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:

@@ -16,6 +16,7 @@
 #include "model/text.h"
 #include "qt/qsettings_store.h"
 #include "training/training_cycle.h"
+#include "session/session.h"
 #include "training/training_runner.h"
 
 namespace ks::cli {
@@ -155,18 +156,20 @@ int Train(const TrainOptions& o) {
     p.m_trainingMethod = method == "rprop" ? TrainingMethod::Rprop : TrainingMethod::Winner;
     if (sm.Count() == 0) return Fail("training " + o.file, "the project has no scenarios");
 
-    CTrainingRunner runner(p);
+    ConsolePrompt prompt;
+    CSession session(p, prompt);
+    CTrainingRunner& runner = session.Runner();
     runner.SetCycleLimit(o.maxCycles);
     const bool showProgress = !o.quiet && isatty(STDERR_FILENO);
     const auto start = std::chrono::steady_clock::now();
-    if (runner.StartStop() != 1) return Fail("training " + o.file, "training could not start");
+    if (session.StartStopTraining() != 1) return Fail("training " + o.file, "training could not start");
     bool stoppedByTime = false;
     TrainingSnapshot snap;
     while (runner.IsRunning()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (o.maxSeconds > 0 && seconds >= o.maxSeconds && runner.IsRunning()) {
-            if (runner.StartStop() == -1) stoppedByTime = true;
+            if (session.StartStopTraining() == -1) stoppedByTime = true;
             break;
         }
         if (showProgress) {
@@ -176,7 +179,7 @@ int Train(const TrainOptions& o) {
             std::fflush(stderr);
         }
     }
-    runner.EndTraining();
+    session.EndTraining();
     if (showProgress) std::fprintf(stderr, "\n");
 
     runner.Snapshot(snap);
@@ -214,7 +217,10 @@ int Export(const ExportOptions& o) {
     if (!Load(o.file, p, code)) return code;
     const auto slash = o.output.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : o.output.substr(0, slash + 1);
-    const FileResult header = WriteHeaderFile(folder + msg::kHeaderFileName, p);
+    ConsolePrompt prompt;
+    CSession session(p, prompt);
+    FileResult header;
+    const FileResult runtime = session.ExportRuntime(o.output, &header);
     if (!header.ok) {
         // The runtime file is still written, as the export command does.
         Fail("writing " + folder + msg::kHeaderFileName, header.detail.empty() ? header.message : header.detail);
@@ -222,12 +228,11 @@ int Export(const ExportOptions& o) {
     } else {
         std::printf("%s\n", header.message.c_str());
     }
-    const FileResult runtime = SaveRuntimeFile(o.output, p);
     if (!runtime.ok) return Fail("writing " + o.output, runtime.message);
     std::printf(msg::kRuntimeReady, p.m_name.c_str());
     std::printf("\n");
     if (!o.cSourceDir.empty()) {
-        const FileResult c = WriteCSource(o.cSourceDir, p, o.cPrefix);
+        const FileResult c = session.ExportCSource(o.cSourceDir, o.cPrefix);
         if (!c.ok) return Fail("writing the C source", c.message);
         std::printf("C source written: %s/%s_net.h and %s_net.c\n", o.cSourceDir.c_str(), o.cPrefix.c_str(),
                     o.cPrefix.c_str());
