@@ -54,7 +54,7 @@ protected:
         p.setFont(f);
         p.setPen(Qt::white);
         QString text = "Start New Project";
-        if (project.Scenarios() && project.Scenarios()->m_bTrainingInProgress)
+        if (m_window.Session().Training())
             text = QString("Project: %1 - Learning Mode").arg(QString::fromStdString(project.m_name));
         else if (project.m_bOpen)
             text = QString("Project: %1 - Build Mode").arg(QString::fromStdString(project.m_name));
@@ -76,7 +76,7 @@ private:
         CProject& project = m_window.Project();
         const QString texts[5] = {
             QString("  %1").arg(QString::fromStdString(project.m_name)),
-            QString::asprintf("  Sim Tick: %d", project.m_iCycleCounter),
+            QString::asprintf("  Sim Tick: %d", m_window.Session().Figures().cycles),
             QString::asprintf("  Inputs: %d", project.m_inputs.Count()),
             QString::asprintf("  Receptors: %d", project.m_iReceptorCount),
             QString::asprintf("  Connections: %d", project.m_iConnectionCount),

@@ -27,7 +27,7 @@ void CVeltrinoDlg::ConnectScenarioList() {
     // Arrow keys move the current row: its scenario is applied as a click would.
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { ApplyListScenario(item); });
     connect(m_list, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (m_listTab != 2 || !m_list->itemAt(at) || !m_project.Scenarios() || m_project.Scenarios()->m_bTrainingInProgress) return;
+        if (m_listTab != 2 || !m_list->itemAt(at) || !m_project.Scenarios() || m_session->Training()) return;
         EditScenarios(nullptr);
         RefreshPanels();
     });
@@ -62,14 +62,9 @@ void CVeltrinoDlg::ApplyListScenario(QTreeWidgetItem* item) {
     Redraw();
 }
 
-namespace {
-// Scenarios are not edited or deleted under a running training, as on the Train page.
-bool TrainingRuns(const CProject& p) { return p.Scenarios() && p.Scenarios()->m_bTrainingInProgress; }
-}  // namespace
-
 void CVeltrinoDlg::OnScenarioCellDoubleClicked(QTreeWidgetItem* item, int column) {
     if (m_listTab != 2 || !item || !m_project.m_bOpen || !m_project.Model() || !m_project.Scenarios()) return;
-    if (TrainingRuns(m_project)) return;
+    if (m_session->Training()) return;
     CScenario* s = ScenarioOf(item);
     if (!s) return;
     const int columns = m_list->columnCount();
@@ -116,7 +111,7 @@ void CVeltrinoDlg::OnScenarioCellDoubleClicked(QTreeWidgetItem* item, int column
 
 void CVeltrinoDlg::DeleteListSelection() {
     CScenarioMgr* sm = m_project.Scenarios();
-    if (!sm || sm->m_selection.empty() || TrainingRuns(m_project)) return;
+    if (!sm || sm->m_selection.empty() || m_session->Training()) return;
     const int count = static_cast<int>(sm->m_selection.size());
     if (m_prompt->Ask(Format("%d scenarios selected for deletion.", count), Buttons::YesNoCancel) != Answer::Yes) return;
     m_runner->Locked([&] {
