@@ -324,6 +324,15 @@ void CSession::SetWeight(CConnection* c, double weight) {
     Changed(kChangedNetwork | kChangedScenarios);
 }
 
+void CSession::DeleteConnection(CConnection* c) {
+    m_runner.Locked([&] {
+        m_project.Model()->DeleteConnection(c);
+        m_project.UpdateNetwork();
+        Rescore();
+    });
+    Changed(kChangedNetwork | kChangedScenarios);
+}
+
 void CSession::EraseKnowledge() {
     if (!m_project.m_bOpen || !m_project.Model()) return;
     m_runner.Locked([&] {
@@ -417,6 +426,79 @@ PanelFigures CSession::Figures() {
 
 // ------------------------------------------------------- scenarios and simulation
 
+CScenario* CSession::CreateScenario(CReceptor* action) {
+    if (!m_project.IsReady()) return nullptr;
+    // No notice yet: the caller edits the scenario next, and keeps or deletes it.
+    return m_runner.Locked([&] { return m_project.Scenarios()->CreateScenario(action); });
+}
+
+void CSession::DeleteScenario(CScenario* s) {
+    m_runner.Locked([&] { m_project.Scenarios()->DeleteScenario(s); });
+    Changed(kChangedScenarios);
+}
+
+void CSession::EditScenarios(CScenario* scenario, int selected, const std::string& name, std::int32_t targetID) {
+    CScenarioMgr* sm = m_project.Scenarios();
+    if (!sm) return;
+    m_runner.Locked([&] {
+        // The name applies when one scenario is edited (the selection holds at most this one).
+        if (selected == 0 || (selected == 1 && sm->m_selection.front().scenario == scenario)) scenario->m_name = name;
+        if (sm->m_selection.empty()) sm->Select(scenario);
+        sm->SetTargetOfSelection(targetID);
+        sm->SortScenarios(-1, kSortReapply);
+        sm->EvaluateAll();
+        sm->ClearSelection();
+    });
+    Changed(kChangedScenarios | kChangedNetwork);
+}
+
+bool CSession::SortByInputColumn(int column) {
+    CScenarioMgr* sm = m_project.Scenarios();
+    if (!m_project.m_bOpen || !m_project.Model() || !sm) return false;
+    const bool sorted = m_runner.Locked([&] {
+        sm->BuildColumns();
+        const auto& columns = sm->Columns();
+        if (column < 0 || column >= static_cast<int>(columns.size())) return false;
+        const ScenarioColumn& c = columns[static_cast<std::size_t>(column)];
+        if (c.type != kColInput || !m_project.Model()->FindReceptor(c.receptorID)) return false;
+        sm->SortScenarios(column, kSortAscending);
+        return true;
+    });
+    if (sorted) Changed(kChangedScenarios);
+    return sorted;
+}
+
+void CSession::ApplyScenario(CScenario* s) {
+    m_runner.Locked([&] {
+        m_project.Scenarios()->ApplyScenario(s);
+        m_project.UpdateNetwork();
+    });
+    Changed(kChangedNetwork | kChangedValues);
+}
+
+void CSession::StoreValue(CScenario* s, VARINFO* stored, double value) {
+    m_runner.Locked([&] {
+        stored->value = value;
+        m_project.Scenarios()->EvaluateScenario(s);
+        EvaluateAndSelectWinner(m_project);
+    });
+    Changed(kChangedNetwork | kChangedValues);
+}
+
+bool CSession::DeleteScenarioSelection() {
+    CScenarioMgr* sm = m_project.Scenarios();
+    if (!sm || sm->m_selection.empty() || Training()) return false;
+    const int count = static_cast<int>(sm->m_selection.size());
+    if (m_prompt->Ask(Format(msg::kScenariosSelectedForDeletion, count), Buttons::YesNoCancel) != Answer::Yes)
+        return false;
+    m_runner.Locked([&] {
+        sm->DeleteSelected();
+        sm->ClearSelection();
+    });
+    Changed(kChangedScenarios | kChangedNetwork);
+    return true;
+}
+
 std::int64_t CSession::CreateEndpointScenarios() {
     if (!m_project.m_bOpen || !m_project.Model()) return 0;
     const std::int64_t n = m_runner.Locked([&] {
@@ -470,6 +552,36 @@ void CSession::SimulationReset() {
 void CSession::EvaluateWinner() {
     m_runner.Locked([&] { EvaluateAndSelectWinner(m_project); });
     Changed(kChangedNetwork | kChangedValues);
+}
+
+void CSession::UpdateNetwork() {
+    m_runner.Locked([&] { m_project.UpdateNetwork(); });
+    Changed(kChangedNetwork | kChangedValues);
+}
+
+// ---------------------------------------------------------------------- options
+
+void CSession::ApplyOptions(const ViewOptions& o) {
+    m_runner.Locked([&] {
+        CProject& p = m_project;
+        p.m_bShowConnections = o.showConnections;
+        p.m_bShowValues = o.showValues;
+        p.m_bShowWeights = o.showWeights;
+        p.m_bShowNames = o.showNames;
+        if (p.m_bOpen) {
+            if (CReceptorMgr* model = p.Model()) model->m_bSmoothLines = o.smoothLines;
+            p.m_bModelView = o.modelView;
+        }
+        p.m_bUpdateTableWhileLearning = o.updateTableWhileLearning;
+        StoreTrainingDefaults(p, m_settings, o.defaults.learnRate, o.defaults.momentum, o.defaults.batchSize,
+                              o.defaults.resetLimit);
+        const int slot[3] = {kSlotBackground, kSlotLines, kSlotText};
+        for (std::size_t i = 0; i < 3; ++i) {
+            p.m_colours[static_cast<std::size_t>(slot[i])] = o.colours[i];
+            if (p.Model()) p.Model()->SetColour(slot[i], o.colours[i]);
+        }
+    });
+    Changed(kChangedNetwork | kChangedElements | kChangedTraining);
 }
 
 }  // namespace ks

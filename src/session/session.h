@@ -4,6 +4,7 @@
 // leaves the project consistent (the scenarios are scored again wherever
 // their scores can have changed) and then tells the listener what changed.
 // No Qt: questions and notices go through the prompt interface.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -37,6 +38,14 @@ struct InputSpec {
     COLORREF colour = 0xFFFFFF;
     std::vector<VARIABLE_ITEM> items;  // a Descriptor List's items, in order
     std::int32_t currentIndex = 0;     // a Descriptor List's current item
+};
+
+// What the options dialog gives: display options, colours and training defaults.
+struct ViewOptions {
+    bool showConnections = true, showValues = true, showWeights = false, showNames = true;
+    bool smoothLines = false, modelView = false, updateTableWhileLearning = true;
+    std::array<COLORREF, 3> colours{};  // background, connections, text
+    TrainingDefaults defaults;
 };
 
 // What the panel shows of the project, read in one go under the lock.
@@ -103,6 +112,7 @@ public:
     bool AttachOutputTo(CReceptor* action, COutput* output);
     void Connect(CReceptor* from, CReceptor* to);
     void SetWeight(CConnection* c, double weight);
+    void DeleteConnection(CConnection* c);
     // Fresh random weights; outside training the scenarios are scored again.
     void EraseKnowledge();
 
@@ -124,6 +134,21 @@ public:
     PanelFigures Figures();
 
     // ---- scenarios and simulation
+    // A scenario of the inputs as they are, with this action's output as target.
+    // Listeners hear of it once it is edited (EditScenarios) or deleted.
+    CScenario* CreateScenario(CReceptor* action);
+    void DeleteScenario(CScenario* s);
+    // The scenario dialog's result: the name (when one scenario is edited) and
+    // the target of the selection (or of `scenario` alone); all scored again.
+    void EditScenarios(CScenario* scenario, int selected, const std::string& name, std::int32_t targetID);
+    // Sorts ascending by an input column; false for any other column.
+    bool SortByInputColumn(int column);
+    // Gives the inputs the scenario's stored values and shows the decision.
+    void ApplyScenario(CScenario* s);
+    // A stored value of a scenario follows its input (the list's cell slider).
+    void StoreValue(CScenario* s, VARINFO* stored, double value);
+    // Asks "%d scenarios selected for deletion."; false when the user said no.
+    bool DeleteScenarioSelection();
     std::int64_t CreateEndpointScenarios();
     void DeleteSelectedScenarios();
     // Asks first; false when the user said no.
@@ -132,6 +157,12 @@ public:
     void SimulationReset();
     // The network's decision for the inputs as they are now.
     void EvaluateWinner();
+    // The forward pass and counts again, after the inputs changed.
+    void UpdateNetwork();
+
+    // ---- options
+    // Stores the training defaults in the settings store as well.
+    void ApplyOptions(const ViewOptions& options);
 
     // ---- projects and files
     void NewProject();

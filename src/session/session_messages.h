@@ -19,5 +19,6 @@ inline constexpr const char* kDeleteInputsQuestion =
 inline constexpr const char* kDeleteOutputsQuestion =
     "There are %d scenarios for this model that currently have this output as a target. Those scenarios will be "
     "deleted. This will require retraining the system. Do you want to continue?";
+inline constexpr const char* kScenariosSelectedForDeletion = "%d scenarios selected for deletion.";
 
 }  // namespace ks::msg

@@ -219,7 +219,7 @@ void CVeltrinoDlg::CreateMenus() {
         if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNoProjectToExport);
         const QString folder = ChooseFile({FileRequest::Folder, "Export C Source", {}, {}, {}, {}});
         if (folder.isEmpty()) return;
-        const FileResult r = m_runner->Locked([&] { return WriteCSource(folder.toStdString(), m_project, "kestrine"); });
+        const FileResult r = m_session->ExportCSource(folder.toStdString(), "kestrine");
         m_prompt->Notify(r.ok ? "The network is written as C source: kestrine_net.h and kestrine_net.c in " + folder.toStdString() + "."
                               : r.message);
     });
@@ -442,7 +442,7 @@ void CVeltrinoDlg::OpenProperties(int type, void* object) {
         if (m_project.m_bOpen) EditOutput(nullptr);
         break;
     case kTargetSensor: {
-        CdlgReceptorSensor dialog(*static_cast<CReceptor*>(object), m_project, m_runner, *m_prompt, this);
+        CdlgReceptorSensor dialog(*static_cast<CReceptor*>(object), *m_session, this);
         dialog.exec();
         RefreshPanels();
         Redraw();

@@ -2,10 +2,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "files/byte_io.h"
 #include "files/messages.h"
-#include "files/project_file.h"
-#include "files/safe_file.h"
 #include "model/text.h"
 #include "ui/main_window.h"
 #include "ui/ui_messages.h"
@@ -37,7 +34,7 @@ bool CVeltrinoDlg::SaveProjectAs() {
 bool CVeltrinoDlg::SaveProjectTo(const QString& path) {
     // The bytes written are also what later changes are measured against.
     std::vector<std::uint8_t> image = ProjectImage();
-    const FileResult r = WriteFileAtomically(path.toStdString(), image);
+    const FileResult r = m_session->SaveTo(path.toStdString(), image);
     if (!r.ok) {
         m_prompt->Notify(r.message);
         return false;
@@ -59,12 +56,7 @@ bool CVeltrinoDlg::OfferToSave() {
     }
 }
 
-std::vector<std::uint8_t> CVeltrinoDlg::ProjectImage() {
-    if (!m_project.m_bOpen) return {};
-    ByteWriter out;
-    m_runner->Locked([&] { WriteProject(out, m_project, false); });
-    return out.Bytes();
-}
+std::vector<std::uint8_t> CVeltrinoDlg::ProjectImage() { return m_session->Image(); }
 
 bool CVeltrinoDlg::HasUnsavedChanges() { return m_project.m_bOpen && ProjectImage() != m_savedImage; }
 
@@ -79,7 +71,7 @@ bool CVeltrinoDlg::OfferToSaveChanges(const char* question) {
 
 void CVeltrinoDlg::CloseProject() {
     StopActivity();
-    m_project.ClearProject();
+    m_session->CloseProject();
     m_savePath.clear();
     AttachProject();
     BuildListColumns();
@@ -97,10 +89,7 @@ bool CVeltrinoDlg::NewOrOpenProject(int type) {
         return OpenProjectFile(path.toStdString());
     }
     CloseProject();
-    m_project.m_name.clear();
-    m_project.NewProject(static_cast<std::int32_t>(type));
-    m_project.m_bAutoAssembly = true;
-    m_project.UpdateNetwork();
+    m_session->NewProject();
     AttachProject();
     m_savedImage = ProjectImage();  // an untouched new project has nothing to lose
     return true;
@@ -108,7 +97,7 @@ bool CVeltrinoDlg::NewOrOpenProject(int type) {
 
 bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {
     StopActivity();
-    const FileResult r = LoadProjectFile(path, m_project);
+    const FileResult r = m_session->Open(path);
     if (!r.ok) {
         m_prompt->Notify(r.message);
         return false;
@@ -120,8 +109,6 @@ bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {
     m_project.m_inputs.m_iOffset = inputsOffset;  // the loaded bars keep their scroll
     m_project.m_outputs.m_iOffset = outputsOffset;
     m_view->LayoutBars(false);
-    // The list and the panel show what the loaded network knows, not zero scores.
-    m_project.ScoreScenariosKeepingInputs();
     SelectListTab(2);
     RefreshPanels();
     Redraw();

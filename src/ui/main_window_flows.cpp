@@ -98,15 +98,11 @@ void CVeltrinoDlg::DeleteSelectedOutputs() { m_session->DeleteSelectedOutputs();
 
 void CVeltrinoDlg::AddScenarioForOutput(CReceptor* action) {
     if (!m_project.IsReady()) return;
-    CScenarioMgr& sm = *m_project.Scenarios();
-    CScenario* s = m_runner->Locked([&] { return sm.CreateScenario(action); });
+    CScenario* s = m_session->CreateScenario(action);
     if (!s) return;
-    if (sm.Count() == 1) BuildListColumns();
-    sm.Select(s);
-    if (!EditScenarios(s)) {
-        m_runner->Locked([&] { sm.DeleteScenario(s); });
-        FillList();
-    }
+    if (m_project.Scenarios()->Count() == 1) BuildListColumns();
+    m_project.Scenarios()->Select(s);
+    if (!EditScenarios(s)) m_session->DeleteScenario(s);
     RefreshPanels();
 }
 
@@ -121,18 +117,7 @@ bool CVeltrinoDlg::EditScenarios(CScenario* scenario) {
     m_project.m_training.cursor = scenario;
     CdlgScenario dialog(m_project, *scenario, count, this);
     if (dialog.exec() != QDialog::Accepted) return false;
-    m_runner->Locked([&] {
-        // The name applies when one scenario is edited (the selection holds at most this one).
-        if (count == 0 || (count == 1 && sm->m_selection.front().scenario == scenario)) scenario->m_name = dialog.m_name;
-        if (sm->m_selection.empty()) sm->Select(scenario);
-        sm->SetTargetOfSelection(dialog.m_iTargetID);
-        sm->SortScenarios(-1, kSortReapply);
-        sm->EvaluateAll();
-        sm->ClearSelection();
-    });
-    FillList();
-    RefreshPanels();
-    Redraw();
+    m_session->EditScenarios(scenario, count, dialog.m_name, dialog.m_iTargetID);
     return true;
 }
 
@@ -141,27 +126,13 @@ void CVeltrinoDlg::OpenSlider(CVariable* input) {
     const QPoint under = m_view->mapToGlobal(QPoint(input->m_anchor.x - 100, input->m_rect.bottom + 42));
     slider.move(under);
     slider.exec();
-    m_runner->Locked([&] { m_project.UpdateNetwork(); });
-    m_view->LayoutBars(false);
-    Redraw();
+    m_session->UpdateNetwork();
 }
 
 void CVeltrinoDlg::OpenOptions() {
     const auto& c = m_project.m_colours;
-    CdlgOptions dialog(m_project, m_settings, {c[kSlotBackground], c[kSlotLines], c[kSlotText]}, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    m_runner->Locked([&] {
-        dialog.Apply();
-        const auto colours = dialog.Colours();
-        const int slot[3] = {kSlotBackground, kSlotLines, kSlotText};
-        for (int i = 0; i < 3; ++i) {
-            m_project.m_colours[static_cast<std::size_t>(slot[i])] = colours[static_cast<std::size_t>(i)];
-            if (m_project.Model()) m_project.Model()->SetColour(slot[i], colours[static_cast<std::size_t>(i)]);
-        }
-    });
-    m_view->LayoutBars(false);
-    Redraw();
-    RefreshPanels();  // the pages show the model view flag and the training values
+    CdlgOptions dialog(m_project, {c[kSlotBackground], c[kSlotLines], c[kSlotText]}, this);
+    if (dialog.exec() == QDialog::Accepted) m_session->ApplyOptions(dialog.Options());
 }
 
 void CVeltrinoDlg::NewProjectWizard() {

@@ -5,7 +5,6 @@
 #include <QTreeWidget>
 
 #include "model/text.h"
-#include "training/simulation.h"
 #include "ui/dialogs/scenario_dialog.h"
 #include "ui/main_window.h"
 #include "ui/project_lists.h"
@@ -36,17 +35,7 @@ void CVeltrinoDlg::ConnectScenarioList() {
     connect(m_list->header(), &QHeaderView::sectionClicked, this, [this](int column) {
         // A click on an input column's header sorts the scenarios ascending by that input.
         if (m_listTab != 2 || !m_project.m_bOpen || !m_project.Model() || !m_project.Scenarios()) return;
-        CScenarioMgr& sm = *m_project.Scenarios();
-        const bool sorted = m_runner->Locked([&] {
-            sm.BuildColumns();
-            const auto& columns = sm.Columns();
-            if (column < 0 || column >= static_cast<int>(columns.size())) return false;
-            const ScenarioColumn& c = columns[static_cast<std::size_t>(column)];
-            if (c.type != kColInput || !m_project.Model()->FindReceptor(c.receptorID)) return false;
-            sm.SortScenarios(column, kSortAscending);
-            return true;
-        });
-        if (sorted) FillList();
+        m_session->SortByInputColumn(column);
     });
 }
 
@@ -54,12 +43,7 @@ void CVeltrinoDlg::ApplyListScenario(QTreeWidgetItem* item) {
     if (!item || m_listTab != 2 || !m_project.Scenarios()) return;
     CScenario* s = ScenarioOf(item);
     if (!s) return;
-    m_runner->Locked([&] {
-        m_project.Scenarios()->ApplyScenario(s);
-        m_project.UpdateNetwork();
-    });
-    m_view->LayoutBars(false);
-    Redraw();
+    m_session->ApplyScenario(s);
 }
 
 void CVeltrinoDlg::OnScenarioCellDoubleClicked(QTreeWidgetItem* item, int column) {
@@ -86,42 +70,22 @@ void CVeltrinoDlg::OnScenarioCellDoubleClicked(QTreeWidgetItem* item, int column
             CVariable& input = *sensor->m_pVariable;
             CdlgSliderInput slider(input, [&] {
                 // A move changes the stored value too, and the row shows its new score at once.
-                m_runner->Locked([&] {
-                    stored->value = input.m_dValue;
-                    m_project.Scenarios()->EvaluateScenario(s);
-                    EvaluateAndSelectWinner(m_project);
-                });
+                m_session->StoreValue(s, stored, input.m_dValue);
                 item->setText(column, QString::fromStdString(input.ValueText()));
                 SetStatusCell(*item, columns - 1, s->m_fScore);
-                m_view->LayoutBars(false);
-                Redraw();
             }, this);
             const QRect cell = m_list->visualItemRect(item);
             const int x = m_list->header()->sectionViewportPosition(column) + m_list->columnWidth(column) / 2;
             const QPoint below = m_list->viewport()->mapToGlobal(QPoint(x, cell.bottom() + 1 + 12));
             slider.move(below.x() - slider.width() / 2, below.y());
             slider.exec();
-            m_runner->Locked([&] { m_project.UpdateNetwork(); });
-            m_view->LayoutBars(false);
-            Redraw();
+            m_session->UpdateNetwork();
         }
     }
     RefreshPanels();
 }
 
-void CVeltrinoDlg::DeleteListSelection() {
-    CScenarioMgr* sm = m_project.Scenarios();
-    if (!sm || sm->m_selection.empty() || m_session->Training()) return;
-    const int count = static_cast<int>(sm->m_selection.size());
-    if (m_prompt->Ask(Format("%d scenarios selected for deletion.", count), Buttons::YesNoCancel) != Answer::Yes) return;
-    m_runner->Locked([&] {
-        sm->DeleteSelected();
-        sm->ClearSelection();
-    });
-    FillList();
-    RefreshPanels();
-    Redraw();
-}
+void CVeltrinoDlg::DeleteListSelection() { m_session->DeleteScenarioSelection(); }
 
 bool CVeltrinoDlg::eventFilter(QObject* watched, QEvent* event) {
     // Delete acts on the scenarios only while their tab is shown: on the other

@@ -201,7 +201,7 @@ private slots:
         QCOMPARE(sensor->m_outputLinks.size(), links - 1);
         // A sensor without an input shows -NA- twice.
         CReceptor bare(kSensor, 0, 99);
-        CdlgReceptorSensor d(bare, w.Project(), &w.Runner(), prompt);
+        CdlgReceptorSensor d(bare, w.Session());
         QCOMPARE(d.inputVariable->text(), QString("-NA-"));
         QCOMPARE(d.variableId->text(), QString("-NA-"));
     }

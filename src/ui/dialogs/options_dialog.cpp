@@ -75,9 +75,8 @@ void CTabOptionsPage2::Show(const TrainingDefaults& d) {
     boxes[3]->setText(QString::asprintf("%d", d.resetLimit));
 }
 
-CdlgOptions::CdlgOptions(CProject& project, ISettingsStore* settings, const std::array<COLORREF, 3>& colours,
-                         QWidget* parent)
-    : QDialog(parent), m_defaults(project.m_defaults), m_project(project), m_settings(settings), m_colours(colours) {
+CdlgOptions::CdlgOptions(const CProject& project, const std::array<COLORREF, 3>& colours, QWidget* parent)
+    : QDialog(parent), m_defaults(project.m_defaults), m_colours(colours) {
     setWindowTitle("Veltrino Options");
     auto* outer = new QVBoxLayout(this);
     tabs = new QTabWidget;
@@ -124,18 +123,18 @@ void CdlgOptions::accept() {
     QDialog::accept();
 }
 
-void CdlgOptions::Apply() {
-    m_project.m_bShowConnections = view->connections->isChecked();
-    m_project.m_bShowValues = view->values->isChecked();
-    m_project.m_bShowWeights = view->weights->isChecked();
-    m_project.m_bShowNames = view->names->isChecked();
-    if (m_project.m_bOpen) {
-        if (CReceptorMgr* model = m_project.Model()) model->m_bSmoothLines = view->smoothLines->isChecked();
-        m_project.m_bModelView = view->modelView->isChecked();
-    }
-    m_project.m_bUpdateTableWhileLearning = learning->updateTable->isChecked();
-    StoreTrainingDefaults(m_project, m_settings, m_defaults.learnRate, m_defaults.momentum, m_defaults.batchSize,
-                          m_defaults.resetLimit);
+ViewOptions CdlgOptions::Options() const {
+    ViewOptions o;
+    o.showConnections = view->connections->isChecked();
+    o.showValues = view->values->isChecked();
+    o.showWeights = view->weights->isChecked();
+    o.showNames = view->names->isChecked();
+    o.smoothLines = view->smoothLines->isChecked();
+    o.modelView = view->modelView->isChecked();
+    o.updateTableWhileLearning = learning->updateTable->isChecked();
+    o.colours = m_colours;
+    o.defaults = m_defaults;
+    return o;
 }
 
 }  // namespace ks

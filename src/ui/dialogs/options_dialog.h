@@ -1,11 +1,13 @@
 #pragma once
 // "Veltrino Options": the view's display options and colours (View tab) and
-// the stored training defaults (Learning tab).
+// the stored training defaults (Learning tab). Values in from the project,
+// values out through Options().
 #include <QDialog>
 #include <array>
 
 #include "model/geometry.h"
 #include "model/training_defaults.h"
+#include "session/session.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -42,12 +44,10 @@ class CdlgOptions : public QDialog {
     Q_OBJECT
 public:
     // colours: background, connections, text; handed back through Colours().
-    CdlgOptions(CProject& project, ISettingsStore* settings, const std::array<COLORREF, 3>& colours,
-                QWidget* parent = nullptr);
+    CdlgOptions(const CProject& project, const std::array<COLORREF, 3>& colours, QWidget* parent = nullptr);
     void accept() override;
-    // After OK: stores the display options and the training defaults. The
-    // caller runs it under the training lock, since the model changes.
-    void Apply();
+    // After OK: the display options, colours and training defaults as chosen.
+    ViewOptions Options() const;
     std::array<COLORREF, 3> Colours() const { return m_colours; }
     // One spin notification: value -= change x step.
     void Spin(int which, int change);
@@ -58,8 +58,6 @@ public:
     TrainingDefaults m_defaults;
 
 private:
-    CProject& m_project;
-    ISettingsStore* m_settings;
     std::array<COLORREF, 3> m_colours;
 };
 

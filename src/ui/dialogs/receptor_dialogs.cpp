@@ -15,7 +15,7 @@
 #include "model/project.h"
 #include "model/receptor_mgr.h"
 #include "model/variable.h"
-#include "training/training_runner.h"
+#include "session/session.h"
 #include "ui/spin_arrows.h"
 
 namespace ks {
@@ -70,9 +70,9 @@ void CdlgConnection::ShowWeight() { weightBox->setText(QString::asprintf("%0.3f"
 
 // ------------------------------------------------------------ sensory receptor
 
-CdlgReceptorSensor::CdlgReceptorSensor(CReceptor& r, CProject& project, CTrainingRunner* runner, IPrompt& prompt,
+CdlgReceptorSensor::CdlgReceptorSensor(CReceptor& r, CSession& session,
                                        QWidget* parent)
-    : QDialog(parent), m_receptor(r), m_project(project), m_runner(runner), m_prompt(prompt) {
+    : QDialog(parent), m_receptor(r), m_session(session) {
     setWindowTitle("Sensory Receptor Properties");
     auto* outer = new QVBoxLayout(this);
     auto* form = new QFormLayout;
@@ -110,14 +110,6 @@ CdlgReceptorSensor::CdlgReceptorSensor(CReceptor& r, CProject& project, CTrainin
     FillConnections();
 }
 
-template <class F>
-void CdlgReceptorSensor::Locked(F f) {
-    if (m_runner)
-        m_runner->Locked(f);
-    else
-        f();
-}
-
 void CdlgReceptorSensor::FillConnections() {
     connections->clear();
     for (const CLink& link : m_receptor.m_outputLinks) {
@@ -140,18 +132,16 @@ void CdlgReceptorSensor::EditSelected() {
     if (!c) return;
     CdlgConnection dialog(*c, this);
     if (dialog.exec() != QDialog::Accepted) return;
-    Locked([&] { c->SetWeight(dialog.m_dWeight); });
+    m_session.SetWeight(c, dialog.m_dWeight);
     FillConnections();
 }
 
 void CdlgReceptorSensor::DeleteSelected() {
     CConnection* c = Selected();
     if (!c) return;
-    if (m_prompt.Ask("Are you sure you want to delete this connection?", Buttons::YesNoCancel) != Answer::Yes) return;
-    Locked([&] {
-        m_project.Model()->DeleteConnection(c);
-        m_project.UpdateNetwork();
-    });
+    if (m_session.Prompt().Ask("Are you sure you want to delete this connection?", Buttons::YesNoCancel) != Answer::Yes)
+        return;
+    m_session.DeleteConnection(c);
     FillConnections();
 }
 

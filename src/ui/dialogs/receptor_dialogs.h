@@ -10,10 +10,8 @@ class QToolButton;
 namespace ks {
 
 class CConnection;
-class CProject;
+class CSession;
 class CReceptor;
-class CTrainingRunner;
-class IPrompt;
 
 // "Connection Properties": only the arrows and "Set to 0.0" change the weight;
 // the caller stores m_dWeight after OK.
@@ -37,8 +35,7 @@ private:
 class CdlgReceptorSensor : public QDialog {
     Q_OBJECT
 public:
-    CdlgReceptorSensor(CReceptor& receptor, CProject& project, CTrainingRunner* runner, IPrompt& prompt,
-                       QWidget* parent = nullptr);
+    CdlgReceptorSensor(CReceptor& receptor, CSession& session, QWidget* parent = nullptr);
     void FillConnections();
     void EditSelected();
     void DeleteSelected();
@@ -48,12 +45,8 @@ public:
 
 private:
     CConnection* Selected() const;
-    template <class F>
-    void Locked(F f);
     CReceptor& m_receptor;
-    CProject& m_project;
-    CTrainingRunner* m_runner;
-    IPrompt& m_prompt;
+    CSession& m_session;
 };
 
 // The processor, bias and action receptor dialogs show an empty page.
