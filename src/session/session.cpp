@@ -64,6 +64,7 @@ CVariable* CSession::AttachInput(const InputSpec& spec) {
             GiveItems(v, spec);
             v->SetValue(spec.currentIndex);
         }
+        m_project.UpdateNetwork();
     });
     return v;
 }
@@ -120,7 +121,10 @@ COutput* CSession::AttachOutput(std::unique_ptr<COutput> output, COLORREF colour
         m_project.UpdateNetwork();
     });
     LayoutBars();
-    m_runner.Locked([&] { WithAutoAssembly(m_project, [&] { m_project.AttachNewOutput(o, {0, 0}); }); });
+    m_runner.Locked([&] {
+        WithAutoAssembly(m_project, [&] { m_project.AttachNewOutput(o, {0, 0}); });
+        m_project.UpdateNetwork();
+    });
     return o;
 }
 
@@ -168,6 +172,15 @@ bool CSession::DeleteSelectedOutputs() {
 }
 
 // ------------------------------------------------------------------ the network
+
+void CSession::EnsureProcessors() {
+    m_runner.Locked([&] {
+        m_project.EnsureProcessors();
+        m_project.UpdateNetwork();
+        Rescore();
+    });
+    Changed(kChangedNetwork | kChangedLayout | kChangedScenarios);
+}
 
 bool CSession::AddProcessor() {
     const bool added = m_runner.Locked([&] {

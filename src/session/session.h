@@ -17,6 +17,7 @@
 
 namespace ks {
 
+class CDataImport;
 class IPrompt;
 class ISettingsStore;
 
@@ -95,6 +96,8 @@ public:
     bool DeleteSelectedOutputs();
 
     // ---- the network
+    // Processors until there is one more than the larger of the input and output counts.
+    void EnsureProcessors();
     // Add Processor (fresh weights for the whole network) and Less Processors.
     bool AddProcessor();
     void RemoveProcessor();
@@ -166,6 +169,8 @@ public:
 
     // ---- projects and files
     void NewProject();
+    // A new project built from a data file (the import request of the wizard).
+    void ImportProject(CDataImport& request);
     void CloseProject();
     // Loads into a fresh project and swaps it in only on success; the scenarios
     // are scored against the loaded network.

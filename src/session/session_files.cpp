@@ -1,6 +1,7 @@
 // Starting, opening, saving, closing and exporting the session's project.
 #include "files/byte_io.h"
 #include "files/c_export.h"
+#include "files/data_import.h"
 #include "files/header_file.h"
 #include "files/messages.h"
 #include "files/project_file.h"
@@ -15,6 +16,16 @@ void CSession::NewProject() {
         m_project.m_name.clear();
         m_project.NewProject(kProjectNew);
         m_project.m_bAutoAssembly = true;
+        m_project.UpdateNetwork();
+    });
+    Changed(kChangedProject | kChangedElements | kChangedLayout | kChangedNetwork | kChangedScenarios | kChangedTraining);
+}
+
+void CSession::ImportProject(CDataImport& request) {
+    m_runner.Stop();
+    m_runner.Locked([&] {
+        NewImportedProject(m_project, request, m_prompt);
+        m_project.EnsureProcessors();
         m_project.UpdateNetwork();
     });
     Changed(kChangedProject | kChangedElements | kChangedLayout | kChangedNetwork | kChangedScenarios | kChangedTraining);

@@ -15,7 +15,6 @@
 #include "model/project.h"
 #include "model/prompt.h"
 #include "model/text.h"
-#include "training/endpoints.h"
 #include "ui/dialogs/new_elements.h"
 #include "ui/dialogs/output_dialog.h"
 #include "ui/dialogs/variable_dialog.h"
@@ -178,7 +177,7 @@ void CdlgWizProject::BuildPages() {
     w->layout()->addWidget(scenarioList);
     connect(createEndpoints, &QPushButton::clicked, this, [this] {
         if (!m_project.m_bOpen || !m_project.Model()) return;
-        CreateEndpointScenarios(m_project, m_window.Session().Prompt());
+        m_window.Session().CreateEndpointScenarios();
         FillScenarioList(*scenarioList);
     });
     connect(addScenario, &QPushButton::clicked, this, [this] {
@@ -292,17 +291,13 @@ bool CdlgWizProject::MayReplaceProject() {
 }
 
 void CdlgWizProject::StartGuidedProject() {
-    m_project.NewProject(kProjectNew);
-    m_project.m_bAutoAssembly = true;
-    m_project.UpdateNetwork();
+    m_window.Session().NewProject();
     m_project.m_name = nameBox->text().toStdString();
     m_bCreated = true;
 }
 
 void CdlgWizProject::StartImportedProject() {
-    NewImportedProject(m_project, m_import, &m_window.Session().Prompt());
-    m_project.EnsureProcessors();
-    m_project.UpdateNetwork();
+    m_window.Session().ImportProject(m_import);
     m_bCreated = true;
 }
 
@@ -325,8 +320,7 @@ void CdlgWizProject::Next() {
         break;
     case kInputs: ShowPage(kOutputs); break;
     case kOutputs:
-        m_project.EnsureProcessors();
-        m_project.UpdateNetwork();
+        m_window.Session().EnsureProcessors();
         ShowPage(kTrainData);
         break;
     case kTrainData: ShowPage(kFinished); break;
@@ -382,7 +376,6 @@ void CdlgWizProject::OnAddInput() {
     CdlgVariable dialog(nullptr, "", 0xFFFFFF, nullptr, -1, this);
     if (dialog.exec() != QDialog::Accepted) return;
     m_window.Session().AttachInput(InputSpecFromDialog(dialog));
-    m_project.UpdateNetwork();
     ShowPage(kInputs);
 }
 
@@ -393,7 +386,6 @@ void CdlgWizProject::OnAddOutput() {
     CdlgOutput dialog(*output, this);
     if (dialog.exec() != QDialog::Accepted) return;  // the new output goes with the dialog
     m_window.Session().AttachOutput(std::move(output), dialog.m_colour);
-    m_project.UpdateNetwork();
     ShowPage(kOutputs);
 }
 
