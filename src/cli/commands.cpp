@@ -26,14 +26,6 @@ namespace {
 constexpr std::int32_t kViewWidth = 720;   // the largest model view
 constexpr std::int32_t kViewHeight = 420;
 
-// The command-line tool answers nothing interactively: notices go to stderr,
-// questions are answered Yes.
-class ConsolePrompt : public IPrompt {
-public:
-    Answer Ask(const std::string&, Buttons) override { return Answer::Yes; }
-    void Notify(const std::string& text) override { std::fprintf(stderr, "kestrine-cli: %s\n", text.c_str()); }
-};
-
 int Save(const std::string& path, const CProject& p) {
     const FileResult r = SaveProjectFile(path, p);
     if (!r.ok) return Fail("saving " + path, r.message);
@@ -81,8 +73,10 @@ int New(const NewOptions& o) {
     QSettingsStore store;
     SeedRandom(o.seed);
     CProject p(&store);
+    ConsolePrompt prompt;
+    CSession session(p, prompt, &store);
+    session.NewProject();
     p.m_name = o.name;
-    p.NewProject(kProjectNew);
     return Save(o.output, p);
 }
 
@@ -95,15 +89,8 @@ int Import(const ImportOptions& o) {
     SeedRandom(o.seed);
     CProject p(&store);
     ConsolePrompt prompt;
-    NewImportedProject(p, import, &prompt);
-    p.EnsureProcessors();
-    if (o.bias) {
-        // As the Build page's "Processor Bias" and "Action Bias" do.
-        for (std::int32_t kind : {kProcessor, kAction}) {
-            AddBiasToKind(*p.Model(), kind);
-        }
-        p.Model()->ClearSelection();
-    }
+    CSession session(p, prompt, &store);
+    session.ImportProject(import, o.bias);
     p.AlignInView(kViewWidth, kViewHeight);
     p.UpdateNetwork();
     return Save(o.output, p);

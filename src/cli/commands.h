@@ -1,13 +1,24 @@
 #pragma once
 // The subcommands of kestrine-cli. Each returns the process exit code.
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "model/prompt.h"
+
 namespace ks::cli {
 
 enum ExitCode : int { kOk = 0, kFailed = 1, kUsage = 2, kStoppedByLimit = 3 };
+
+// The command-line tool answers nothing interactively: notices go to stderr,
+// questions are answered Yes.
+class ConsolePrompt : public IPrompt {
+public:
+    Answer Ask(const std::string&, Buttons) override { return Answer::Yes; }
+    void Notify(const std::string& text) override { std::fprintf(stderr, "kestrine-cli: %s\n", text.c_str()); }
+};
 
 // Prints "kestrine-cli: <what>: <why>" to stderr and returns kFailed.
 int Fail(const std::string& what, const std::string& why);

@@ -18,7 +18,7 @@
 #include "model/project.h"
 #include "model/random.h"
 #include "model/text.h"
-#include "training/training_runner.h"
+#include "session/session.h"
 
 namespace ks::cli {
 
@@ -69,29 +69,29 @@ int Demo(const std::string& requestedDir) {
     // Import and train, as the wizard and the Train page would.
     SeedRandom(kImportSeed);
     CProject p;
+    ConsolePrompt prompt;
+    CSession session(p, prompt);
     CDataImport import;
     import.Choose(data);
     import.m_bScenarioNames = true;
-    NewImportedProject(p, import, nullptr);
-    p.EnsureProcessors();
+    session.ImportProject(import);
     p.AlignInView(720, 420);
     p.UpdateNetwork();
     CScenarioMgr& sm = *p.Scenarios();
     std::printf("demo: imported %d cases with %d inputs and %d outputs from %s\n", sm.Count(), p.m_inputs.Count(),
                 p.m_outputs.Count(), data.c_str());
     p.m_trainingSeed = kTrainingSeed;
-    {
-        CTrainingRunner runner(p);
-        runner.SetCycleLimit(kMaxCycles);
-        runner.StartStop();
-        while (runner.IsRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        runner.EndTraining();
-    }
+    session.Runner().SetCycleLimit(kMaxCycles);
+    session.StartStopTraining();
+    while (session.Runner().IsRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    session.EndTraining();
     std::printf("demo: trained in %d cycles: %d of %d learned\n", p.m_iCycleCounter, sm.m_iLearnedCount, sm.Count());
 
     const std::string project = dir + "/fruit_sorting.ksm", runtime = dir + "/fruit_sorting.ksr";
-    for (const FileResult& r : {SaveProjectFile(project, p), WriteHeaderFile(dir + "/" + msg::kHeaderFileName, p),
-                                SaveRuntimeFile(runtime, p), WriteCSource(dir, p, "kestrine")})
+    FileResult header;
+    const FileResult exported = session.ExportRuntime(runtime, &header);
+    for (const FileResult& r : {session.SaveTo(project, session.Image()), header, exported,
+                                session.ExportCSource(dir, "kestrine")})
         if (!r.ok) return Fail("demo", r.message);
     std::printf("demo: wrote %s, %s, inputsoutputs.h and kestrine_net.c/.h\n", project.c_str(), runtime.c_str());
 

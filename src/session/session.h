@@ -169,8 +169,10 @@ public:
 
     // ---- projects and files
     void NewProject();
-    // A new project built from a data file (the import request of the wizard).
-    void ImportProject(CDataImport& request);
+    // A new project built from a data file (the import request of the wizard);
+    // with biases, every processor and action receptor gets one, as Processor
+    // Bias and Action Bias do. Its scenarios are not scored yet.
+    void ImportProject(CDataImport& request, bool withBiases = false);
     void CloseProject();
     // Loads into a fresh project and swaps it in only on success; the scenarios
     // are scored against the loaded network.

@@ -21,11 +21,15 @@ void CSession::NewProject() {
     Changed(kChangedProject | kChangedElements | kChangedLayout | kChangedNetwork | kChangedScenarios | kChangedTraining);
 }
 
-void CSession::ImportProject(CDataImport& request) {
+void CSession::ImportProject(CDataImport& request, bool withBiases) {
     m_runner.Stop();
     m_runner.Locked([&] {
         NewImportedProject(m_project, request, m_prompt);
         m_project.EnsureProcessors();
+        if (withBiases && m_project.Model()) {
+            for (std::int32_t kind : {kProcessor, kAction}) ::ks::AddBiasToKind(*m_project.Model(), kind);
+            m_project.Model()->ClearSelection();
+        }
         m_project.UpdateNetwork();
     });
     Changed(kChangedProject | kChangedElements | kChangedLayout | kChangedNetwork | kChangedScenarios | kChangedTraining);
