@@ -54,6 +54,14 @@ void BuildFlatNetwork(const CReceptorMgr& m, FlatNetwork& f) {
     assert(f.inSender.size() == nc && f.outReceiver.size() == nc);
 }
 
+const FlatNetwork& CEvalPlan::Flat(const CReceptorMgr& model) {
+    if (!m_flatValid) {
+        BuildFlatNetwork(model, m_flat);
+        m_flatValid = true;
+    }
+    return m_flat;
+}
+
 namespace {
 
 typedef double V4 __attribute__((vector_size(sizeof(double) * CEvalPlan::kQuad)));
@@ -75,7 +83,7 @@ typedef std::int64_t I4 __attribute__((vector_size(sizeof(std::int64_t) * CEvalP
 void CEvalPlan::Build(CReceptorMgr& model) {
     model.m_store.Settle();
     m_version = model.m_structureVersion;
-    BuildFlatNetwork(model, m_flat);
+    m_flatValid = false;
     m_blocks.clear();
     m_steps.clear();
     m_gather.clear();

@@ -48,8 +48,9 @@ public:
     // bring; the plain loop then keeps its exact sequential meaning.
     bool Usable() const { return m_usable; }
     std::uint64_t Version() const { return m_version; }
-    // The index view of the network the plan was built from.
-    const FlatNetwork& Flat() const { return m_flat; }
+    // The index view of the network the plan was built from, made on first
+    // use (the forward pass does not need it).
+    const FlatNetwork& Flat(const CReceptorMgr& model);
 
     // Writes every planned connection's signal from the values and weights of
     // the last Run (the store calls this before anything reads a signal or
@@ -98,6 +99,7 @@ private:
     std::vector<double> m_values;            // 0: constant 0, then one per sending receptor
     std::vector<CReceptor*> m_sources;       // receptor of each value index (index 0: none)
     FlatNetwork m_flat;
+    bool m_flatValid = false;
     std::uint64_t m_version = ~std::uint64_t{0};
     bool m_usable = false;
 };

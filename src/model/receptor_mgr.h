@@ -161,10 +161,11 @@ public:
     // The forward pass as a plain loop over the links (what the plan must equal).
     void EvaluateSequential();
     CEvalPlan& Plan() { return m_plan; }
-    // The plan of the network as it is now (rebuilt first when the structure changed).
-    const CEvalPlan& CurrentPlan() {
+    // The network as flat index arrays, as it is now (the plan is rebuilt
+    // first when the structure changed).
+    const FlatNetwork& Flat() {
         if (m_plan.Version() != m_structureVersion) m_plan.Build(*this);
-        return m_plan;
+        return m_plan.Flat(*this);
     }
     std::int32_t EvaluateSensors();
     std::int32_t EvaluateProcessors();

@@ -12,7 +12,7 @@ namespace {
 
 void Build(RpropState& s, CReceptorMgr& m) {
     s.structureVersion = m.m_structureVersion;
-    const FlatNetwork& f = m.CurrentPlan().Flat();
+    const FlatNetwork& f = m.Flat();
     s.order.assign(f.actions.begin(), f.actions.end());
     s.order.insert(s.order.end(), f.processors.rbegin(), f.processors.rend());
     const std::size_t n = f.receptors.size(), nc = f.connections.size();
@@ -50,7 +50,7 @@ int RpropCycle(CProject& p) {
     }
     PrepareRprop(p);
     RpropState& s = *p.m_rprop;
-    const FlatNetwork& f = m.CurrentPlan().Flat();
+    const FlatNetwork& f = m.Flat();
     t.elapsed = static_cast<double>(static_cast<std::uint32_t>(NowMilliseconds() - t.startTime));
     p.m_elapsedText = FormatElapsed(t.elapsed);
 
