@@ -465,6 +465,21 @@ void CSession::EditScenarios(CScenario* scenario, int selected, const std::strin
     Changed(kChangedScenarios | kChangedNetwork);
 }
 
+void CSession::RetargetSelection(std::int32_t targetID) {
+    if (!m_project.IsReady()) return;
+    m_runner.Locked([&] {
+        m_project.Scenarios()->SetTargetOfSelection(targetID);
+        Rescore();
+    });
+    Changed(kChangedScenarios);
+}
+
+void CSession::ScoreScenarios() {
+    if (!m_project.Scenarios()) return;
+    m_runner.Locked([&] { m_project.Scenarios()->EvaluateAll(); });
+    Changed(kChangedScenarios | kChangedNetwork);
+}
+
 bool CSession::SortByInputColumn(int column) {
     CScenarioMgr* sm = m_project.Scenarios();
     if (!m_project.m_bOpen || !m_project.Model() || !sm) return false;

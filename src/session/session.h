@@ -144,6 +144,10 @@ public:
     // The scenario dialog's result: the name (when one scenario is edited) and
     // the target of the selection (or of `scenario` alone); all scored again.
     void EditScenarios(CScenario* scenario, int selected, const std::string& name, std::int32_t targetID);
+    // Shift+click on an output: the selected scenarios take its action receptor as target.
+    void RetargetSelection(std::int32_t targetID);
+    // Scores every scenario against the network (a project just built or opened).
+    void ScoreScenarios();
     // Sorts ascending by an input column; false for any other column.
     bool SortByInputColumn(int column);
     // Gives the inputs the scenario's stored values and shows the decision.

@@ -230,7 +230,7 @@ void CDisplay::LeftDown(QPoint p, bool shift) {
         auto* o = g.targetType == kTargetOutput ? static_cast<COutput*>(g.object) : nullptr;
         // Shift+click on an output retargets the selected scenarios to its action receptor.
         if (o && shift && m_project->IsReady())
-            if (CReceptor* a = m_project->ActionForOutput(o)) m_project->Scenarios()->SetTargetOfSelection(a->m_ID);
+            if (CReceptor* a = m_project->ActionForOutput(o)) m_session->RetargetSelection(a->m_ID);
     } else if (CReceptor* t = PaletteAt(p)) {
         g.targetType = t->m_iTargetType;
         g.id = t->m_iTargetID;

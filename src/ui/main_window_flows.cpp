@@ -148,7 +148,7 @@ void CVeltrinoDlg::NewProjectWizard() {
             m_project.m_name = name;
             if (m_project.Model()) m_project.Model()->m_name = name;
         }
-        if (m_project.Scenarios()) m_project.Scenarios()->EvaluateAll();
+        m_session->ScoreScenarios();
         RefreshPanels();  // counts the learned scenarios
         m_view->Attach(&m_project, m_runner, m_prompt);
         m_project.m_name = name;

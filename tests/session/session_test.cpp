@@ -63,6 +63,10 @@ TEST_F(SessionTest, StatusesFollowTheNetworkAfterEveryStructuralChange) {
         {"erase knowledge", [](CSession& s, CProject&) { s.EraseKnowledge(); }},
         {"weight", [](CSession& s, CProject& p) { s.SetWeight(p.Model()->m_connections.front().get(), -40.0); }},
         {"processor dropped", [](CSession& s, CProject&) { s.DropReceptor(kTargetPaletteProcessor, {300, 200}, {316, 216}); }},
+        {"retargeted", [](CSession& s, CProject& p) {
+             p.Scenarios()->Select(p.Scenarios()->Scenarios().front().get());
+             s.RetargetSelection(p.Model()->Actions().back()->m_ID);
+         }},
     };
     SeedRandom(11);
     for (const Case& c : cases) {
