@@ -582,6 +582,14 @@ void CSession::EvaluateWinner() {
     Changed(kChangedNetwork | kChangedValues);
 }
 
+void CSession::SetInputValue(CVariable* input, double value) {
+    m_runner.Locked([&] {
+        input->SetValue(value);
+        EvaluateAndSelectWinner(m_project);
+    });
+    Changed(kChangedNetwork | kChangedValues);
+}
+
 void CSession::UpdateNetwork() {
     m_runner.Locked([&] { m_project.UpdateNetwork(); });
     Changed(kChangedNetwork | kChangedValues);

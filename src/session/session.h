@@ -164,6 +164,8 @@ public:
     void SimulationReset();
     // The network's decision for the inputs as they are now.
     void EvaluateWinner();
+    // An input takes a value (a slider) and the network decides again.
+    void SetInputValue(CVariable* input, double value);
     // The forward pass and counts again, after the inputs changed.
     void UpdateNetwork();
 

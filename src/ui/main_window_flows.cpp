@@ -122,7 +122,7 @@ bool CVeltrinoDlg::EditScenarios(CScenario* scenario) {
 }
 
 void CVeltrinoDlg::OpenSlider(CVariable* input) {
-    CdlgSliderInput slider(*input, [this] { m_session->EvaluateWinner(); }, this);
+    CdlgSliderInput slider(*input, [this, input](double value, bool) { m_session->SetInputValue(input, value); }, this);
     const QPoint under = m_view->mapToGlobal(QPoint(input->m_anchor.x - 100, input->m_rect.bottom + 42));
     slider.move(under);
     slider.exec();

@@ -68,9 +68,11 @@ void CVeltrinoDlg::OnScenarioCellDoubleClicked(QTreeWidgetItem* item, int column
                 if (vi.receptorID == sensor->m_ID) stored = &vi;
         if (stored) {
             CVariable& input = *sensor->m_pVariable;
-            CdlgSliderInput slider(input, [&] {
+            CdlgSliderInput slider(input, [&](double value, bool restoring) {
+                // Escape gives the input its value back and keeps the stored one.
+                if (restoring) return m_session->SetInputValue(&input, value);
                 // A move changes the stored value too, and the row shows its new score at once.
-                m_session->StoreValue(s, stored, input.m_dValue);
+                m_session->StoreValue(s, stored, value);
                 item->setText(column, QString::fromStdString(input.ValueText()));
                 SetStatusCell(*item, columns - 1, s->m_fScore);
             }, this);

@@ -338,7 +338,11 @@ private slots:
         v.SetRange(0.5, 9.5);
         v.SetValue(3.7);
         int moves = 0;
-        CdlgSliderInput slider(v, [&] { ++moves; });
+        // The dialog asks for values; the caller sets them.
+        CdlgSliderInput slider(v, [&](double value, bool restoring) {
+            v.SetValue(value);
+            moves += restoring ? 0 : 1;
+        });
         QCOMPARE(slider.slider->minimum(), 0);
         QCOMPARE(slider.slider->maximum(), 9);
         QCOMPARE(slider.slider->value(), 3);

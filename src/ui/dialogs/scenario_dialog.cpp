@@ -80,9 +80,9 @@ void CdlgScenario::accept() {
 
 // ------------------------------------------------------------------- slider
 
-CdlgSliderInput::CdlgSliderInput(CVariable& input, std::function<void()> changed, QWidget* parent)
+CdlgSliderInput::CdlgSliderInput(const CVariable& input, Setter setValue, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Popup), m_input(input), m_openingValue(input.m_dValue),
-      m_changed(std::move(changed)) {
+      m_setValue(std::move(setValue)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 30, 8, 24);
     slider = new QSlider(Qt::Horizontal);
@@ -96,8 +96,7 @@ CdlgSliderInput::CdlgSliderInput(CVariable& input, std::function<void()> changed
     connect(slider, &QSlider::sliderMoved, this, [this](int position) {
         m_idleTicks = 0;
         m_timer.stop();
-        m_input.SetValue(position);
-        if (m_changed) m_changed();
+        if (m_setValue) m_setValue(position, false);
         update();
     });
     connect(slider, &QSlider::sliderReleased, this, [this] { m_timer.start(25); });
@@ -117,7 +116,7 @@ void CdlgSliderInput::OnTick() {
 
 void CdlgSliderInput::reject() {
     m_timer.stop();
-    m_input.SetValue(m_openingValue);
+    if (m_setValue) m_setValue(m_openingValue, true);
     QDialog::reject();
 }
 

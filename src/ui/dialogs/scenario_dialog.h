@@ -33,8 +33,10 @@ public:
 class CdlgSliderInput : public QDialog {
     Q_OBJECT
 public:
-    // changed runs after every move (evaluate and redraw).
-    CdlgSliderInput(CVariable& input, std::function<void()> changed, QWidget* parent = nullptr);
+    // setValue gives the input a value: after every move, and with the opening
+    // value again on Escape (restoring true). The dialog itself changes nothing.
+    using Setter = std::function<void(double value, bool restoring)>;
+    CdlgSliderInput(const CVariable& input, Setter setValue, QWidget* parent = nullptr);
     void reject() override;  // Escape: the opening value comes back
 
     QSlider* slider;
@@ -45,9 +47,9 @@ protected:
 
 private:
     void OnTick();
-    CVariable& m_input;
+    const CVariable& m_input;
     double m_openingValue;
-    std::function<void()> m_changed;
+    Setter m_setValue;
     QTimer m_timer;  // timer 12
 };
 
