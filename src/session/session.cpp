@@ -140,8 +140,11 @@ COutput* CSession::AddOutput(std::unique_ptr<COutput> output, COLORREF colour) {
     return o;
 }
 
-void CSession::SetOutputColour(COutput* output, COLORREF colour) {
-    m_runner.Locked([&] { output->m_colour = colour; });
+void CSession::EditOutput(COutput* output, const std::string& name, COLORREF colour) {
+    m_runner.Locked([&] {
+        output->m_name = name;
+        output->m_colour = colour;
+    });
     Changed(kChangedElements | kChangedScenarios);
 }
 

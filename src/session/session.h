@@ -90,7 +90,7 @@ public:
     COutput* AddOutput(std::unique_ptr<COutput> output, COLORREF colour);
     // Only the output and its receptor (the wizard).
     COutput* AttachOutput(std::unique_ptr<COutput> output, COLORREF colour);
-    void SetOutputColour(COutput* output, COLORREF colour);
+    void EditOutput(COutput* output, const std::string& name, COLORREF colour);
     // Ask about the scenarios concerned first; false when the user said no.
     bool DeleteSelectedInputs();
     bool DeleteSelectedOutputs();

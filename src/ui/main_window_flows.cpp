@@ -67,10 +67,12 @@ void CVeltrinoDlg::EditOutput(COutput* output) {
     }
     CdlgOutput dialog(*output, this);
     if (dialog.exec() == QDialog::Accepted) {
-        if (created)
+        if (created) {
+            created->m_name = dialog.m_name;
             m_session->AddOutput(std::move(created), dialog.m_colour);
-        else
-            m_session->SetOutputColour(output, dialog.m_colour);
+        } else {
+            m_session->EditOutput(output, dialog.m_name, dialog.m_colour);
+        }
         RefreshScenarioTexts();
     }
     m_dialogBusy = false;

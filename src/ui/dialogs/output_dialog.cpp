@@ -10,7 +10,8 @@
 
 namespace ks {
 
-CdlgOutput::CdlgOutput(COutput& output, QWidget* parent) : QDialog(parent), m_colour(output.m_colour), m_output(output) {
+CdlgOutput::CdlgOutput(const COutput& output, QWidget* parent)
+    : QDialog(parent), m_name(output.m_name), m_colour(output.m_colour) {
     setWindowTitle("Output Properties");
     auto* form = new QFormLayout(this);
     nameBox = new QLineEdit(QString::fromStdString(output.m_name));
@@ -27,7 +28,7 @@ CdlgOutput::CdlgOutput(COutput& output, QWidget* parent) : QDialog(parent), m_co
 }
 
 void CdlgOutput::accept() {
-    m_output.m_name = TruncateUtf16(nameBox->text().toStdString(), 99);
+    m_name = TruncateUtf16(nameBox->text().toStdString(), 99);
     QDialog::accept();
 }
 

@@ -385,6 +385,7 @@ void CdlgWizProject::OnAddOutput() {
     output->m_colour = 0xFFFFFF;
     CdlgOutput dialog(*output, this);
     if (dialog.exec() != QDialog::Accepted) return;  // the new output goes with the dialog
+    output->m_name = dialog.m_name;
     m_window.Session().AttachOutput(std::move(output), dialog.m_colour);
     ShowPage(kOutputs);
 }
