@@ -1,11 +1,12 @@
 #include "files/data_import.h"
 
-#include <array>
+#include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
+#include <unordered_map>
 #include <sys/stat.h>
 
+#include "files/data_table.h"
 #include "files/messages.h"
 #include "files/project_file.h"
 #include "files/safe_file.h"
@@ -22,71 +23,10 @@ constexpr std::int32_t kFirstImportedID = 100;  // variable ID = column + 100
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
 
-bool IsSeparator(std::uint8_t c) { return c == ',' || c == ';' || c == '\t'; }
-
-// Text-to-double as the C library's atof reads it, but independent of the
-// process locale (the app's toolkit sets one): leading blanks, an optional
-// sign, then the longest number; no number gives 0.
-double ParseNumber(const std::string& s) {
-    std::size_t i = 0;
-    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
-    if (i < s.size() && s[i] == '+') {
-        ++i;
-        if (i < s.size() && s[i] == '-') return 0.0;
-    }
-    double v = 0.0;
-    const auto r = std::from_chars(s.data() + i, s.data() + s.size(), v);
-    if (r.ec == std::errc::result_out_of_range) {
-        // A magnitude beyond double gives infinity; one below the smallest gives 0.
-        const bool negative = i < s.size() && s[i] == '-';
-        std::size_t e = i + (negative ? 1 : 0);
-        bool large = false;
-        for (std::size_t k = e; k < s.size(); ++k) {
-            if (s[k] == 'e' || s[k] == 'E') {
-                large = k + 1 < s.size() && s[k + 1] != '-';
-                break;
-            }
-        }
-        if (!large && e < s.size() && s[e] != '0' && s[e] != '.') large = true;
-        return large ? (negative ? -HUGE_VAL : HUGE_VAL) : 0.0;
-    }
-    return r.ec == std::errc() ? v : 0.0;
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
 }
-
-// Case-insensitive for ASCII letters, exact for everything else.
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-// Lines as the C library's text-mode line reader hands them over: CR LF
-// arrives as LF, and at most kMaxLine bytes come per read.
-class LineReader {
-public:
-    explicit LineReader(const std::vector<std::uint8_t>& bytes) {
-        m_text.reserve(bytes.size());
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-            m_text.push_back(static_cast<char>(bytes[i]));
-        }
-    }
-    bool Next(std::string& line) {
-        line.clear();
-        while (m_pos < m_text.size() && line.size() < CDataImport::kMaxLine) {
-            const char c = m_text[m_pos++];
-            line.push_back(c);
-            if (c == '\n') break;
-        }
-        return !line.empty();
-    }
-
-private:
-    std::string m_text;
-    std::size_t m_pos = 0;
-};
 
 }  // namespace
 
@@ -102,91 +42,128 @@ void CDataImport::Choose(const std::string& path) {
 }
 
 int CDataImport::Import(CProject& project, IPrompt* prompt) {
+    m_report = ImportReport{};
+    auto refuse = [&](const std::string& why) {
+        m_report.ok = false;
+        m_report.error = m_path + ": " + why;
+        if (prompt) prompt->Notify(m_report.error);
+        return 1;
+    };
     struct stat st;
-    if (!m_bFileChosen || stat(m_path.c_str(), &st) != 0) return 0;
-    const bool saved = project.m_bAutoAssembly;
-    project.m_bAutoAssembly = true;
+    if (!m_bFileChosen || stat(m_path.c_str(), &st) != 0) return refuse("no such file");
+    // Never open a pipe or a device: it could wait for ever.
+    if (!S_ISREG(st.st_mode)) return refuse("not a regular file");
     std::vector<std::uint8_t> bytes;
     const FileResult r = ReadWholeFile(m_path, bytes, kMaxFileBytes);
-    if (!r.ok) {
-        if (prompt) prompt->Notify(msg::kImportCannotOpen);
-        Finish(project, saved);
-        return 0;
+    if (!r.ok) return refuse(r.message);
+    const int result = ImportBytes(project, bytes);
+    if (result != 0) {
+        m_report.error = m_path + ": " + m_report.error;
+        if (prompt) prompt->Notify(m_report.error);
     }
-    ImportBytes(project, bytes);
-    project.m_bAutoAssembly = saved;
-    return 0;
+    return result;
 }
 
-void CDataImport::ImportBytes(CProject& project, const std::vector<std::uint8_t>& bytes) {
+int CDataImport::ImportBytes(CProject& project, const std::vector<std::uint8_t>& bytes) {
+    m_report = ImportReport{};
+    const DataTable table = ParseDataText(bytes.data(), bytes.size(), m_bNoHeader);
+    if (!table.Ok()) {
+        m_report.ok = false;
+        m_report.error = table.error;
+        return 1;
+    }
+    m_report.warnings = table.warnings;
+    const std::size_t firstInput = m_bScenarioNames ? 1 : 0;
+    const std::size_t lastColumn = table.names.size() - 1;  // the decision
+    if (firstInput >= lastColumn) {
+        m_report.ok = false;
+        m_report.error = "there is no input column between the names and the decision";
+        return 1;
+    }
+    // Which rows are built, and the missing values of the columns that count.
+    std::vector<std::int32_t> missing(table.names.size(), 0);
+    std::vector<char> keep(table.rows.size(), 1);
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const DataRow& row = table.rows[r];
+        for (std::size_t c = firstInput; c <= lastColumn; ++c) {
+            if (!row.cells[c].missing) continue;
+            ++missing[c];
+            if (m_missing == MissingValues::Refuse) {
+                m_report.ok = false;
+                m_report.error = Format("line %zu, column %zu (\"%s\"): a value is missing", row.line, c + 1,
+                                        table.names[c].c_str());
+                return 1;
+            }
+            if (m_missing == MissingValues::Drop) keep[r] = 0;
+        }
+    }
+    for (char k : keep) {
+        if (k)
+            ++m_report.rowsRead;
+        else
+            ++m_report.rowsLeftOut;
+    }
+    if (m_report.rowsRead == 0) {
+        m_report.ok = false;
+        m_report.error = "every data row has a missing value; none is left to import";
+        return 1;
+    }
+    m_report.targetMissing = missing[lastColumn];
+
     const bool saved = project.m_bAutoAssembly;
     project.m_bAutoAssembly = true;
     CReceptorMgr* model = project.Model();
     CScenarioMgr* sm = project.Scenarios();
     if (!model || !sm) {
         Finish(project, saved);
-        return;
+        return 0;
     }
     project.AddProcessors(1);
 
-    std::array<std::string, kMaxFields> slots;  // kept from line to line, as the parser's buffer is
-    LineReader reader(bytes);
-    std::string line;
-    std::size_t lastColumn = 0;  // S: the header's separator count, the target column
-    const std::size_t firstInput = m_bScenarioNames ? 1 : 0;
-    for (std::int32_t row = 0; reader.Next(line); ++row) {
-        if (line[0] == '\n') break;
-        Trace("\n****** - LINE READ - ********************\n%s****** - DONE LINE READ - ********************",
-              line.c_str());
-        // Split: separators anywhere, no quoting, no trimming.
-        std::size_t column = 0, separators = 0, end = 0;
-        std::string field;
-        auto closeField = [&] {
-            if (column < kMaxFields) slots[column] = TruncateUtf8Bytes(field, kMaxField);
-            field.clear();
-        };
-        for (; end < line.size() && end < kMaxLine + 1; ++end) {
-            const auto c = static_cast<std::uint8_t>(line[end]);
-            if (c == '\n' || c == 0) break;
-            if (IsSeparator(c)) {
-                closeField();
-                Trace("iCurrPos: %zu, row: %d, column: %zu, text: %s", end, row, column,
-                      column < kMaxFields ? slots[column].c_str() : "");
-                ++column;
-                ++separators;
-            } else if (field.size() <= kMaxField) {
-                field.push_back(static_cast<char>(c));
+    // Inputs: a column is a Descriptor List when its first value that is not
+    // missing begins with a letter.
+    struct Column {
+        CVariable* input = nullptr;
+        std::unordered_map<std::string, std::int32_t> items;  // lower-case text -> item index
+        bool ranged = false;
+    };
+    std::vector<Column> columns(table.names.size());
+    for (std::size_t c = firstInput; c < lastColumn; ++c) {
+        Trace("Import: Adding variable: %s from column: %zu", table.names[c].c_str(), c);
+        VARIABLE_RECORD rec;
+        rec.type = kRangedDouble;
+        rec.name = table.names[c];
+        rec.description = table.names[c];
+        rec.variableID = static_cast<std::int32_t>(c) + kFirstImportedID;
+        rec.reservedValue = 0.0;
+        CVariable* v = project.m_inputs.AddVariable(rec);
+        v->m_colour = kWhite;
+        project.AttachNewInput(v, {0, 0});
+        columns[c].input = v;
+        ImportReport::Column report{table.names[c], false, {}, missing[c]};
+        for (std::size_t r = 0; r < table.rows.size(); ++r) {
+            const DataCell& cell = table.rows[r].cells[c];
+            if (!keep[r] || cell.missing) continue;
+            if (std::isalpha(static_cast<unsigned char>(cell.text[0]))) {
+                v->m_iType = kDescriptorList;
+                report.descriptor = true;
+                report.why = Format("line %zu has the text \"%s\"", table.rows[r].line, cell.text.c_str());
             }
+            break;
         }
-        closeField();
-        if (end < 3) break;
+        m_report.columns.push_back(report);
+    }
 
-        if (row == 0) {
-            lastColumn = std::min(separators, kMaxFields - 1);
-            for (std::size_t c = firstInput; c < lastColumn; ++c) {
-                Trace("Import: Adding variable: %s from column: %zu", slots[c].c_str(), c);
-                VARIABLE_RECORD rec;
-                rec.type = kRangedDouble;
-                rec.name = slots[c];
-                rec.description = slots[c];
-                rec.variableID = static_cast<std::int32_t>(c) + kFirstImportedID;
-                rec.reservedValue = 0.0;
-                CVariable* v = project.m_inputs.AddVariable(rec);
-                v->m_colour = kWhite;
-                project.AttachNewInput(v, {0, 0});
-            }
-            continue;
-        }
-
-        CScenario* s = sm->AppendScenario(row);
-        s->m_name = m_bScenarioNames ? slots[0] : Format("Scenario %d", row);
-        const std::string& target = slots[lastColumn];
-        COutput* output = nullptr;
-        for (const auto& o : project.m_outputs.m_items)
-            if (o->m_name == target) {
-                output = o.get();
-                break;
-            }
+    std::unordered_map<std::string, COutput*> outputs;  // lower-case name -> output
+    std::int32_t id = 0;
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        ++id;  // scenario IDs count the data rows of the file
+        if (!keep[r]) continue;
+        const DataRow& row = table.rows[r];
+        CScenario* s = sm->AppendScenario(id);
+        s->m_name = m_bScenarioNames ? row.cells[0].text : Format("Scenario %d", id);
+        const std::string& target = row.cells[lastColumn].text;
+        COutput*& output = outputs[Lower(target)];
         if (!output) {
             auto o = std::make_unique<COutput>();
             o->m_name = TruncateUtf16(target, 99);
@@ -194,48 +171,47 @@ void CDataImport::ImportBytes(CProject& project, const std::vector<std::uint8_t>
             output = o.get();
             project.m_outputs.AddOutput(std::move(o));
             project.AttachNewOutput(output, {0, 0});
+        } else if (output->m_name != target) {
+            const std::string w = Format("the decisions \"%s\" and \"%s\" differ only in letter case: both are the "
+                                         "output \"%s\"",
+                                         output->m_name.c_str(), target.c_str(), output->m_name.c_str());
+            if (std::find(m_report.warnings.begin(), m_report.warnings.end(), w) == m_report.warnings.end())
+                m_report.warnings.push_back(w);
         }
         s->m_pModel = model;
         s->m_iTargetID = output->m_iActionReceptorID;
 
         for (std::size_t c = firstInput; c < lastColumn; ++c) {
-            const auto id = static_cast<std::int32_t>(c) + kFirstImportedID;
-            CVariable* v = project.m_inputs.Find(id);
-            if (!v) {
-                Trace("************** ALERT ******************************");
-                Trace("Trying to update varID: %d, in column: %zu, but cannot find the variable!", id, c);
-                Trace("************** END ALERT ******************************");
-                continue;
-            }
-            const std::string& text = slots[c];
-            if (row == 1 && !text.empty() && std::isalpha(static_cast<unsigned char>(text[0]))) {
-                v->m_iType = kDescriptorList;
-                Trace("Alpha character detected! : %s", text.c_str());
-            }
+            Column& col = columns[c];
+            CVariable* v = col.input;
+            const DataCell& cell = row.cells[c];
             double value;
             if (v->m_iType == kDescriptorList) {
-                VARIABLE_ITEM* item = nullptr;
-                for (const auto& it : v->m_items)
-                    if (SameTextIgnoringCase(it->text, text)) {
-                        item = it.get();
-                        break;
-                    }
-                if (!item) {
-                    const std::int32_t index = v->ItemCount();
-                    item = v->AddItem(text, index + 10, index, true, kWhite);
-                }
-                value = item->index;
+                auto [it, added] = col.items.try_emplace(Lower(cell.text), v->ItemCount());
+                if (added) v->AddItem(cell.text, it->second + 10, it->second, true, kWhite);
+                value = it->second;
             } else {
-                value = ParseNumber(text);
-                if (row == 1)
+                value = cell.missing ? 0.0 : ParseNumber(cell.text);
+                if (!col.ranged)
                     v->SetRange(value, value);
                 else
                     v->SetRange(std::min(v->m_dMin, value), std::max(v->m_dMax, value));
+                col.ranged = true;
             }
             s->m_inputs.push_back({v->m_iAttachedReceptorID, 0, v->m_ID, v->m_dMin, v->m_dMax, value});
         }
     }
+    std::int32_t totalMissing = 0;
+    for (std::size_t c = firstInput; c <= lastColumn; ++c) totalMissing += missing[c];
+    if (totalMissing > 0 && m_missing == MissingValues::Keep)
+        m_report.warnings.push_back(Format(
+            "%d values are missing; they were imported as 0 (numbers) or as their text (categories), and a short "
+            "row took the previous row's values; --missing drop leaves those rows out, --missing refuse stops",
+            totalMissing));
+    if (m_report.rowsLeftOut > 0)
+        m_report.warnings.push_back(Format("%d rows with a missing value were left out", m_report.rowsLeftOut));
     Finish(project, saved);
+    return 0;
 }
 
 void CDataImport::Finish(CProject& project, bool savedSwitch) {
@@ -254,6 +230,45 @@ void CDataImport::Finish(CProject& project, bool savedSwitch) {
         sm->BuildColumns();
         sm->SortScenarios(0, kSortAscending);
     }
+}
+
+std::vector<std::string> ImportSummary(const CDataImport& import, const CProject& project) {
+    const ImportReport& r = import.m_report;
+    std::vector<std::string> out;
+    if (!r.ok) return {"refused: " + r.error};
+    out.push_back(r.rowsLeftOut ? Format("rows read: %d, left out: %d (a missing value)", r.rowsRead, r.rowsLeftOut)
+                                : Format("rows read: %d", r.rowsRead));
+    for (const ImportReport::Column& c : r.columns) {
+        const CVariable* v = nullptr;
+        for (const auto& in : project.m_inputs.m_items)
+            if (in->m_name == TruncateUtf16(c.name, 99)) v = in.get();
+        std::string line = Format("input \"%s\": ", c.name.c_str());
+        if (c.descriptor && v) {
+            line += Format("Descriptor List (%s), %d items:", c.why.c_str(), v->ItemCount());
+            int shown = 0;
+            for (const auto& it : v->m_items) {
+                if (shown == 10) {
+                    line += Format(" ... and %d more", v->ItemCount() - shown);
+                    break;
+                }
+                line += (shown++ ? ", " : " ") + it->text;
+            }
+        } else if (v) {
+            line += Format("numbers from %.6g to %.6g", v->m_dMin, v->m_dMax);
+        }
+        if (c.missing) line += Format("; %d missing", c.missing);
+        out.push_back(line);
+    }
+    if (r.targetMissing) out.push_back(Format("decision column: %d missing", r.targetMissing));
+    for (const auto& o : project.m_outputs.m_items) {
+        std::int32_t cases = 0;
+        if (const CScenarioMgr* sm = project.Scenarios())
+            for (const auto& s : sm->Scenarios())
+                if (s->m_iTargetID == o->m_iActionReceptorID) ++cases;
+        out.push_back(Format("output \"%s\": %d cases", o->m_name.c_str(), cases));
+    }
+    for (const std::string& w : r.warnings) out.push_back("warning: " + w);
+    return out;
 }
 
 int NewImportedProject(CProject& project, CDataImport& import, IPrompt* prompt) {

@@ -6,6 +6,8 @@
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 
+#include <sys/stat.h>
+
 namespace ks {
 namespace {
 
@@ -86,72 +88,137 @@ TEST(DataImport, NamesColumnAndDescriptorLists) {
     EXPECT_EQ(p.Scenarios()->Sorted().front()->m_name, "first");
 }
 
-TEST(DataImport, EdgeCases) {
-    // Targets are case-sensitive; a blank line ends the import; a trailing
-    // separator gives an empty target; one distinct value widens by a tenth.
-    auto r = Import("a,b\n10,Yes\n10,yes\n10,\n\n99,No\n");
-    const CProject& p = r->project;
-    EXPECT_EQ(OutputNames(p), (std::vector<std::string>{"Yes", "yes", ""}));
-    EXPECT_EQ(p.Scenarios()->Count(), 3);
-    // The tenth is the single-precision 0.1.
-    EXPECT_EQ(p.m_inputs.m_items[0]->m_dMin, 10.0 - 10.0 * 0.10000000149011612);
-    EXPECT_EQ(p.m_inputs.m_items[0]->m_dMax, 10.0 + 10.0 * 0.10000000149011612);
-    EXPECT_NEAR(p.m_inputs.m_items[0]->m_dMin, 9.0, 1e-7);
-    EXPECT_EQ(p.m_inputs.m_items[0]->m_dValue, p.m_inputs.m_items[0]->m_dMin);
+// Small files and what importing each gives: refused with a reason naming
+// where, or the rows, outputs, values and warnings built.
+TEST(DataImport, FilesAndTheirOutcomes) {
+    struct Case {
+        const char* what;
+        std::string text;
+        MissingValues missing = MissingValues::Keep;
+        bool noHeader = false;
+        std::string error;  // expected part of the refusal; empty: accepted
+        int scenarios = -1;
+        std::vector<std::string> outputs = {};
+        std::string warning = {};  // expected part of one warning
+        std::vector<double> firstColumn = {};  // values of the first input, in file order
+    };
+    const std::string wide = [] {
+        std::string h;
+        for (int i = 0; i < 101; ++i) h += (i ? "," : "") + std::string("c") + std::to_string(i);
+        return h + "\n";
+    }();
+    const std::vector<Case> cases = {
+        {"letter case", "a,b\n10,Yes\n10,yes\n10,No\n", {}, false, "", 3, {"Yes", "No"}, "differ only in letter case"},
+        {"blank line in the middle", "a,b\n1,x\n\n2,y\n", {}, false, "", 2, {"x", "y"}, "line 3 is blank"},
+        {"trailing separator", "a,b\n10,x\n10,\n", {}, false, "", 2, {"x", ""}, "1 values are missing"},
+        {"missing kept as 0", "a,b\nNA,x\n5,y\n?,x\n", {}, false, "", 3, {}, "2 values are missing", {0, 5, 0}},
+        {"missing dropped", "a,b\nNA,x\n5,y\n,x\n7,y\n", MissingValues::Drop, false, "", 2, {"y"}, "2 rows", {5, 7}},
+        {"missing refused", "a,b\n1,x\nN/A,y\n", MissingValues::Refuse, false, "line 3, column 1 (\"a\"): a value is missing"},
+        {"non-finite numbers are missing", "a,b\nnan,x\n-inf,y\n3,x\n1e400,y\n", {}, false, "", 4, {}, "3 values", {0, 0, 3, 0}},
+        {"hexadecimal and underflow", "a,b\n0x1A,x\n1e-400,y\n", {}, false, "", 2, {}, "", {26, 0}},
+        {"quoted fields", "\"a,1\",b\n\"2\",\"yes, \"\"sir\"\"\"\n", {}, false, "", 1, {"yes, \"sir\""}},
+        {"spaces around separators", "a , b\n1 , yes\n", {}, false, "", 1, {"yes"}},
+        {"header of numbers", "1,2\n3,4\n", {}, false, "", 1, {"4"}, "--no-header"},
+        {"no header", "1,2\n3,4\n", {}, true, "", 2, {"2", "4"}, "", {1, 3}},
+        {"short rows keep the previous texts", "a,b,c\n1,2,X\n555\n", {}, false, "", 2, {"X"}, "2 values", {1, 555}},
+        {"empty", "", {}, false, "it is empty"},
+        {"only blanks", "  \n\r\n\n", {}, false, "it is empty"},
+        {"no data rows", "a,b\n", {}, false, "no data rows"},
+        {"one column", "abc\ndef\n", {}, false, "line 1 has one field"},
+        {"binary", std::string("a,b\n1,\0x\n", 9), {}, false, "NUL byte"},
+        {"not UTF-8", "a,b\n" + std::string(200, '\xFE') + ",x\n", {}, false, "not UTF-8"},
+        {"too many columns", wide + "1,x\n", {}, false, "at most 100 columns"},
+        {"long line", "a,b\n" + std::string(5000, '7') + ",x\n", {}, false, "line 2 is longer than 4095 bytes"},
+        {"long field", "a,b\n1," + std::string(40, 'x') + "\n", {}, false, "line 2, column 2: the field"},
+        {"unclosed quote", "a,b\n1,\"x\n", {}, false, "not closed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SeedRandom(1);
+        CProject p;
+        CDataImport import;
+        import.m_missing = c.missing;
+        import.m_bNoHeader = c.noHeader;
+        const std::vector<std::uint8_t> bytes(c.text.begin(), c.text.end());
+        int result = 0;
+        p.NewImportedProject("t", [&](CProject& q) { result = import.ImportBytes(q, bytes); });
+        if (!c.error.empty()) {
+            EXPECT_EQ(result, 1);
+            EXPECT_FALSE(import.m_report.ok);
+            EXPECT_NE(import.m_report.error.find(c.error), std::string::npos) << import.m_report.error;
+            EXPECT_EQ(p.m_inputs.Count(), 0);
+            continue;
+        }
+        ASSERT_EQ(result, 0) << import.m_report.error;
+        EXPECT_EQ(p.Scenarios()->Count(), c.scenarios);
+        if (!c.outputs.empty()) EXPECT_EQ(OutputNames(p), c.outputs);
+        if (!c.warning.empty()) {
+            bool found = false;
+            for (const std::string& w : import.m_report.warnings) found = found || w.find(c.warning) != std::string::npos;
+            EXPECT_TRUE(found) << c.warning;
+        }
+        if (!c.firstColumn.empty()) {
+            ASSERT_EQ(p.m_inputs.m_items[0]->m_iType, kRangedDouble);
+            std::vector<double> values;
+            for (std::int32_t id = 1; id <= 20; ++id)
+                for (const auto& s : p.Scenarios()->Scenarios())
+                    if (s->m_ID == id) values.push_back(s->m_inputs[0].value);
+            EXPECT_EQ(values, c.firstColumn);
+        }
+    }
+}
 
+TEST(DataImport, OneDistinctValueWidensByATenth) {
+    auto r = Import("a,b\n10,x\n10,y\n");
+    const CVariable& a = *r->project.m_inputs.m_items[0];
+    // The tenth is the single-precision 0.1.
+    EXPECT_EQ(a.m_dMin, 10.0 - 10.0 * 0.10000000149011612);
+    EXPECT_EQ(a.m_dMax, 10.0 + 10.0 * 0.10000000149011612);
+    EXPECT_EQ(a.m_dValue, a.m_dMin);
     auto neg = Import("a,b\n-5,x\n-5,y\n");
     EXPECT_NEAR(neg->project.m_inputs.m_items[0]->m_dMin, -4.5, 1e-7);
     EXPECT_NEAR(neg->project.m_inputs.m_items[0]->m_dMax, -5.5, 1e-7);
-
     auto zero = Import("a,b\n0,x\n");
     EXPECT_EQ(zero->project.m_inputs.m_items[0]->m_dMin, 0.0);
     EXPECT_EQ(zero->project.m_inputs.m_items[0]->m_dMax, 0.0);
 }
 
-TEST(DataImport, ShortRowsKeepThePreviousTexts) {
-    auto r = Import("a,b,c\n1,2,X\n5\n");
-    const auto& s = r->project.Scenarios()->Scenarios();
-    ASSERT_EQ(s.size(), 1u);  // "5" has fewer than 3 bytes: the import ends
-    auto r2 = Import("a,b,c\n1,2,X\n555\n");
-    const auto& s2 = r2->project.Scenarios()->Scenarios();
-    ASSERT_EQ(s2.size(), 2u);
-    EXPECT_EQ(s2[1]->m_inputs[0].value, 555.0);
-    EXPECT_EQ(s2[1]->m_inputs[1].value, 2.0);  // the previous row's text
-    EXPECT_EQ(s2[1]->m_iTargetID, s2[0]->m_iTargetID);
-}
-
-TEST(DataImport, LongFieldsManyFieldsAndLongLinesStayInBounds) {
-    std::string header;
-    for (int i = 0; i < 150; ++i) header += "col" + std::to_string(i) + ",";
-    header += "target\n";
-    std::string row;
-    for (int i = 0; i < 150; ++i) row += std::string(40, 'x') + "\xC3\xA9" + ",";
-    row += "t\n";
-    std::string longLine(6000, '7');
-    auto r = Import(header + row + longLine + "\n");
+TEST(DataImport, ByteOrderMarkAndTheSummary) {
+    auto r = Import("\xEF\xBB\xBF" "Colour,Weight,Fruit\nred,NA,apple\ngreen,120,pear\nRed,100,apple\n");
     const CProject& p = r->project;
-    EXPECT_EQ(p.m_inputs.Count(), 99);  // fields past the 100th are ignored
-    for (const auto& v : p.m_inputs.m_items) EXPECT_LE(v->m_name.size(), 31u);
-    for (const auto& item : p.m_inputs.m_items[0]->m_items) EXPECT_LE(item->text.size(), 31u);
-    ASSERT_EQ(p.m_outputs.Count(), 1);
-    EXPECT_LE(p.m_outputs.m_items[0]->m_name.size(), 31u);
-    // Lines arrive 4095 bytes at a time: the 6450-byte data row as two
-    // lines, the 6000-byte one as two more.
-    EXPECT_EQ(p.Scenarios()->Count(), 4);
+    EXPECT_EQ(p.m_inputs.m_items[0]->m_name, "Colour");
+    CDataImport again;  // the summary of an import made from the same bytes
+    const std::string text = "Colour,Weight,Fruit\nred,NA,apple\ngreen,120,pear\nRed,100,apple\n";
+    CProject q;
+    q.NewImportedProject("t", [&](CProject& x) { again.ImportBytes(x, {text.begin(), text.end()}); });
+    const std::vector<std::string> expected = {
+        "rows read: 3",
+        "input \"Colour\": Descriptor List (line 2 has the text \"red\"), 2 items: red, green",
+        "input \"Weight\": numbers from 0 to 120; 1 missing",
+        "output \"apple\": 2 cases",
+        "output \"pear\": 1 cases",
+        "warning: 1 values are missing; they were imported as 0 (numbers) or as their text (categories), and a short "
+        "row took the previous row's values; --missing drop leaves those rows out, --missing refuse stops",
+    };
+    EXPECT_EQ(ImportSummary(again, q), expected);
 }
 
-TEST(DataImport, EmptyOrMissingFilesImportNothing) {
-    auto empty = Import("");
-    EXPECT_EQ(empty->project.m_inputs.Count(), 0);
-    EXPECT_EQ(empty->project.Scenarios()->Count(), 0);
-    EXPECT_TRUE(empty->project.m_bOpen);
-
-    CProject p;
-    CDataImport missing;
-    missing.Choose("/nonexistent/folder/data.csv");
-    EXPECT_FALSE(missing.m_bFileChosen);
-    NewImportedProject(p, missing, nullptr);
-    EXPECT_EQ(p.m_inputs.Count(), 0);
+TEST(DataImport, RefusesWhatIsNotAFile) {
+    test::TempDir dir;
+    const std::string fifo = dir.File("pipe.csv");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {dir.Path(), fifo, std::string("/nonexistent/data.csv")}) {
+        SCOPED_TRACE(path);
+        CProject p;
+        CDataImport import;
+        import.Choose(path);
+        test::RecordingPrompt prompt;
+        NewImportedProject(p, import, &prompt);  // must return at once, even for a pipe
+        EXPECT_FALSE(import.m_report.ok);
+        EXPECT_EQ(import.m_report.error.rfind(path, 0), 0u) << import.m_report.error;  // names the file
+        EXPECT_EQ(p.m_inputs.Count(), 0);
+        ASSERT_EQ(prompt.notices.size(), 1u);
+    }
 }
 
 }  // namespace
