@@ -86,13 +86,26 @@ int Import(const ImportOptions& o) {
     import.Choose(o.data);
     if (!import.m_bFileChosen) return Fail("importing " + o.data, "no such file");
     import.m_bScenarioNames = o.names;
+    import.m_bNoHeader = o.noHeader;
+    if (o.missing == "drop")
+        import.m_missing = MissingValues::Drop;
+    else if (o.missing == "refuse")
+        import.m_missing = MissingValues::Refuse;
     SeedRandom(o.seed);
     CProject p(&store);
-    ConsolePrompt prompt;
+    ConsolePrompt prompt;  // says why a file is refused, naming it
     CSession session(p, prompt, &store);
     session.ImportProject(import, o.bias);
+    if (!import.m_report.ok) return kFailed;
     p.AlignInView(kViewWidth, kViewHeight);
     p.UpdateNetwork();
+    // What was built goes to standard output, the warnings to standard error.
+    for (const std::string& line : ImportSummary(import, p)) {
+        if (line.rfind("warning: ", 0) == 0)
+            std::fprintf(stderr, "kestrine-cli: %s\n", line.c_str());
+        else if (!o.quiet)
+            std::printf("%s\n", line.c_str());
+    }
     return Save(o.output, p);
 }
 

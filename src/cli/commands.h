@@ -35,6 +35,9 @@ struct ImportOptions {
     std::string output;
     bool names = false;
     bool bias = false;
+    bool noHeader = false;
+    bool quiet = false;
+    std::string missing = "keep";  // keep, drop or refuse
     std::uint32_t seed = 1;
 };
 int Import(const ImportOptions& o);

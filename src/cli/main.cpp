@@ -24,6 +24,12 @@ int main(int argc, char** argv) {
     cmdImport->add_flag("--names", importOpts.names, "The first column holds scenario names");
     cmdImport->add_option("--seed", importOpts.seed, "Seed of the random generator (default 1)");
     cmdImport->add_flag("--bias", importOpts.bias, "Give every processor and action receptor a bias receptor");
+    cmdImport->add_flag("--no-header", importOpts.noHeader, "The first row is data; the columns are named Column 1, ...");
+    cmdImport->add_option("--missing", importOpts.missing,
+                          "Rows with a missing value (empty, NA, N/A, ?, nan, inf): keep (as 0 or their text, the "
+                          "default), drop or refuse")
+        ->check(CLI::IsMember({"keep", "drop", "refuse"}));
+    cmdImport->add_flag("-q,--quiet", importOpts.quiet, "No summary (warnings still go to standard error)");
 
     std::string infoFile;
     bool infoJson = false;

@@ -128,4 +128,30 @@ TEST_F(Cli, ErrorsAndExitCodes) {
     EXPECT_EQ(Exec("export " + dir.File("empty.ksm") + " -o " + dir.File("no/such/folder/x.ksr")).code, 1);
 }
 
+// The import refuses what is not data (exit 1, nothing written, the file
+// named), prints what it built, and sends warnings to standard error.
+TEST_F(Cli, ImportSummaryMissingValuesAndRefusals) {
+    const std::string data = dir.Write("d.csv", "size,kind\n1,Yes\nNA,yes\n3,No\n");
+    const CliRun kept = Exec("import " + data + " -o " + dir.File("k.ksm"));
+    ASSERT_EQ(kept.code, 0) << kept.err;
+    EXPECT_EQ(kept.out, "rows read: 3\ninput \"size\": numbers from 0 to 3; 1 missing\noutput \"Yes\": 2 cases\n"
+                        "output \"No\": 1 cases\n");
+    EXPECT_NE(kept.err.find("warning: the decisions \"Yes\" and \"yes\" differ only in letter case"), std::string::npos);
+    EXPECT_NE(kept.err.find("warning: 1 values are missing"), std::string::npos);
+    const CliRun dropped = Exec("import " + data + " --missing drop -q -o " + dir.File("d.ksm"));
+    EXPECT_EQ(dropped.code, 0);
+    EXPECT_EQ(dropped.out, "");
+    EXPECT_NE(Exec("info " + dir.File("d.ksm")).out.find("scenarios: 2"), std::string::npos);
+    const CliRun refused = Exec("import " + data + " --missing refuse -o " + dir.File("r.ksm"));
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find(data + ": line 3, column 1 (\"size\"): a value is missing"), std::string::npos) << refused.err;
+    for (const std::string& bad : {dir.Path(), dir.Write("empty.csv", ""), std::string("/dev/zero")}) {
+        const CliRun r = Exec("import " + bad + " -o " + dir.File("bad.ksm"));
+        EXPECT_EQ(r.code, 1) << bad;
+        EXPECT_NE(r.err.find(bad + ": "), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("r.ksm")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("bad.ksm")));
+}
+
 }  // namespace
