@@ -75,21 +75,29 @@ static inline double ksr_action_slope(int linear, double out) { return linear ? 
 
 /* Sensors map a ranged input onto -3..+3 and a Descriptor List's index onto
  * 0..4 (rounded to single precision); a Boolean is 0 or 1. The factor depends
- * only on the input, so callers may keep it. */
+ * only on the input, so callers may keep it. A range whose factor is not a
+ * finite number (a range of zero, a subnormal or a non-finite one) has none:
+ * such an input sits at the bottom, -3, so no sensor ever sends NaN or an
+ * infinity into the network. */
 static inline double ksr_sensor_scale(int32_t type, int32_t items, double range) {
+    double scale;
     if (type == KSR_TYPE_DESCRIPTOR_LIST) return items > 1 ? 4.0 / (items - 1) : 0.0;
-    return range != 0.0 ? 6.0 / range : 0.0;
+    if (range == 0.0) return 0.0;
+    scale = 6.0 / range;
+    return isfinite(scale) && isfinite(range) ? scale : 0.0;
 }
 
-static inline double ksr_sensor_output(int32_t type, int32_t items, double minimum, double range, double scale,
-                                       double value) {
+static inline double ksr_sensor_output(int32_t type, int32_t items, double minimum, double scale, double value) {
     if (type == KSR_TYPE_BOOLEAN) return value == 0.0 ? 0.0 : 1.0;
     if (type == KSR_TYPE_DESCRIPTOR_LIST) {
         if (items <= 1) return 0.0; /* no scale exists for zero or one item */
         return (double)(float)(scale * (double)ksr_trunc32(value));
     }
-    if (range == 0.0) return -3.0; /* an empty range sits at the bottom */
-    return (value - minimum) * scale - 3.0;
+    if (scale == 0.0) return -3.0; /* an empty range sits at the bottom */
+    {
+        const double out = (value - minimum) * scale - 3.0;
+        return isfinite(out) ? out : -3.0; /* a value the range cannot place */
+    }
 }
 
 #endif

@@ -448,7 +448,7 @@ void ksr_free(ksr_model *model) { free(model); }
 static double sensor_scale(const variable *v) { return ksr_sensor_scale(v->type, v->items, v->maximum - v->minimum); }
 
 static double sensor_value(const variable *v) {
-    return ksr_sensor_output(v->type, v->items, v->minimum, v->maximum - v->minimum, v->scale, v->value);
+    return ksr_sensor_output(v->type, v->items, v->minimum, v->scale, v->value);
 }
 
 /* Thresholds, bit indexes and the linear flag of actions are not in the

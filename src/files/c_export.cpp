@@ -221,7 +221,7 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
     }
     if (l.layered) s += std::string(kSumBlockText) + "\n";
     s += R"C(static double sensor_value(int r, double x) {
-    return ksr_sensor_output(type[r], items[r], minimum[r], range[r], ksr_sensor_scale(type[r], items[r], range[r]), x);
+    return ksr_sensor_output(type[r], items[r], minimum[r], ksr_sensor_scale(type[r], items[r], range[r]), x);
 }
 
 static double activate(int r, double net) {

@@ -11,7 +11,7 @@ namespace ks {
 namespace {
 double ScaleSensor(const CVariable& v) {
     const std::int32_t items = v.m_iType == kDescriptorList ? v.ItemCount() : 0;  // only a list scales by it
-    return ksr_sensor_output(v.m_iType, items, v.m_dMin, v.m_dRange, ksr_sensor_scale(v.m_iType, items, v.m_dRange),
+    return ksr_sensor_output(v.m_iType, items, v.m_dMin, ksr_sensor_scale(v.m_iType, items, v.m_dRange),
                              v.m_dValue);
 }
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 
 #include "model/project.h"
@@ -25,6 +27,10 @@ TEST(Evaluation, SensorScaling) {
         {kRangedDouble, 0, 10, 0, 0, -3.0},
         {kRangedDouble, 0, 10, 0, 12, 4.2},
         {kRangedInteger, 4, 4, 0, 4, -3.0},  // empty range sits at the bottom
+        // Ranges whose factor 6 / range is not finite count as empty.
+        {kRangedDouble, 0, 1e-320, 0, 0, -3.0},
+        {kRangedDouble, -1e308, 1e308, 0, 5, -3.0},
+        {kRangedDouble, 0, 10, 0, std::numeric_limits<double>::infinity(), -3.0},
         {kBoolean, 0, 1, 0, 0.5, 1.0},
         {kBoolean, 0, 1, 0, 0.0, 0.0},
         {kDescriptorList, 0, 0, 5, 2, 2.0},
@@ -43,7 +49,7 @@ TEST(Evaluation, SensorScaling) {
             v.SetRange(c.lo, c.hi);
         v.SetValue(c.value);
         const double out = SensorOutput(v);
-        EXPECT_FALSE(std::isnan(out));
+        EXPECT_TRUE(std::isfinite(out));
         EXPECT_NEAR(out, c.out, 1e-12) << c.type << " value " << c.value;
     }
 }
