@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <thread>
 #include <unistd.h>
@@ -109,6 +110,26 @@ int Import(const ImportOptions& o) {
     return Save(o.output, p);
 }
 
+namespace {
+
+const char* TypeName(std::int32_t type) {
+    switch (type) {
+    case kBoolean: return "Boolean";
+    case kRangedInteger: return "Ranged Integer";
+    case kDescriptorList: return "Descriptor List";
+    default: return "Ranged Double";
+    }
+}
+
+// A number for JSON: non-finite values have no JSON spelling and are null.
+std::string JsonNumber(double v) { return std::isfinite(v) ? Format("%.17g", v) : "null"; }
+
+std::string Hex(COLORREF c) {  // 0x00BBGGRR as #RRGGBB
+    return Format("#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+}  // namespace
+
 int Info(const std::string& file, bool json) {
     CProject p;
     int code = kOk;
@@ -116,15 +137,36 @@ int Info(const std::string& file, bool json) {
     const CReceptorMgr& m = *p.Model();
     const int scenarios = p.Scenarios() ? p.Scenarios()->Count() : 0;
     if (json) {
+        std::string in = "[", out = "[";
+        for (const auto& v : p.m_inputs.m_items) {
+            if (in.size() > 1) in += ", ";
+            in += Format("{\"name\": %s, \"id\": %d, \"type\": %s", JsonString(v->m_name).c_str(), v->m_ID,
+                         JsonString(TypeName(v->m_iType)).c_str());
+            if (v->m_iType == kDescriptorList) {
+                in += ", \"items\": [";
+                for (std::size_t i = 0; i < v->m_items.size(); ++i)
+                    in += (i ? ", " : "") + JsonString(v->m_items[i]->text);
+                in += "]";
+            } else {
+                in += ", \"minimum\": " + JsonNumber(v->m_dMin) + ", \"maximum\": " + JsonNumber(v->m_dMax);
+            }
+            in += ", \"value\": " + JsonNumber(v->m_dValue) + "}";
+        }
+        for (const auto& o : p.m_outputs.m_items) {
+            if (out.size() > 1) out += ", ";
+            out += Format("{\"name\": %s, \"id\": %d, \"colour\": \"%s\"}", JsonString(o->m_name).c_str(), o->m_ID,
+                          Hex(o->m_colour).c_str());
+        }
         std::printf(
             "{\"name\": %s, \"inputs\": %d, \"outputs\": %d, \"receptors\": %zu, \"sensors\": %d, "
             "\"processors\": %d, \"biases\": %d, \"actions\": %d, \"connections\": %zu, \"scenarios\": %d, "
-            "\"model_type\": %d, \"learn_rate\": %.17g, \"momentum\": %.17g, \"reset_limit\": %d, "
-            "\"tolerance\": %.17g}\n",
+            "\"model_type\": %d, \"learn_rate\": %s, \"momentum\": %s, \"reset_limit\": %d, "
+            "\"tolerance\": %s, \"input_list\": %s], \"output_list\": %s]}\n",
             JsonString(p.m_name).c_str(), p.m_inputs.Count(), p.m_outputs.Count(), m.m_receptors.size(),
             m.CountReceptors(kSensor), m.CountReceptors(kProcessor), m.CountReceptors(kBias),
-            m.CountReceptors(kAction), m.m_connections.size(), scenarios, m.m_iModelType, m.m_dLearnRate,
-            m.m_dMomentum, m.m_iResetLimit, m.m_dTolerance);
+            m.CountReceptors(kAction), m.m_connections.size(), scenarios, m.m_iModelType,
+            JsonNumber(m.m_dLearnRate).c_str(), JsonNumber(m.m_dMomentum).c_str(), m.m_iResetLimit,
+            JsonNumber(m.m_dTolerance).c_str(), in.c_str(), out.c_str());
         return kOk;
     }
     std::printf("name: %s\n", p.m_name.c_str());
@@ -135,6 +177,18 @@ int Info(const std::string& file, bool json) {
     std::printf("connections: %zu\nscenarios: %d\n", m.m_connections.size(), scenarios);
     std::printf("learn rate: %g\nmomentum: %g\nreset limit: %d\ntolerance: %g\n", m.m_dLearnRate, m.m_dMomentum,
                 m.m_iResetLimit, m.m_dTolerance);
+    for (const auto& v : p.m_inputs.m_items) {
+        std::string line = Format("input \"%s\" (ID %d): %s", v->m_name.c_str(), v->m_ID, TypeName(v->m_iType));
+        if (v->m_iType == kDescriptorList) {
+            line += ", items:";
+            for (std::size_t i = 0; i < v->m_items.size(); ++i) line += (i ? ", " : " ") + v->m_items[i]->text;
+        } else if (v->m_iType != kBoolean) {
+            line += Format(" from %g to %g", v->m_dMin, v->m_dMax);
+        }
+        std::printf("%s; value %s\n", line.c_str(), v->ValueText().c_str());
+    }
+    for (const auto& o : p.m_outputs.m_items)
+        std::printf("output \"%s\" (ID %d): colour %s\n", o->m_name.c_str(), o->m_ID, Hex(o->m_colour).c_str());
     return kOk;
 }
 

@@ -138,6 +138,15 @@ TEST_F(Cli, ImportSummaryMissingValuesAndRefusals) {
                         "output \"No\": 1 cases\n");
     EXPECT_NE(kept.err.find("warning: the decisions \"Yes\" and \"yes\" differ only in letter case"), std::string::npos);
     EXPECT_NE(kept.err.find("warning: 1 values are missing"), std::string::npos);
+    // info shows what was built: inputs with type, range and value, outputs with their colour.
+    const std::string info = Exec("info " + dir.File("k.ksm")).out;
+    EXPECT_NE(info.find("input \"size\" (ID 100): Ranged Double from 0 to 3; value 0.00\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("colour #FFFFFF\n"), std::string::npos) << info;
+    const std::string json = Exec("info --json " + dir.File("k.ksm")).out;
+    EXPECT_NE(json.find("\"input_list\": [{\"name\": \"size\", \"id\": 100, \"type\": \"Ranged Double\", "
+                        "\"minimum\": 0, \"maximum\": 3, \"value\": 0}]"),
+              std::string::npos)
+        << json;
     const CliRun dropped = Exec("import " + data + " --missing drop -q -o " + dir.File("d.ksm"));
     EXPECT_EQ(dropped.code, 0);
     EXPECT_EQ(dropped.out, "");
