@@ -1,5 +1,6 @@
 // The New Project wizard: its button rules and its three approaches, run from
 // the main window as the user runs them.
+#include <QLabel>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -184,6 +185,13 @@ private slots:
             QVERIFY(!wiz.next->isEnabled());
             wiz.next->click();  // a missing file keeps the wizard here
             QCOMPARE(wiz.CurrentPage(), 206);
+            // A file that is not data is refused, named, and the wizard stays here too.
+            test::TempDir bad;
+            files.answers = {QString::fromStdString(bad.Write("empty.csv", ""))};
+            wiz.browse->click();
+            wiz.next->click();
+            QCOMPARE(wiz.CurrentPage(), 206);
+            QCOMPARE(QString::fromStdString(prompt.notices.back()), QString::fromStdString(bad.File("empty.csv") + ": it is empty"));
             files.answers = {QString(KESTRINE_EXAMPLES) + "/fruit_sorting.csv"};
             wiz.browse->click();
             QCOMPARE(files.asked.back().defaultSuffix, QString("txt"));
@@ -193,6 +201,11 @@ private slots:
             wiz.next->click();
             QCOMPARE(wiz.CurrentPage(), 207);
             QVERIFY(wiz.importedList->topLevelItemCount() > 0);
+            // What was built is shown: the rows, each column's type and each output's cases.
+            QVERIFY(wiz.importSummary->text().startsWith("rows read: 12\n"));
+            QVERIFY(wiz.importSummary->text().contains("input \"Colour\": Descriptor List (line 2 has the text \"red\")"));
+            QVERIFY(wiz.importSummary->text().contains("output \"apple\": "));
+            test::Shot(wiz, names ? "wizard-imported-names" : "wizard-imported");
             wiz.next->click();
             wiz.finish->click();
         });

@@ -1,6 +1,7 @@
 #include "ui/dialogs/wizard.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -207,6 +208,19 @@ void CdlgWizProject::BuildPages() {
     static_cast<QVBoxLayout*>(w->layout())->addLayout(row);
     scenarioNames = new QCheckBox("First Column Contains Scenario Names");
     w->layout()->addWidget(scenarioNames);
+    noHeader = new QCheckBox("The first row is data (no row of column names)");
+    w->layout()->addWidget(noHeader);
+    row = new QHBoxLayout;
+    row->addWidget(new QLabel("Rows with a missing value:"));
+    missingValues = new QComboBox;
+    missingValues->addItem("Keep them (a missing number counts as 0)");
+    missingValues->addItem("Leave them out");
+    missingValues->addItem("Refuse the file");
+    row->addWidget(missingValues, 1);
+    static_cast<QVBoxLayout*>(w->layout())->addLayout(row);
+    connect(noHeader, &QCheckBox::toggled, this, [this](bool on) { m_import.m_bNoHeader = on; });
+    connect(missingValues, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_import.m_missing = static_cast<MissingValues>(index); });
     layoutPicture = new QLabel;
     layoutPicture->setPixmap(QPixmap::fromImage(pictures::ImportLayout(false)));
     w->layout()->addWidget(layoutPicture);
@@ -220,6 +234,10 @@ void CdlgWizProject::BuildPages() {
     // 207
     w = MakePage(kImported, "Imported Training Data");
     w->layout()->addWidget(Paragraph("These scenarios were read from the file. The system will learn from them."));
+    importSummary = new QLabel;
+    importSummary->setWordWrap(true);
+    importSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    w->layout()->addWidget(importSummary);
     importedList = List();
     w->layout()->addWidget(importedList);
 }
@@ -296,9 +314,17 @@ void CdlgWizProject::StartGuidedProject() {
     m_bCreated = true;
 }
 
-void CdlgWizProject::StartImportedProject() {
-    m_window.Session().ImportProject(m_import);
+bool CdlgWizProject::StartImportedProject() {
+    m_window.Session().ImportProject(m_import);  // a refusal is told through the prompt, naming the file
+    if (!m_import.m_report.ok) {
+        m_window.CloseProject();
+        return false;
+    }
+    QStringList lines;
+    for (const std::string& line : ImportSummary(m_import, m_project)) lines << QString::fromStdString(line);
+    importSummary->setText(lines.join("\n"));
     m_bCreated = true;
+    return true;
 }
 
 void CdlgWizProject::Next() {
@@ -327,7 +353,7 @@ void CdlgWizProject::Next() {
     case kImport:
         if (!m_import.m_bFileChosen || !QFileInfo::exists(QString::fromStdString(m_import.m_path))) return;
         if (!MayReplaceProject()) return;
-        StartImportedProject();
+        if (!StartImportedProject()) return;  // stays on this page to choose another file
         ShowPage(kImported);
         break;
     case kImported: ShowPage(kFinished); break;

@@ -10,6 +10,7 @@
 #include "ui/file_dialogs.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -77,7 +78,11 @@ public:
     QPushButton* browse;
     QLineEdit* importFile;
     QCheckBox* scenarioNames;
+    QCheckBox* noHeader;        // the first row is data
+    QComboBox* missingValues;   // keep, leave out, refuse (MissingValues)
     QLabel* layoutPicture;
+    // 207: what the import read and built, and its warnings
+    QLabel* importSummary;
     CDataImport m_import;  // starts with no file chosen and scenario names off
 
 private:
@@ -93,7 +98,7 @@ private:
     // The question before a project is replaced; closes the open project on Yes.
     bool MayReplaceProject();
     void StartGuidedProject();
-    void StartImportedProject();
+    bool StartImportedProject();
 
     IWizardHost& m_window;
     CProject& m_project;
