@@ -218,12 +218,13 @@ DataTable ParseDataText(const std::uint8_t* data, std::size_t size, bool noHeade
             if (header) {
                 t.names = fields;
                 previous = fields;
+                // Numbers in every column before the decision (UCI's iris.data, say): a case, not names.
                 bool allNumbers = true;
-                for (const std::string& f : fields) allNumbers = allNumbers && IsNumberText(f);
+                for (std::size_t c = 0; c + 1 < fields.size(); ++c) allNumbers = allNumbers && IsNumberText(fields[c]);
                 if (allNumbers)
                     t.warnings.push_back(
-                        "the first row holds only numbers but is used as the names of the columns; if the file has "
-                        "no header row, import it with --no-header");
+                        "the first row holds numbers but is used as the names of the columns; if the file has no "
+                        "header row, import it with --no-header");
                 continue;
             }
             for (std::size_t c = 0; c < fields.size(); ++c) t.names.push_back(Format("Column %zu", c + 1));

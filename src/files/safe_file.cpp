@@ -84,7 +84,8 @@ FileResult WriteFileAtomically(const std::string& path, const std::string& text)
 
 FileResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::uint64_t maxBytes) {
     out.clear();
-    const int fd = open(path.c_str(), O_RDONLY);
+    // Without O_NONBLOCK, opening a pipe waits for a writer: the check below must come first.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return Failed("cannot open " + path + ": " + Why());
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

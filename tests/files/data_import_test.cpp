@@ -119,6 +119,7 @@ TEST(DataImport, FilesAndTheirOutcomes) {
         {"quoted fields", "\"a,1\",b\n\"2\",\"yes, \"\"sir\"\"\"\n", {}, false, "", 1, {"yes, \"sir\""}},
         {"spaces around separators", "a , b\n1 , yes\n", {}, false, "", 1, {"yes"}},
         {"header of numbers", "1,2\n3,4\n", {}, false, "", 1, {"4"}, "--no-header"},
+        {"header like iris.data", "5.1,3.5,Iris-setosa\n4.9,3.0,Iris-setosa\n", {}, false, "", 1, {"Iris-setosa"}, "--no-header"},
         {"no header", "1,2\n3,4\n", {}, true, "", 2, {"2", "4"}, "", {1, 3}},
         {"short rows keep the previous texts", "a,b,c\n1,2,X\n555\n", {}, false, "", 2, {"X"}, "2 values", {1, 555}},
         {"empty", "", {}, false, "it is empty"},
