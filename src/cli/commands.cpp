@@ -33,6 +33,8 @@ int Save(const std::string& path, const CProject& p) {
     return kOk;
 }
 
+}  // namespace
+
 bool Load(const std::string& path, CProject& p, int& code) {
     const FileResult r = LoadProjectFile(path, p);
     if (!r.ok) {
@@ -42,7 +44,6 @@ bool Load(const std::string& path, CProject& p, int& code) {
     return true;
 }
 
-std::string OutputName(const COutput* o) { return o ? o->m_name : ""; }
 
 std::string JsonString(const std::string& s) {
     std::string out = "\"";
@@ -63,7 +64,6 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
-}  // namespace
 
 int Fail(const std::string& what, const std::string& why) {
     std::fprintf(stderr, "kestrine-cli: %s: %s\n", what.c_str(), why.c_str());
@@ -121,14 +121,14 @@ const char* TypeName(std::int32_t type) {
     }
 }
 
-// A number for JSON: non-finite values have no JSON spelling and are null.
-std::string JsonNumber(double v) { return std::isfinite(v) ? Format("%.17g", v) : "null"; }
 
 std::string Hex(COLORREF c) {  // 0x00BBGGRR as #RRGGBB
     return Format("#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
 }  // namespace
+
+std::string JsonNumber(double v) { return std::isfinite(v) ? Format("%.17g", v) : "null"; }
 
 int Info(const std::string& file, bool json) {
     CProject p;
@@ -246,23 +246,6 @@ int Train(const TrainOptions& o) {
     if (saved != kOk) return saved;
     const bool limited = stoppedByTime || runner.StoppedByLimit();
     return limited && learned < sm.Count() ? kStoppedByLimit : kOk;
-}
-
-int Eval(const std::string& file, bool verbose) {
-    CProject p;
-    int code = kOk;
-    if (!Load(file, p, code)) return code;
-    CScenarioMgr& sm = *p.Scenarios();
-    sm.EvaluateAll();
-    if (verbose) {
-        for (const auto& s : sm.Scenarios()) {
-            const COutput* target = s->m_pTarget ? s->m_pTarget->m_pOutput : nullptr;
-            std::printf("%s\t%s\t%s\t%.3f\n", s->m_name.c_str(), OutputName(target).c_str(),
-                        OutputName(s->m_pWinnerOutput).c_str(), static_cast<double>(s->m_fScore));
-        }
-    }
-    std::printf("learned=%d scenarios=%d\n", sm.m_iLearnedCount, sm.Count());
-    return kOk;
 }
 
 int Export(const ExportOptions& o) {

@@ -8,6 +8,10 @@
 
 #include "model/prompt.h"
 
+namespace ks {
+class CProject;
+}
+
 namespace ks::cli {
 
 enum ExitCode : int { kOk = 0, kFailed = 1, kUsage = 2, kStoppedByLimit = 3 };
@@ -59,7 +63,20 @@ struct TrainOptions {
 };
 int Train(const TrainOptions& o);
 
-int Eval(const std::string& file, bool verbose);
+struct EvalOptions {
+    std::string file;
+    std::string data;  // a data file to test on; empty: the project's own scenarios
+    bool verbose = false;
+    bool json = false;
+};
+int Eval(const EvalOptions& o);
+
+// Loads a project file into p; on failure prints why and sets the exit code.
+bool Load(const std::string& path, ks::CProject& p, int& code);
+// A text as a JSON string.
+std::string JsonString(const std::string& s);
+// A number for JSON: non-finite values have no JSON spelling and are null.
+std::string JsonNumber(double v);
 
 struct ExportOptions {
     std::string file;

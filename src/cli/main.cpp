@@ -54,11 +54,12 @@ int main(int argc, char** argv) {
     cmdTrain->add_option("--method", trainOpts.method, "winner (the default) or rprop (resilient back-propagation)")
         ->check(CLI::IsMember({"winner", "rprop"}));
 
-    std::string evalFile;
-    bool evalVerbose = false;
-    auto* cmdEval = app.add_subcommand("eval", "Evaluate every scenario");
-    cmdEval->add_option("file", evalFile, "Project file (.ksm)")->required();
-    cmdEval->add_flag("-v,--verbose", evalVerbose, "One line per scenario: name, target, winner, score");
+    EvalOptions evalOpts;
+    auto* cmdEval = app.add_subcommand("eval", "How well the network decides its scenarios, or the cases of a data file");
+    cmdEval->add_option("file", evalOpts.file, "Project file (.ksm)")->required();
+    cmdEval->add_option("--data", evalOpts.data, "Data file to test on (the import's format; columns matched by name)");
+    cmdEval->add_flag("-v,--verbose", evalOpts.verbose, "One line per case: name, target, decision (and score)");
+    cmdEval->add_flag("--json", evalOpts.json, "Print the figures as one JSON object");
 
     ExportOptions exportOpts;
     auto* cmdExport = app.add_subcommand("export", "Write the runtime file and inputsoutputs.h beside it");
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
     if (*cmdImport) return Import(importOpts);
     if (*cmdInfo) return Info(infoFile, infoJson);
     if (*cmdTrain) return Train(trainOpts);
-    if (*cmdEval) return Eval(evalFile, evalVerbose);
+    if (*cmdEval) return Eval(evalOpts);
     if (*cmdExport) return Export(exportOpts);
     if (*cmdRun) return Run(runModel, runPairs, runBatch);
     if (*cmdDemo) return Demo(demoDir);

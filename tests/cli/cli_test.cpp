@@ -128,6 +128,23 @@ TEST_F(Cli, ErrorsAndExitCodes) {
     EXPECT_EQ(Exec("export " + dir.File("empty.ksm") + " -o " + dir.File("no/such/folder/x.ksr")).code, 1);
 }
 
+// eval: the figures of the project's own scenarios, of a test file, and as JSON.
+TEST_F(Cli, EvalOnScenariosAndOnATestFile) {
+    const CliRun own = Exec("eval " + Example("loan_decision.ksm"));
+    ASSERT_EQ(own.code, 0) << own.err;
+    EXPECT_NE(own.out.find("learned=23 scenarios=30\ncases=30 correct=23 accuracy=0.7667\n"), std::string::npos) << own.out;
+    EXPECT_NE(own.out.find("output \"Approve\": precision=0.8750 recall=1.0000 f1=0.9333\n"), std::string::npos);
+    const CliRun file = Exec("eval " + Example("loan_decision.ksm") + " --data " + Example("loan_decision.csv") + " --json");
+    ASSERT_EQ(file.code, 0) << file.err;
+    EXPECT_EQ(file.out.rfind("{\"cases\": 30, \"correct\": 23, ", 0), 0u) << file.out;
+    EXPECT_NE(file.out.find("\"confusion\": [[7, 0, 6, 0], [0, 7, 0, 0], [0, 1, 9, 0]]"), std::string::npos) << file.out;
+    const std::string wrong = dir.Write("wrong.csv", "Income,Fruit\n1,apple\n");
+    const CliRun bad = Exec("eval " + Example("loan_decision.ksm") + " --data " + wrong);
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.err.find(wrong + ": there is no column"), std::string::npos) << bad.err;
+    EXPECT_EQ(Exec("eval " + Example("loan_decision.ksm") + " --data " + dir.Write("e.csv", "")).code, 1);
+}
+
 // The import refuses what is not data (exit 1, nothing written, the file
 // named), prints what it built, and sends warnings to standard error.
 TEST_F(Cli, ImportSummaryMissingValuesAndRefusals) {

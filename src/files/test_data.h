@@ -1,0 +1,27 @@
+#pragma once
+// Cases to test a trained network on, read from a data file in the import's
+// format: columns are matched to the project's inputs by name, texts to
+// Descriptor List items, the last column's texts to outputs by name.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "training/evaluation_report.h"
+
+namespace ks {
+
+class CProject;
+
+struct TestData {
+    std::vector<TestCase> cases;
+    std::string error;                // refused: what and where (the file named)
+    std::vector<std::string> notes;   // extra columns ignored, cases left out and why
+    std::int32_t unknownTargets = 0;  // decisions the project has no output for (not in the figures)
+    std::int32_t leftOut = 0;         // cases with a missing value or an unknown item
+};
+
+TestData ReadTestData(const std::string& path, const CProject& project);
+// The same from bytes already read; `name` stands for the file in messages.
+TestData ReadTestBytes(const std::vector<std::uint8_t>& bytes, const std::string& name, const CProject& project);
+
+}  // namespace ks
