@@ -9,7 +9,6 @@
 #include "files/data_table.h"
 #include "files/messages.h"
 #include "files/project_file.h"
-#include "files/safe_file.h"
 #include "model/numeric.h"
 #include "model/project.h"
 #include "model/prompt.h"
@@ -21,12 +20,6 @@ namespace {
 
 constexpr std::int32_t kFirstImportedID = 100;  // variable ID = column + 100
 constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 }  // namespace
 
@@ -49,13 +42,14 @@ int CDataImport::Import(CProject& project, IPrompt* prompt) {
         if (prompt) prompt->Notify(m_report.error);
         return 1;
     };
-    struct stat st;
-    if (!m_bFileChosen || stat(m_path.c_str(), &st) != 0) return refuse("no such file");
-    // Never open a pipe or a device: it could wait for ever.
-    if (!S_ISREG(st.st_mode)) return refuse("not a regular file");
+    if (!m_bFileChosen) return refuse("no such file");
     std::vector<std::uint8_t> bytes;
-    const FileResult r = ReadWholeFile(m_path, bytes, kMaxFileBytes);
-    if (!r.ok) return refuse(r.message);
+    if (const std::string why = ReadDataFile(m_path, bytes); !why.empty()) {
+        m_report.ok = false;
+        m_report.error = why;
+        if (prompt) prompt->Notify(why);
+        return 1;
+    }
     const int result = ImportBytes(project, bytes);
     if (result != 0) {
         m_report.error = m_path + ": " + m_report.error;
@@ -163,7 +157,7 @@ int CDataImport::ImportBytes(CProject& project, const std::vector<std::uint8_t>&
         CScenario* s = sm->AppendScenario(id);
         s->m_name = m_bScenarioNames ? row.cells[0].text : Format("Scenario %d", id);
         const std::string& target = row.cells[lastColumn].text;
-        COutput*& output = outputs[Lower(target)];
+        COutput*& output = outputs[AsciiLower(target)];
         if (!output) {
             auto o = std::make_unique<COutput>();
             o->m_name = TruncateUtf16(target, 99);
@@ -187,7 +181,7 @@ int CDataImport::ImportBytes(CProject& project, const std::vector<std::uint8_t>&
             const DataCell& cell = row.cells[c];
             double value;
             if (v->m_iType == kDescriptorList) {
-                auto [it, added] = col.items.try_emplace(Lower(cell.text), v->ItemCount());
+                auto [it, added] = col.items.try_emplace(AsciiLower(cell.text), v->ItemCount());
                 if (added) v->AddItem(cell.text, it->second + 10, it->second, true, kWhite);
                 value = it->second;
             } else {
@@ -238,10 +232,10 @@ std::vector<std::string> ImportSummary(const CDataImport& import, const CProject
     if (!r.ok) return {"refused: " + r.error};
     out.push_back(r.rowsLeftOut ? Format("rows read: %d, left out: %d (a missing value)", r.rowsRead, r.rowsLeftOut)
                                 : Format("rows read: %d", r.rowsRead));
-    for (const ImportReport::Column& c : r.columns) {
-        const CVariable* v = nullptr;
-        for (const auto& in : project.m_inputs.m_items)
-            if (in->m_name == TruncateUtf16(c.name, 99)) v = in.get();
+    for (std::size_t i = 0; i < r.columns.size(); ++i) {
+        const ImportReport::Column& c = r.columns[i];
+        // The import made one input per column, in order.
+        const CVariable* v = i < project.m_inputs.m_items.size() ? project.m_inputs.m_items[i].get() : nullptr;
         std::string line = Format("input \"%s\": ", c.name.c_str());
         if (c.descriptor && v) {
             line += Format("Descriptor List (%s), %d items:", c.why.c_str(), v->ItemCount());

@@ -1,12 +1,12 @@
 #include "files/data_table.h"
 
 #include <cctype>
-#include <cerrno>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
+#include <sys/stat.h>
 
+#include "files/safe_file.h"
 #include "model/text.h"
 
 namespace ks {
@@ -14,11 +14,6 @@ namespace ks {
 namespace {
 
 bool IsSeparator(char c) { return c == ',' || c == ';' || c == '\t'; }
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // The C library's conversion in the "C" locale, whatever the process uses.
 double StrToDouble(const char* text, char** end) {
@@ -116,9 +111,17 @@ private:
 
 }  // namespace
 
+std::string ReadDataFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    constexpr std::uint64_t kMaxFileBytes = std::uint64_t{1} << 30;
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return path + ": no such file";
+    if (!S_ISREG(st.st_mode)) return path + ": not a regular file";
+    const FileResult r = ReadWholeFile(path, bytes, kMaxFileBytes);
+    return r.ok ? std::string() : r.message;
+}
+
 double ParseNumber(const std::string& text) {
     char* end = nullptr;
-    errno = 0;
     const double v = StrToDouble(text.c_str(), &end);
     return end == text.c_str() ? 0.0 : v;
 }
@@ -134,7 +137,7 @@ bool IsNumberText(const std::string& text) {
 bool IsMissingText(const std::string& text) {
     static const char* const kMissing[] = {"", "na", "n/a", "?", "nan", "+nan", "-nan", "inf", "+inf", "-inf",
                                            "infinity", "+infinity", "-infinity"};
-    const std::string lower = Lower(text);
+    const std::string lower = AsciiLower(text);
     for (const char* m : kMissing)
         if (lower == m) return true;
     // A number whose magnitude no double holds.

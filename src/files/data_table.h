@@ -31,6 +31,10 @@ struct DataTable {
     bool Ok() const { return error.empty(); }
 };
 
+// Reads a data file whole, never waiting on a pipe or device: an empty text
+// when it worked, else why not, the file named ("PATH: not a regular file").
+std::string ReadDataFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+
 // Splits the bytes of a data file. `noHeader`: the first row is data and the
 // columns are named "Column 1", "Column 2", ...
 DataTable ParseDataText(const std::uint8_t* data, std::size_t size, bool noHeader = false);

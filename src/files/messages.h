@@ -12,7 +12,6 @@ inline constexpr const char* kRuntimeReady = "Your runtime AI System \"%s\" is r
 inline constexpr const char* kHeaderNotCreated = "Couldn't create the header file!";
 inline constexpr const char* kHeaderWritten =
     "Successfully defined and wrote %d variables and %d outputs to the Export Header File: %s.";
-inline constexpr const char* kImportCannotOpen = "could not open file!";
 inline constexpr const char* kProjectFilter = "Kestrine Models (*.ksm)|*.ksm|All Files (*.*)|*.*||";
 inline constexpr const char* kRuntimeFilter = "Kestrine Runtime (*.ksr)|*.ksr|All Files (*.*)|*.*||";
 inline constexpr const char* kHeaderFileName = "inputsoutputs.h";

@@ -1,10 +1,8 @@
 #include "files/test_data.h"
 
-#include <cctype>
-#include <sys/stat.h>
+#include <unordered_map>
 
 #include "files/data_table.h"
-#include "files/safe_file.h"
 #include "model/project.h"
 #include "model/text.h"
 
@@ -12,22 +10,15 @@ namespace ks {
 
 namespace {
 
-constexpr std::uint64_t kMaxFileBytes = std::uint64_t{1} << 30;
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 }  // namespace
 
 TestData ReadTestData(const std::string& path, const CProject& project) {
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) return {{}, path + ": no such file", {}, 0, 0};
-    if (!S_ISREG(st.st_mode)) return {{}, path + ": not a regular file", {}, 0, 0};
     std::vector<std::uint8_t> bytes;
-    const FileResult r = ReadWholeFile(path, bytes, kMaxFileBytes);
-    if (!r.ok) return {{}, r.message, {}, 0, 0};
+    if (std::string why = ReadDataFile(path, bytes); !why.empty()) {
+        TestData out;
+        out.error = std::move(why);
+        return out;
+    }
     return ReadTestBytes(bytes, path, project);
 }
 
@@ -56,6 +47,13 @@ TestData ReadTestBytes(const std::vector<std::uint8_t>& bytes, const std::string
         for (std::size_t k : column) used = used || k == c;
         if (!used) out.notes.push_back(Format("the column \"%s\" is not an input and is ignored", table.names[c].c_str()));
     }
+    // Items and outputs by their lower-case text, looked up once per cell.
+    std::vector<std::unordered_map<std::string, std::int32_t>> items(column.size());
+    for (std::size_t i = 0; i < column.size(); ++i)
+        for (const auto& it : p.m_inputs.m_items[i]->m_items) items[i].emplace(AsciiLower(it->text), it->index);
+    std::unordered_map<std::string, std::int32_t> outputs;
+    for (std::size_t o = 0; o < p.m_outputs.m_items.size(); ++o)
+        outputs.emplace(AsciiLower(p.m_outputs.m_items[o]->m_name), static_cast<std::int32_t>(o));
     std::int32_t missing = 0, unknownItems = 0;
     for (const DataRow& row : table.rows) {
         TestCase c;
@@ -68,17 +66,15 @@ TestData ReadTestBytes(const std::vector<std::uint8_t>& bytes, const std::string
                 ++missing;
                 usable = false;
             } else if (v.m_iType == kDescriptorList) {
-                const VARIABLE_ITEM* item = nullptr;
-                for (const auto& it : v.m_items)
-                    if (Lower(it->text) == Lower(cell.text)) item = it.get();
-                if (!item) {
+                const auto item = items[i].find(AsciiLower(cell.text));
+                if (item == items[i].end()) {
                     ++unknownItems;
                     usable = false;
                 } else {
-                    c.values.push_back(item->index);
+                    c.values.push_back(item->second);
                 }
             } else if (v.m_iType == kBoolean) {
-                const std::string t = Lower(cell.text);
+                const std::string t = AsciiLower(cell.text);
                 c.values.push_back(t == "true" || t == "yes" || (IsNumberText(t) && ParseNumber(t) != 0.0) ? 1.0 : 0.0);
             } else {
                 c.values.push_back(ParseNumber(cell.text));
@@ -88,9 +84,7 @@ TestData ReadTestBytes(const std::vector<std::uint8_t>& bytes, const std::string
             ++out.leftOut;
             continue;
         }
-        const std::string target = Lower(row.cells[decision].text);
-        for (std::size_t o = 0; o < p.m_outputs.m_items.size(); ++o)
-            if (Lower(p.m_outputs.m_items[o]->m_name) == target) c.target = static_cast<std::int32_t>(o);
+        if (const auto o = outputs.find(AsciiLower(row.cells[decision].text)); o != outputs.end()) c.target = o->second;
         if (c.target < 0) ++out.unknownTargets;
         out.cases.push_back(std::move(c));
     }

@@ -1,5 +1,7 @@
 #include "model/text.h"
 
+#include <cctype>
+
 #include <cstdio>
 #include <vector>
 
@@ -124,6 +126,11 @@ std::string Format(const char* fmt, ...) {
     }
     va_end(ap2);
     return out;
+}
+
+std::string AsciiLower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
 }
 
 }  // namespace ks

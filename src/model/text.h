@@ -21,6 +21,10 @@ std::string TruncateUtf8Bytes(const std::string& s, std::size_t maxBytes);
 // The first UTF-16 code unit of s, 0 when s is empty.
 int FirstCharCode(const std::string& s);
 
+// s with the ASCII letters in lower case (other bytes unchanged): the key for
+// comparisons that ignore letter case.
+std::string AsciiLower(std::string s);
+
 // printf into a std::string.
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 

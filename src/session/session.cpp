@@ -237,9 +237,9 @@ void CSession::SetModelView(bool on) {
     Changed(kChangedNetwork | kChangedElements);
 }
 
-void CSession::DropReceptor(std::int32_t paletteType, KPoint corner, KPoint at) {
+bool CSession::DropReceptor(std::int32_t paletteType, KPoint corner, KPoint at) {
     CReceptorMgr* model = m_project.Model();
-    if (!model) return;
+    if (!model) return false;
     CReceptorMgr& m = *model;
     const bool added = m_runner.Locked([&] {
         switch (paletteType) {
@@ -278,6 +278,7 @@ void CSession::DropReceptor(std::int32_t paletteType, KPoint corner, KPoint at) 
         return true;
     });
     if (added) Changed(kChangedNetwork | kChangedScenarios);
+    return added;
 }
 
 void CSession::MoveReceptor(CReceptor* r, KPoint corner) {
@@ -415,8 +416,6 @@ void CSession::EndTraining() {
     m_runner.EndTraining();
     Changed(kChangedTraining | kChangedScenarios | kChangedNetwork);
 }
-
-void CSession::StopTraining() { m_runner.Stop(); }
 
 bool CSession::Training() {
     return m_runner.Locked([&] { return m_project.Scenarios() && m_project.Scenarios()->m_bTrainingInProgress; });
@@ -577,11 +576,6 @@ void CSession::SimulationStep() {
 
 void CSession::SimulationReset() {
     m_runner.Locked([&] { ::ks::SimulationReset(m_project); });
-    Changed(kChangedNetwork | kChangedValues);
-}
-
-void CSession::EvaluateWinner() {
-    m_runner.Locked([&] { EvaluateAndSelectWinner(m_project); });
     Changed(kChangedNetwork | kChangedValues);
 }
 

@@ -86,7 +86,7 @@ public:
     CVariable* AttachInput(const InputSpec& spec);
     // A Descriptor List that loses items also loses the scenarios holding the last one.
     void EditInput(CVariable* input, const InputSpec& spec);
-    // A new output with its action receptor; true when the view should be aligned.
+    // A new output with its action receptor (the listener aligns the view when processors were added).
     COutput* AddOutput(std::unique_ptr<COutput> output, COLORREF colour);
     // Only the output and its receptor (the wizard).
     COutput* AttachOutput(std::unique_ptr<COutput> output, COLORREF colour);
@@ -107,8 +107,9 @@ public:
     void RemoveBiases();
     void SetModelView(bool on);
     // A palette receptor dropped at a model point (the receptor's corner); a
-    // bias dropped onto a receptor (`under`) feeds it.
-    void DropReceptor(std::int32_t paletteType, KPoint corner, KPoint at);
+    // bias dropped onto the receptor at `at` feeds it. False when the type is
+    // not a palette receptor.
+    bool DropReceptor(std::int32_t paletteType, KPoint corner, KPoint at);
     void MoveReceptor(CReceptor* r, KPoint corner);
     // Right-drag rules: the notices say why an attachment is refused.
     bool AttachInputTo(CReceptor* sensor, CVariable* input);
@@ -131,8 +132,6 @@ public:
     int StartStopTraining();
     // Stops the thread and scores every scenario afresh.
     void EndTraining();
-    // Stops the thread (joined) without scoring; closing and replacing call it.
-    void StopTraining();
     bool Training();
     PanelFigures Figures();
 
@@ -162,8 +161,6 @@ public:
     bool DeleteAllScenarios();
     void SimulationStep();
     void SimulationReset();
-    // The network's decision for the inputs as they are now.
-    void EvaluateWinner();
     // An input takes a value (a slider) and the network decides again.
     void SetInputValue(CVariable* input, double value);
     // The forward pass and counts again, after the inputs changed.

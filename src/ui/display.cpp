@@ -306,11 +306,9 @@ void CDisplay::LeftUp(QPoint p) {
     const QPoint corner = ToModel(p) - QPoint(16, 16), at = ToModel(p);
     const int type = g.targetType;
     g.Reset();
-    const bool palette = type == kTargetPaletteSensor || type == kTargetPaletteBias || type == kTargetPaletteProcessor ||
-                         type == kTargetPaletteAction;
-    if (palette) m_session->DropReceptor(type, {corner.x(), corner.y()}, {at.x(), at.y()});
+    const bool dropped = m_session->DropReceptor(type, {corner.x(), corner.y()}, {at.x(), at.y()});
     Draw();
-    if (palette) Changed();
+    if (dropped) Changed();
 }
 
 void CDisplay::RightDown(QPoint p, bool shift) {

@@ -12,12 +12,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "model/numeric.h"
-#include "model/text.h"
 #include "session/session.h"
 #include "ui/pictures.h"
 #include "ui/spin_arrows.h"
-#include "ui/ui_messages.h"
 
 namespace ks {
 
