@@ -50,7 +50,7 @@ test: build build-asan build-tsan build-fuzz
 	@TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/bin/test_training --gtest_brief=1
 	@TSAN_OPTIONS=halt_on_error=1 $(TSAN_BUILD)/bin/test_session --gtest_brief=1
 	@for t in test_ui test_commands test_wizard; do \
-		QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$(CURDIR)/$(TSAN_BUILD)/test-config \
+		QT_QPA_PLATFORM=offscreen QT_NO_GLIB=1 XDG_CONFIG_HOME=$(CURDIR)/$(TSAN_BUILD)/test-config \
 		TSAN_OPTIONS=halt_on_error=1:suppressions=$(CURDIR)/tests/tsan.supp \
 		$(TSAN_BUILD)/bin/$$t -silent || exit 1; done
 	@scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)

@@ -1,10 +1,7 @@
 #include "cli/commands.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <thread>
-#include <unistd.h>
 
 #include "files/c_export.h"
 #include "files/data_import.h"
@@ -16,9 +13,7 @@
 #include "model/random.h"
 #include "model/text.h"
 #include "qt/qsettings_store.h"
-#include "training/training_cycle.h"
 #include "session/session.h"
-#include "training/training_runner.h"
 
 namespace ks::cli {
 
@@ -27,13 +22,13 @@ namespace {
 constexpr std::int32_t kViewWidth = 720;   // the largest model view
 constexpr std::int32_t kViewHeight = 420;
 
-int Save(const std::string& path, const CProject& p) {
+}  // namespace
+
+int SaveProject(const std::string& path, const CProject& p) {
     const FileResult r = SaveProjectFile(path, p);
     if (!r.ok) return Fail("saving " + path, r.message);
     return kOk;
 }
-
-}  // namespace
 
 bool Load(const std::string& path, CProject& p, int& code) {
     const FileResult r = LoadProjectFile(path, p);
@@ -78,7 +73,7 @@ int New(const NewOptions& o) {
     CSession session(p, prompt, &store);
     session.NewProject();
     p.m_name = o.name;
-    return Save(o.output, p);
+    return SaveProject(o.output, p);
 }
 
 int Import(const ImportOptions& o) {
@@ -107,7 +102,7 @@ int Import(const ImportOptions& o) {
         else if (!o.quiet)
             std::printf("%s\n", line.c_str());
     }
-    return Save(o.output, p);
+    return SaveProject(o.output, p);
 }
 
 namespace {
@@ -190,62 +185,6 @@ int Info(const std::string& file, bool json) {
     for (const auto& o : p.m_outputs.m_items)
         std::printf("output \"%s\" (ID %d): colour %s\n", o->m_name.c_str(), o->m_ID, Hex(o->m_colour).c_str());
     return kOk;
-}
-
-int Train(const TrainOptions& o) {
-    CProject p;
-    int code = kOk;
-    if (!Load(o.file, p, code)) return code;
-    CReceptorMgr& m = *p.Model();
-    CScenarioMgr& sm = *p.Scenarios();
-    if (o.learnRate) m.SetLearnRate(*o.learnRate);
-    if (o.momentum) m.m_dMomentum = *o.momentum;
-    if (o.resetLimit) m.m_iResetLimit = *o.resetLimit;
-    if (o.batchSize) sm.m_iBatchSize = *o.batchSize;
-    m.m_bUseMomentum = o.useMomentum;
-    m.m_bErrorCorrection = o.errorCorrection;
-    if (o.seed) p.m_trainingSeed = *o.seed;
-    QSettingsStore store;
-    const std::string method = o.method.empty() ? (store.ReadInt(kSettingsSection, kKeyTrainingMethod).value_or(0) == 1 ? "rprop" : "winner") : o.method;
-    p.m_trainingMethod = method == "rprop" ? TrainingMethod::Rprop : TrainingMethod::Winner;
-    if (sm.Count() == 0) return Fail("training " + o.file, "the project has no scenarios");
-
-    ConsolePrompt prompt;
-    CSession session(p, prompt);
-    CTrainingRunner& runner = session.Runner();
-    runner.SetCycleLimit(o.maxCycles);
-    const bool showProgress = !o.quiet && isatty(STDERR_FILENO);
-    const auto start = std::chrono::steady_clock::now();
-    if (session.StartStopTraining() != 1) return Fail("training " + o.file, "training could not start");
-    bool stoppedByTime = false;
-    TrainingSnapshot snap;
-    while (runner.IsRunning()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (o.maxSeconds > 0 && seconds >= o.maxSeconds && runner.IsRunning()) {
-            if (session.StartStopTraining() == -1) stoppedByTime = true;
-            break;
-        }
-        if (showProgress) {
-            runner.Snapshot(snap);
-            std::fprintf(stderr, "\rlearned %d/%d  cycles %d  %s ", snap.learned, snap.scenarioCount, snap.cycles,
-                         snap.elapsedText.c_str());
-            std::fflush(stderr);
-        }
-    }
-    session.EndTraining();
-    if (showProgress) std::fprintf(stderr, "\n");
-
-    runner.Snapshot(snap);
-    std::int32_t learned = 0;
-    for (const auto& s : sm.Scenarios())
-        if (s->m_bLearned) ++learned;
-    const int saved = Save(o.output.empty() ? o.file : o.output, p);
-    std::printf("cycles=%d learned=%d scenarios=%d elapsed=%s\n", p.m_iCycleCounter, learned, sm.Count(),
-                p.m_elapsedText.c_str());
-    if (saved != kOk) return saved;
-    const bool limited = stoppedByTime || runner.StoppedByLimit();
-    return limited && learned < sm.Count() ? kStoppedByLimit : kOk;
 }
 
 int Export(const ExportOptions& o) {

@@ -7,14 +7,19 @@
 #include <vector>
 
 #include "model/prompt.h"
+#include "training/run_monitor.h"
 
 namespace ks {
 class CProject;
+class CSession;
+struct EvaluationReport;
 }
 
 namespace ks::cli {
 
-enum ExitCode : int { kOk = 0, kFailed = 1, kUsage = 2, kStoppedByLimit = 3 };
+// 3: a limit or a plateau ended training before every scenario was learned;
+// 4: a signal (Ctrl-C, SIGTERM) ended it (the best state is saved either way).
+enum ExitCode : int { kOk = 0, kFailed = 1, kUsage = 2, kStoppedByLimit = 3, kInterrupted = 4 };
 
 // The command-line tool answers nothing interactively: notices go to stderr,
 // questions are answered Yes.
@@ -60,8 +65,35 @@ struct TrainOptions {
     bool errorCorrection = false;
     bool quiet = false;
     std::string method;  // "winner" or "rprop"; empty: the stored choice
+    double holdout = 0.0;       // fraction of the scenarios kept out of training (0: none)
+    std::int32_t patience = 0;  // cycles without a better figure before stopping (0: no plateau stop)
+    std::string curve;          // CSV file for the learning curve
+    bool json = false;
 };
 int Train(const TrainOptions& o);
+
+// What train and crossval share. Applies the run's options to a loaded or
+// imported project (learn rate, method, seed, ...).
+void ApplyTrainOptions(CProject& p, const TrainOptions& o);
+// Trains the project until the monitor or the training ends it, showing
+// progress on standard error unless quiet (one updating line on a terminal,
+// else a line every 5 seconds). Ctrl-C and SIGTERM end the run at the end of
+// the current cycle. Afterwards the best state is restored and every
+// scenario evaluated. False when training could not start.
+bool TrainToEnd(CSession& session, CRunMonitor& monitor, bool quiet);
+// The flag Ctrl-C and SIGTERM set once the handlers are installed.
+const std::atomic<bool>& StopSignals();
+// Writes the learning curve as CSV; an empty text or why it failed.
+std::string WriteCurve(const std::string& path, const std::vector<RunFigures>& curve, bool heldOut);
+
+struct CrossvalOptions {
+    std::string data;
+    std::int32_t folds = 10;
+    bool names = false, noHeader = false, bias = false;
+    std::string missing = "keep";
+    TrainOptions train;  // seed (default 1), method, limits, patience, quiet, json
+};
+int Crossval(const CrossvalOptions& o);
 
 struct EvalOptions {
     std::string file;
@@ -77,6 +109,12 @@ bool Load(const std::string& path, ks::CProject& p, int& code);
 std::string JsonString(const std::string& s);
 // A number for JSON: non-finite values have no JSON spelling and are null.
 std::string JsonNumber(double v);
+// The figures of an evaluation as a JSON object (without unknown-target counts).
+std::string ReportJson(const EvaluationReport& r);
+// The figures as text lines: accuracy, the confusion matrix, per output and macro.
+void PrintReport(const EvaluationReport& r);
+// Saves through the safe writer; on failure prints why and returns kFailed.
+int SaveProject(const std::string& path, const CProject& p);
 
 struct ExportOptions {
     std::string file;

@@ -81,10 +81,10 @@ int Demo(const std::string& requestedDir) {
     std::printf("demo: imported %d cases with %d inputs and %d outputs from %s\n", sm.Count(), p.m_inputs.Count(),
                 p.m_outputs.Count(), data.c_str());
     p.m_trainingSeed = kTrainingSeed;
-    session.Runner().SetCycleLimit(kMaxCycles);
-    session.StartStopTraining();
-    while (session.Runner().IsRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    session.EndTraining();
+    RunLimits limits;
+    limits.maxCycles = kMaxCycles;
+    CRunMonitor monitor(p, limits);
+    if (!TrainToEnd(session, monitor, true)) return Fail("demo", "training could not start");
     std::printf("demo: trained in %d cycles: %d of %d learned\n", p.m_iCycleCounter, sm.m_iLearnedCount, sm.Count());
 
     const std::string project = dir + "/fruit_sorting.ksm", runtime = dir + "/fruit_sorting.ksr";

@@ -20,7 +20,9 @@ std::string JsonList(const std::vector<double>& v) {
     return s + "]";
 }
 
-void PrintJson(const EvaluationReport& r, const TestData* data) {
+}  // namespace
+
+std::string ReportJson(const EvaluationReport& r) {
     std::string names = "[", confusion = "[";
     for (std::size_t i = 0; i < r.outputs.size(); ++i) names += (i ? ", " : "") + JsonString(r.outputs[i]);
     for (std::size_t t = 0; t < r.confusion.size(); ++t) {
@@ -28,16 +30,26 @@ void PrintJson(const EvaluationReport& r, const TestData* data) {
         for (std::size_t d = 0; d < r.confusion[t].size(); ++d) confusion += (d ? ", " : "") + std::to_string(r.confusion[t][d]);
         confusion += "]";
     }
-    std::printf("{\"cases\": %d, \"correct\": %d, \"accuracy\": %s, \"outputs\": %s], \"confusion\": %s], "
-                "\"precision\": %s, \"recall\": %s, \"f1\": %s, \"macro_precision\": %s, \"macro_recall\": %s, "
-                "\"macro_f1\": %s, \"unknown_targets\": %d, \"left_out\": %d}\n",
-                r.cases, r.correct, JsonNumber(r.accuracy).c_str(), names.c_str(), confusion.c_str(),
-                JsonList(r.precision).c_str(), JsonList(r.recall).c_str(), JsonList(r.f1).c_str(),
-                JsonNumber(r.macroPrecision).c_str(), JsonNumber(r.macroRecall).c_str(), JsonNumber(r.macroF1).c_str(),
-                data ? data->unknownTargets : 0, data ? data->leftOut : 0);
+    return Format("{\"cases\": %d, \"correct\": %d, \"accuracy\": %s, \"outputs\": %s], \"confusion\": %s], "
+                  "\"precision\": %s, \"recall\": %s, \"f1\": %s, \"macro_precision\": %s, \"macro_recall\": %s, "
+                  "\"macro_f1\": %s}",
+                  r.cases, r.correct, JsonNumber(r.accuracy).c_str(), names.c_str(), confusion.c_str(),
+                  JsonList(r.precision).c_str(), JsonList(r.recall).c_str(), JsonList(r.f1).c_str(),
+                  JsonNumber(r.macroPrecision).c_str(), JsonNumber(r.macroRecall).c_str(), JsonNumber(r.macroF1).c_str());
 }
 
-void PrintText(const EvaluationReport& r) {
+namespace {
+
+void PrintJson(const EvaluationReport& r, const TestData* data) {
+    std::string json = ReportJson(r);
+    json.pop_back();  // the closing brace: the test file's counts go inside
+    std::printf("%s, \"unknown_targets\": %d, \"left_out\": %d}\n", json.c_str(), data ? data->unknownTargets : 0,
+                data ? data->leftOut : 0);
+}
+
+}  // namespace
+
+void PrintReport(const EvaluationReport& r) {
     std::printf("cases=%d correct=%d accuracy=%.4f\n", r.cases, r.correct, r.accuracy);
     std::size_t width = 6;
     for (const std::string& n : r.outputs) width = std::max(width, n.size());
@@ -54,8 +66,6 @@ void PrintText(const EvaluationReport& r) {
                     r.recall[k], r.f1[k]);
     std::printf("macro: precision=%.4f recall=%.4f f1=%.4f\n", r.macroPrecision, r.macroRecall, r.macroF1);
 }
-
-}  // namespace
 
 int Eval(const EvalOptions& o) {
     CProject p;
@@ -99,7 +109,7 @@ int Eval(const EvalOptions& o) {
     if (o.json)
         PrintJson(r, o.data.empty() ? nullptr : &data);
     else
-        PrintText(r);
+        PrintReport(r);
     return kOk;
 }
 

@@ -53,6 +53,37 @@ int main(int argc, char** argv) {
     cmdTrain->add_flag("-q,--quiet", trainOpts.quiet, "No progress display");
     cmdTrain->add_option("--method", trainOpts.method, "winner (the default) or rprop (resilient back-propagation)")
         ->check(CLI::IsMember({"winner", "rprop"}));
+    cmdTrain->add_option("--holdout", trainOpts.holdout,
+                         "Keep this fraction of the scenarios out of training (stratified, by --seed, default 1) "
+                         "and report how well the network decides them");
+    cmdTrain->add_option("--patience", trainOpts.patience,
+                         "Stop after this many cycles without a better held-out (or learned) figure; with rprop and "
+                         "--holdout also when the held-out error rose this many times in a row")
+        ->check(CLI::PositiveNumber);
+    cmdTrain->add_option("--curve", trainOpts.curve, "Write the learning curve (one row per cycle) to this CSV file");
+    cmdTrain->add_flag("--json", trainOpts.json, "Print the result as one JSON object");
+
+    CrossvalOptions cvOpts;
+    auto* cmdCrossval = app.add_subcommand(
+        "crossval", "K-fold cross-validation of a data file: each fold imported and trained from the other folds' rows");
+    cmdCrossval->add_option("data", cvOpts.data, "Comma, semicolon or tab delimited file (the import's format)")->required();
+    cmdCrossval->add_option("--folds", cvOpts.folds, "Number of folds (default 10)");
+    cmdCrossval->add_option("--seed", cvOpts.train.seed, "Seed of the folds, the weights and training (default 1)");
+    cmdCrossval->add_option("--method", cvOpts.train.method, "winner (the default) or rprop")
+        ->check(CLI::IsMember({"winner", "rprop"}));
+    cmdCrossval->add_flag("--bias", cvOpts.bias, "Give every processor and action receptor a bias receptor");
+    cmdCrossval->add_flag("--names", cvOpts.names, "The first column holds scenario names");
+    cmdCrossval->add_flag("--no-header", cvOpts.noHeader, "The first row is data");
+    cmdCrossval->add_option("--missing", cvOpts.missing, "Rows with a missing value: keep, drop or refuse")
+        ->check(CLI::IsMember({"keep", "drop", "refuse"}));
+    cmdCrossval->add_option("--max-cycles", cvOpts.train.maxCycles, "Stop each fold's training after this many cycles")
+        ->check(CLI::PositiveNumber);
+    cmdCrossval->add_option("--max-seconds", cvOpts.train.maxSeconds, "Stop each fold's training after this many seconds")
+        ->check(CLI::PositiveNumber);
+    cmdCrossval->add_option("--patience", cvOpts.train.patience, "Stop a fold after this many cycles without more learned")
+        ->check(CLI::PositiveNumber);
+    cmdCrossval->add_flag("-q,--quiet", cvOpts.train.quiet, "No line per fold on standard error");
+    cmdCrossval->add_flag("--json", cvOpts.train.json, "Print the figures as one JSON object");
 
     EvalOptions evalOpts;
     auto* cmdEval = app.add_subcommand("eval", "How well the network decides its scenarios, or the cases of a data file");
@@ -96,6 +127,7 @@ int main(int argc, char** argv) {
     if (*cmdInfo) return Info(infoFile, infoJson);
     if (*cmdTrain) return Train(trainOpts);
     if (*cmdEval) return Eval(evalOpts);
+    if (*cmdCrossval) return Crossval(cvOpts);
     if (*cmdExport) return Export(exportOpts);
     if (*cmdRun) return Run(runModel, runPairs, runBatch);
     if (*cmdDemo) return Demo(demoDir);

@@ -42,6 +42,7 @@ int CDataImport::Import(CProject& project, IPrompt* prompt) {
         if (prompt) prompt->Notify(m_report.error);
         return 1;
     };
+    if (m_table) return ImportTable(project, *m_table);
     if (!m_bFileChosen) return refuse("no such file");
     std::vector<std::uint8_t> bytes;
     if (const std::string why = ReadDataFile(m_path, bytes); !why.empty()) {
@@ -66,6 +67,11 @@ int CDataImport::ImportBytes(CProject& project, const std::vector<std::uint8_t>&
         m_report.error = table.error;
         return 1;
     }
+    return ImportTable(project, table);
+}
+
+int CDataImport::ImportTable(CProject& project, const DataTable& table) {
+    m_report = ImportReport{};
     m_report.warnings = table.warnings;
     const std::size_t firstInput = m_bScenarioNames ? 1 : 0;
     const std::size_t lastColumn = table.names.size() - 1;  // the decision

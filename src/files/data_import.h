@@ -3,6 +3,7 @@
 // then one example case per line. Middle columns become inputs, the last
 // names the output, an optional first column names the case.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@ namespace ks {
 
 class CProject;
 class IPrompt;
+struct DataTable;
 
 // What to do with a row that has a missing value.
 enum class MissingValues : std::int32_t {
@@ -41,6 +43,8 @@ public:
     int Import(CProject& project, IPrompt* prompt);
     // The same from bytes already read (tests, fuzzing).
     int ImportBytes(CProject& project, const std::vector<std::uint8_t>& bytes);
+    // The same from rows already split (the folds of a cross-validation).
+    int ImportTable(CProject& project, const DataTable& table);
 
     // Fills path, title and extension from a path, and marks the file chosen.
     void Choose(const std::string& path);
@@ -50,6 +54,8 @@ public:
     bool m_bNoHeader = false;       // the first row is data; the columns are named "Column 1", ...
     MissingValues m_missing = MissingValues::Keep;
     ImportReport m_report;          // of the last import
+    // When set, Import builds from these rows instead of reading the file.
+    std::shared_ptr<const DataTable> m_table;
     std::string m_path;
     std::string m_title;
     std::string m_extension;

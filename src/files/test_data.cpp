@@ -8,10 +8,6 @@
 
 namespace ks {
 
-namespace {
-
-}  // namespace
-
 TestData ReadTestData(const std::string& path, const CProject& project) {
     std::vector<std::uint8_t> bytes;
     if (std::string why = ReadDataFile(path, bytes); !why.empty()) {
@@ -29,12 +25,17 @@ TestData ReadTestBytes(const std::vector<std::uint8_t>& bytes, const std::string
         out.error = name + ": " + table.error;
         return out;
     }
+    return ReadTestTable(table, name, p);
+}
+
+TestData ReadTestTable(const DataTable& table, const std::string& name, const CProject& p, std::size_t firstColumn) {
+    TestData out;
     const std::size_t decision = table.names.size() - 1;
     // Each input's column, by name.
     std::vector<std::size_t> column;
     for (const auto& v : p.m_inputs.m_items) {
         std::size_t found = decision;
-        for (std::size_t c = 0; c < decision; ++c)
+        for (std::size_t c = firstColumn; c < decision; ++c)
             if (table.names[c] == v->m_name) found = c;
         if (found == decision) {
             out.error = Format("%s: there is no column \"%s\" for the input of that name", name.c_str(), v->m_name.c_str());
@@ -42,7 +43,7 @@ TestData ReadTestBytes(const std::vector<std::uint8_t>& bytes, const std::string
         }
         column.push_back(found);
     }
-    for (std::size_t c = 0; c < decision; ++c) {
+    for (std::size_t c = firstColumn; c < decision; ++c) {
         bool used = false;
         for (std::size_t k : column) used = used || k == c;
         if (!used) out.notes.push_back(Format("the column \"%s\" is not an input and is ignored", table.names[c].c_str()));
@@ -57,7 +58,7 @@ TestData ReadTestBytes(const std::vector<std::uint8_t>& bytes, const std::string
     std::int32_t missing = 0, unknownItems = 0;
     for (const DataRow& row : table.rows) {
         TestCase c;
-        c.name = Format("line %zu", row.line);
+        c.name = firstColumn ? row.cells[0].text : Format("line %zu", row.line);
         bool usable = true;
         for (std::size_t i = 0; i < column.size() && usable; ++i) {
             const CVariable& v = *p.m_inputs.m_items[i];

@@ -11,6 +11,7 @@
 namespace ks {
 
 class CProject;
+struct DataTable;
 
 struct TestData {
     std::vector<TestCase> cases;
@@ -23,5 +24,9 @@ struct TestData {
 TestData ReadTestData(const std::string& path, const CProject& project);
 // The same from bytes already read; `name` stands for the file in messages.
 TestData ReadTestBytes(const std::vector<std::uint8_t>& bytes, const std::string& name, const CProject& project);
+// The same from rows already split; `firstColumn` is 1 when the first column
+// holds names (it is then never matched to an input).
+TestData ReadTestTable(const DataTable& table, const std::string& name, const CProject& project,
+                       std::size_t firstColumn = 0);
 
 }  // namespace ks

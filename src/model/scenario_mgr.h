@@ -50,7 +50,13 @@ public:
     bool m_bInActiveList = false;
     bool m_bSelected = false;
     std::int32_t m_iDisplayIndex = 0;
+    // Kept out of training to test the network on (never stored in the file):
+    // never in the working set, never in a gradient.
+    bool m_bHeldOut = false;
 };
+
+// A scenario training learns from: it has a target and is not held out.
+inline bool Trainable(const CScenario& s) { return s.m_pTarget != nullptr && !s.m_bHeldOut; }
 
 struct ScenarioEntry {
     std::int32_t id = 0;

@@ -60,6 +60,7 @@ int RpropCycle(CProject& p) {
     std::int32_t learned = 0, withTarget = 0;
     for (const auto& scenario : sm.Scenarios()) {
         CScenario& sc = *scenario;
+        if (sc.m_bHeldOut) continue;
         sc.m_bLearned = false;
         if (!sc.m_pTarget) {
             sc.m_fScore = 0.0f;

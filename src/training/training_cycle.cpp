@@ -20,12 +20,10 @@ constexpr double kSatisfiedCeiling = 0.825;
 constexpr double kRaiseStep = 0.005;
 constexpr float kRescueBelowPercent = 80.0f;
 
-bool HasTarget(const CScenario& s) { return s.m_pTarget != nullptr; }
-
 std::int32_t CountWithTarget(const CScenarioMgr& sm) {
     std::int32_t n = 0;
     for (const auto& s : sm.Scenarios())
-        if (HasTarget(*s)) ++n;
+        if (Trainable(*s)) ++n;
     return n;
 }
 
@@ -130,20 +128,21 @@ void PrepareWorkingSet(CProject& p, CScenarioMgr& sm, double learnRate) {
     const std::int32_t count = CountWithTarget(sm);
     if (count > kMaxActive) {
         sm.m_newlyAdded.clear();
-        for (const auto& s : sm.Scenarios()) ScoreScenario(sm, s.get());
+        for (const auto& s : sm.Scenarios())
+            if (!s->m_bHeldOut) ScoreScenario(sm, s.get());
         sm.SortByScoreDescending();
         for (const auto& s : sm.Scenarios()) s->m_bInTrainingSet = false;
         int taken = 0;
         for (CScenario* s : sm.Sorted()) {
             if (taken == kMaxActive) break;
-            if (!HasTarget(*s)) continue;
+            if (!Trainable(*s)) continue;
             Activate(sm, s);
             ++taken;
         }
     } else {
         if (count < kFirstWorkingSet) sm.m_iWorkingSetSize = count;
         for (const auto& s : sm.Scenarios()) {
-            if (HasTarget(*s))
+            if (Trainable(*s))
                 Activate(sm, s.get());
             else
                 s->m_bInTrainingSet = false;
@@ -160,13 +159,13 @@ int AddToWorkingSet(CScenarioMgr& sm, std::int32_t candidates) {
     const std::int32_t given = candidates;
     sm.m_iPrevWorkingSetSize = sm.m_iWorkingSetSize;
     for (const auto& s : sm.Scenarios())
-        if (!s->m_bInActiveList) ScoreScenario(sm, s.get());
+        if (!s->m_bInActiveList && !s->m_bHeldOut) ScoreScenario(sm, s.get());
     std::int32_t batch = sm.m_iBatchSize;
     while (batch != 0 && candidates != 0) {
         CScenario* best = nullptr;
         float bestScore = 0.0f;
         for (const auto& s : sm.Scenarios()) {
-            if (s->m_bInActiveList || !HasTarget(*s)) continue;
+            if (s->m_bInActiveList || !Trainable(*s)) continue;
             if (s->m_fScore >= bestScore) {  // the later scenario wins ties
                 bestScore = s->m_fScore;
                 best = s.get();
@@ -193,10 +192,10 @@ int UpdateWorkingSet(CScenarioMgr& sm, std::int32_t learned, double /*elapsed*/)
         EmptyActiveList(sm);
         std::int32_t notLearned = 0;
         for (const auto& s : sm.Scenarios()) {
-            if (s->m_bLearned) {
+            if (s->m_bLearned && !s->m_bHeldOut) {  // a held-out case may be decided right, yet is never learned from
                 Activate(sm, s.get());
             } else {
-                if (HasTarget(*s)) ++notLearned;
+                if (Trainable(*s)) ++notLearned;
                 s->m_bInTrainingSet = false;
             }
         }
@@ -249,7 +248,7 @@ int TrainingCycle(CProject& p) {
 
     for (std::size_t i = 0; i < sm.m_active.size(); ++i) {
         CScenario* s = sm.m_active[i].scenario;
-        if (!HasTarget(*s)) continue;
+        if (!Trainable(*s)) continue;
         sm.ApplyScenario(s);
         model.Evaluate();
         LearnScenario(model, *s);
@@ -265,7 +264,7 @@ int TrainingCycle(CProject& p) {
     for (std::size_t i = 0; i < sm.m_active.size(); ++i) {
         CScenario* s = sm.m_active[i].scenario;
         s->m_bLearned = false;
-        if (!HasTarget(*s)) {
+        if (!Trainable(*s)) {
             s->m_fScore = 0.0f;
             continue;
         }

@@ -1,6 +1,7 @@
 #include "training/training_runner.h"
 
 #include "model/project.h"
+#include "training/run_monitor.h"
 #include "training/training_cycle.h"
 
 namespace ks {
@@ -14,12 +15,12 @@ int CTrainingRunner::StartStop() {
     {
         std::lock_guard lock(m_mutex);
         r = StartStopTraining(m_project);
+        if (r > 0 && m_monitor) m_monitor->Start();
     }
     if (r < 0) {
         Stop();
     } else if (r > 0) {
         Join();  // a thread that ended by itself is still to be joined
-        m_stoppedByLimit = false;
         m_running = true;
         m_thread = std::thread(&CTrainingRunner::ThreadProc, this);
     }
@@ -37,9 +38,8 @@ void CTrainingRunner::ThreadProc() {
         {
             std::lock_guard lock(m_mutex);
             more = TrainingCycle(m_project);
-            if (more != 0 && m_cycleLimit > 0 && m_project.m_iCycleCounter >= m_cycleLimit) {
+            if (m_monitor && m_monitor->AfterCycle(more == 0) && more != 0) {
                 StopTraining(m_project);
-                m_stoppedByLimit = true;
                 more = 0;
             }
         }
@@ -48,7 +48,16 @@ void CTrainingRunner::ThreadProc() {
             break;
         }
     }
+    {
+        std::lock_guard lock(m_endMutex);
+        m_ended.notify_all();
+    }
     if (onThreadEnd) onThreadEnd();
+}
+
+bool CTrainingRunner::WaitForEnd(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(m_endMutex);
+    return m_ended.wait_for(lock, timeout, [this] { return !m_running.load(); });
 }
 
 void CTrainingRunner::EndTraining() {

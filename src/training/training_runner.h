@@ -5,6 +5,8 @@
 // briefly (Locked), so a cycle never sees a half-made change and the window
 // never reads a half-made cycle.
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -15,6 +17,7 @@
 namespace ks {
 
 class CProject;
+class CRunMonitor;
 
 // What the window shows of a run, copied in one go under the lock.
 struct TrainingSnapshot {
@@ -56,11 +59,13 @@ public:
         std::lock_guard lock(m_mutex);
         return f();
     }
-    // Stops the run by itself once the project's cycle counter reaches n
-    // (0: no limit). Set before StartStop.
-    void SetCycleLimit(std::int32_t n) { m_cycleLimit = n; }
-    // The last run ended at the cycle limit rather than by finishing.
-    bool StoppedByLimit() const { return m_stoppedByLimit.load(); }
+    // A monitor that watches every cycle and may end the run (limits,
+    // plateau, best state). Set before StartStop; nullptr for none. It is
+    // started under the lock when a run starts.
+    void SetMonitor(CRunMonitor* monitor) { m_monitor = monitor; }
+    // Waits until the thread has left its loop or the time has passed; true
+    // when it has ended.
+    bool WaitForEnd(std::chrono::milliseconds timeout);
 
     // Copies the progress figures; reuses the snapshot's buffers.
     void Snapshot(TrainingSnapshot& out);
@@ -75,8 +80,9 @@ private:
     CProject& m_project;
     std::mutex m_mutex;
     std::atomic<bool> m_running{false};
-    std::atomic<bool> m_stoppedByLimit{false};
-    std::int32_t m_cycleLimit = 0;
+    CRunMonitor* m_monitor = nullptr;
+    std::mutex m_endMutex;
+    std::condition_variable m_ended;
     std::thread m_thread;
 };
 

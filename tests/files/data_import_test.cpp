@@ -152,7 +152,9 @@ TEST(DataImport, FilesAndTheirOutcomes) {
         }
         ASSERT_EQ(result, 0) << import.m_report.error;
         EXPECT_EQ(p.Scenarios()->Count(), c.scenarios);
-        if (!c.outputs.empty()) EXPECT_EQ(OutputNames(p), c.outputs);
+        if (!c.outputs.empty()) {
+            EXPECT_EQ(OutputNames(p), c.outputs);
+        }
         if (!c.warning.empty()) {
             bool found = false;
             for (const std::string& w : import.m_report.warnings) found = found || w.find(c.warning) != std::string::npos;

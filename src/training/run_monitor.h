@@ -1,0 +1,85 @@
+#pragma once
+// Watches a training run from the training thread, after every cycle: takes
+// the figures (training learned and error, held-out accuracy and error),
+// keeps the best state seen, records the learning curve, and says when and
+// why the run should end. Everything here runs under the training lock.
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "training/evaluation_report.h"
+
+namespace ks {
+
+class CProject;
+
+enum class StopReason : std::int32_t {
+    None = 0,
+    AllLearned,    // every training scenario is learned
+    CycleLimit,
+    TimeLimit,
+    Plateau,       // patience cycles without a better figure
+    EarlyStopping, // held-out error rose patience times in a row
+    Interrupted,   // a signal or the user
+};
+// "all learned", "cycle limit", ... for end lines and JSON.
+const char* StopReasonName(StopReason r);
+
+struct RunLimits {
+    std::int32_t maxCycles = 0;      // 0: none
+    double maxSeconds = 0.0;         // 0: none
+    std::int32_t patience = 0;       // 0: no plateau or early stop
+    const std::atomic<bool>* interrupt = nullptr;  // set from outside to end the run
+};
+
+// The figures of one reporting step (one row of the learning curve).
+struct RunFigures {
+    std::int32_t cycle = 0;
+    double seconds = 0.0;
+    std::int32_t learned = 0, trainingCases = 0;
+    double trainingError = 0.0;
+    std::int32_t heldOutCorrect = 0, heldOutCases = 0;
+    double heldOutError = 0.0;
+    double LearnedPercent() const { return trainingCases ? 100.0 * learned / trainingCases : 0.0; }
+    double HeldOutAccuracy() const { return heldOutCases ? static_cast<double>(heldOutCorrect) / heldOutCases : 0.0; }
+};
+
+class CRunMonitor {
+public:
+    CRunMonitor(CProject& project, RunLimits limits);
+    // Before the first cycle: reads the training and held-out scenarios as
+    // they are marked, and takes the starting state as the first best.
+    void Start();
+    // After a cycle; `finished`: the cycle ended the run by itself. True when
+    // the run should end now (Reason() says why).
+    bool AfterCycle(bool finished);
+    // Gives the network the best state's weights back.
+    void RestoreBest();
+
+    StopReason Reason() const { return m_reason; }
+    bool HasHeldOut() const { return !m_heldOut.empty(); }
+    const RunFigures& Best() const { return m_best; }
+    const RunFigures& Latest() const { return m_latest; }
+    const std::vector<RunFigures>& Curve() const { return m_curve; }
+
+private:
+    RunFigures Measure();
+    // Whether a is a better state than b (held-out correct, else learned).
+    bool Better(const RunFigures& a, const RunFigures& b) const;
+    void KeepBest();
+    double Seconds() const;
+
+    CProject& m_project;
+    RunLimits m_limits;
+    CCaseScorer m_scorer;
+    std::vector<TestCase> m_training, m_heldOut;
+    std::vector<double> m_bestWeights;
+    RunFigures m_best, m_latest;
+    std::vector<RunFigures> m_curve;
+    StopReason m_reason = StopReason::None;
+    std::int32_t m_sinceBetter = 0, m_rises = 0;
+    double m_startMs = 0.0;
+};
+
+}  // namespace ks
