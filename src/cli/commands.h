@@ -65,7 +65,7 @@ struct TrainOptions {
     bool errorCorrection = false;
     bool quiet = false;
     std::string method;  // "winner" or "rprop"; empty: the stored choice
-    double holdout = 0.0;       // fraction of the scenarios kept out of training (0: none)
+    std::optional<double> holdout;  // fraction of the scenarios kept out of training
     std::int32_t patience = 0;  // cycles without a better figure before stopping (0: no plateau stop)
     std::string curve;          // CSV file for the learning curve
     bool json = false;

@@ -99,8 +99,8 @@ std::string WriteCurve(const std::string& path, const std::vector<RunFigures>& c
 }
 
 int Train(const TrainOptions& o) {
-    if (o.holdout != 0.0 && !(o.holdout > 0.0 && o.holdout < 1.0)) {
-        std::fprintf(stderr, "kestrine-cli: usage: --holdout must be a fraction between 0 and 1 (not %g)\n", o.holdout);
+    if (o.holdout && !(*o.holdout > 0.0 && *o.holdout < 1.0)) {
+        std::fprintf(stderr, "kestrine-cli: usage: --holdout must be a fraction between 0 and 1 (not %g)\n", *o.holdout);
         return kUsage;
     }
     CProject p;
@@ -109,8 +109,8 @@ int Train(const TrainOptions& o) {
     CScenarioMgr& sm = *p.Scenarios();
     if (sm.Count() == 0) return Fail("training " + o.file, "the project has no scenarios");
     ApplyTrainOptions(p, o);
-    if (o.holdout > 0.0)
-        if (const std::string why = HoldOutScenarios(sm, o.holdout, o.seed.value_or(1)); !why.empty())
+    if (o.holdout)
+        if (const std::string why = HoldOutScenarios(sm, *o.holdout, o.seed.value_or(1)); !why.empty())
             return Fail("training " + o.file, why);
 
     RunLimits limits;

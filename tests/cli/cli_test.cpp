@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -126,6 +127,82 @@ TEST_F(Cli, ErrorsAndExitCodes) {
     EXPECT_EQ(noScenarios.code, 1);
     EXPECT_NE(noScenarios.err.find("no scenarios"), std::string::npos);
     EXPECT_EQ(Exec("export " + dir.File("empty.ksm") + " -o " + dir.File("no/such/folder/x.ksr")).code, 1);
+}
+
+// Ninety cases of three classes a small network can learn, with some noise.
+std::string ThreeClassData() {
+    std::string text = "width,height,shade,kind\n";
+    const char* shades[] = {"light", "dark"};
+    for (int i = 0; i < 90; ++i) {
+        const int w = (i * 37) % 50, h = (i * 11) % 40;
+        const char* kind = w + h < 30 ? "small" : w > h + 10 ? "wide" : "tall";
+        text += std::to_string(w) + "," + std::to_string(h) + "," + shades[(i * 5) % 2] + "," + kind + "\n";
+    }
+    return text;
+}
+
+TEST_F(Cli, HoldOutTrainingRepeatsAndReportsBothParts) {
+    dir.Write("shapes.csv", ThreeClassData());
+    const std::string project = dir.File("shapes.ksm");
+    ASSERT_EQ(Exec("import -q " + dir.File("shapes.csv") + " -o " + project).code, 0);
+    const std::string args = " --holdout 0.2 --seed 4 --method rprop --patience 40 --max-cycles 2000 --json -q";
+    const CliRun a = Exec("train " + project + args + " --curve " + dir.File("a.csv") + " -o " + dir.File("a.ksm"));
+    const CliRun b = Exec("train " + project + args + " --curve " + dir.File("b.csv") + " -o " + dir.File("b.ksm"));
+    ASSERT_TRUE(a.code == 0 || a.code == 3) << a.err;
+    EXPECT_EQ(ReadAll(dir.File("a.ksm")), ReadAll(dir.File("b.ksm")));  // the split and the run repeat exactly
+    EXPECT_NE(a.out.find("\"training\": {\"cases\": 71, "), std::string::npos) << a.out;
+    EXPECT_NE(a.out.find("\"held_out\": {\"cases\": 19, "), std::string::npos) << a.out;
+    EXPECT_NE(a.out.find("\"saved\": true"), std::string::npos);
+    EXPECT_EQ(a.out.find("nan"), std::string::npos);
+    // One curve row per cycle and one for the start, with the held-out columns.
+    const std::string curve = ReadAll(dir.File("a.csv"));
+    EXPECT_EQ(curve.rfind("cycle,seconds,learned_percent,training_error,held_out_accuracy,held_out_error\n0,", 0), 0u);
+    const auto cycles = a.out.substr(a.out.find("\"cycles\": ") + 10);
+    EXPECT_EQ(std::count(curve.begin(), curve.end(), '\n'), std::stoi(cycles) + 2) << a.out;
+
+    const CliRun text = Exec("train " + project + " --holdout 0.2 --seed 4 --method rprop --patience 40 -q -o " +
+                             dir.File("c.ksm"));
+    EXPECT_NE(text.out.find("\nheld-out: correct="), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("\nstopped: "), std::string::npos) << text.out;
+    EXPECT_EQ(ReadAll(dir.File("a.ksm")), ReadAll(dir.File("c.ksm")));
+
+    // Fractions that are not one: refused before anything is written.
+    for (const char* f : {"0", "1", "-0.2", "1.5", "nan", "0.001"}) {
+        const CliRun bad = Exec("train " + project + " --holdout " + f + " -o " + dir.File("bad.ksm"));
+        EXPECT_TRUE(bad.code == 1 || bad.code == 2) << f;
+        EXPECT_NE(bad.err.find("hold"), std::string::npos) << f << ": " << bad.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("bad.ksm"))) << f;
+    }
+}
+
+TEST_F(Cli, CrossValidationRepeatsAndRefusesWhatCannotBeSplit) {
+    dir.Write("shapes.csv", ThreeClassData());
+    const std::string args = "crossval " + dir.File("shapes.csv") + " --folds 5 --seed 2 --method rprop --max-cycles 300";
+    const CliRun a = Exec(args), b = Exec(args);
+    ASSERT_EQ(a.code, 0) << a.err;
+    EXPECT_EQ(a.out, b.out);
+    EXPECT_NE(a.out.find("fold 5: correct="), std::string::npos) << a.out;
+    EXPECT_NE(a.out.find("\npooled over the folds:\ncases=90 "), std::string::npos) << a.out;
+    EXPECT_EQ(std::count(a.err.begin(), a.err.end(), '\n'), 5) << a.err;  // a line per fold
+    const CliRun json = Exec(args + " --json");
+    ASSERT_EQ(json.code, 0);
+    EXPECT_NE(json.out.find("\"mean_accuracy\": "), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"pooled\": {\"cases\": 90, "), std::string::npos) << json.out;
+    EXPECT_EQ(json.out.find("nan"), std::string::npos);
+    EXPECT_EQ(Exec(args + " --seed 3").out == a.out, false);
+
+    dir.Write("three.csv", "a,b,kind\n1,2,x\n2,3,y\n3,4,x\n");
+    dir.Write("empty.csv", "");
+    for (const auto& [cmd, code] : std::vector<std::pair<std::string, int>>{
+             {"crossval " + dir.File("three.csv") + " --folds 4", 2},
+             {"crossval " + dir.File("three.csv") + " --folds 1", 2},
+             {"crossval " + dir.File("empty.csv"), 1},
+             {"crossval " + dir.File("none.csv"), 1}}) {
+        const CliRun r = Exec(cmd);
+        EXPECT_EQ(r.code, code) << cmd;
+        EXPECT_NE(r.err.find("kestrine-cli: "), std::string::npos) << cmd;
+        EXPECT_EQ(r.out, "") << cmd;
+    }
 }
 
 // eval: the figures of the project's own scenarios, of a test file, and as JSON.

@@ -9,12 +9,16 @@
 
 #include "files/byte_io.h"
 #include "files/c_export.h"
+#include "files/data_import.h"
+#include "files/test_data.h"
 #include "files/project_file.h"
 #include "ksr_runtime.h"
 #include "model/project.h"
 #include "model/random.h"
 #include "support/network_fixture.h"
 #include "support/temp_dir.h"
+#include "training/evaluation_report.h"
+#include "training/training_cycle.h"
 
 namespace ks {
 namespace {
@@ -119,6 +123,56 @@ TEST(Agreement, TrainedExampleProjects) {
         SeedRandom(5);
         ExpectAgreement(p, 200);
     }
+}
+
+// Cases of a test file the network never trained on, as eval --data reads
+// them: its decisions are the runtime's and the generated C's.
+TEST(Agreement, CasesOfAHeldOutDataFile) {
+    std::string train = "size,colour,weight,decision\n", test = "weight,note,colour,size,decision\n";
+    const char* colours[] = {"red", "green", "blue"};
+    for (int i = 0; i < 160; ++i) {
+        const double size = (i * 37) % 100 / 10.0, weight = (i * 53) % 70 / 7.0;
+        const char* colour = colours[(i * 7) % 3];
+        const char* decision = size + weight > 10 ? (colour[0] == 'r' ? "keep" : "sell") : "drop";
+        char row[160];
+        if (i < 120)
+            std::snprintf(row, sizeof row, "%.1f,%s,%.3f,%s\n", size, colour, weight, decision);
+        else
+            std::snprintf(row, sizeof row, "%.3f,n%d,%s,%.1f,%s\n", weight, i, colour, size, decision);
+        (i < 120 ? train : test) += row;
+    }
+    CDataImport import;
+    CProject p;
+    SeedRandom(3);
+    p.NewImportedProject("held", [&](CProject& q) { import.ImportBytes(q, {train.begin(), train.end()}); });
+    ASSERT_TRUE(import.m_report.ok) << import.m_report.error;
+    p.EnsureProcessors();
+    p.UpdateNetwork();
+    p.m_trainingMethod = TrainingMethod::Rprop;
+    ASSERT_EQ(StartStopTraining(p), 1);
+    for (int i = 0; i < 300 && TrainingCycle(p) != 0; ++i) {
+    }
+    StopTraining(p);
+
+    const TestData data = ReadTestBytes({test.begin(), test.end()}, "test.csv", p);
+    ASSERT_EQ(data.error, "");
+    ASSERT_EQ(data.cases.size(), 40u);
+    const EvaluationReport r = EvaluateCases(p, data.cases);
+    EXPECT_GT(r.correct, 20) << "the network should have learned something";
+    const auto bytes = RuntimeBytes(p);
+    Loaded rt;
+    ASSERT_EQ(ksr_load_memory(bytes.data(), bytes.size(), &rt.model, nullptr), KSR_OK);
+    std::vector<std::vector<double>> rows;
+    std::vector<int> expected;
+    for (std::size_t c = 0; c < data.cases.size(); ++c) {
+        rows.push_back(data.cases[c].values);
+        const std::int32_t d = r.decisions[c];
+        expected.push_back(d >= 0 ? p.m_outputs.m_items[static_cast<std::size_t>(d)]->m_ID : 0);
+        for (std::size_t i = 0; i < rows.back().size(); ++i)
+            ASSERT_EQ(ksr_set_input(rt.model, p.m_inputs.m_items[i]->m_ID, rows.back()[i]), KSR_OK);
+        EXPECT_EQ(ksr_decide(rt.model), expected.back()) << data.cases[c].name;
+    }
+    EXPECT_EQ(CompiledDecisions(p, rows), expected);
 }
 
 TEST(Agreement, AllInputTypesBiasesAndRaggedWiring) {
