@@ -4,7 +4,9 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <csignal>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "support/temp_dir.h"
 
@@ -172,6 +174,38 @@ TEST_F(Cli, HoldOutTrainingRepeatsAndReportsBothParts) {
         EXPECT_TRUE(bad.code == 1 || bad.code == 2) << f;
         EXPECT_NE(bad.err.find("hold"), std::string::npos) << f << ": " << bad.err;
         EXPECT_FALSE(std::filesystem::exists(dir.File("bad.ksm"))) << f;
+    }
+}
+
+TEST_F(Cli, ASignalEndsTrainingAndTheBestStateIsSaved) {
+    // A project the winner rule takes long to learn, trained without a limit.
+    std::string text = "a,b,c,kind\n";
+    for (int i = 0; i < 400; ++i)
+        text += std::to_string((i * 37) % 101) + "," + std::to_string((i * 53) % 97) + "," + std::to_string(i % 7) +
+                "," + ((i * 7919) % 3 == 0 ? "x" : (i * 31) % 5 < 2 ? "y" : "z") + "\n";
+    dir.Write("hard.csv", text);
+    const std::string project = dir.File("hard.ksm"), trained = dir.File("trained.ksm");
+    ASSERT_EQ(Exec("import -q " + dir.File("hard.csv") + " -o " + project).code, 0);
+    for (int sig : {SIGINT, SIGTERM}) {
+        std::filesystem::remove(trained);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            freopen(dir.File("out.txt").c_str(), "w", stdout);
+            freopen(dir.File("err.txt").c_str(), "w", stderr);
+            execl(KESTRINE_CLI, KESTRINE_CLI, "train", project.c_str(), "--seed", "1", "-o", trained.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        usleep(700 * 1000);
+        kill(pid, sig);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << "killed by the signal instead of ending training";
+        EXPECT_EQ(WEXITSTATUS(status), 4) << ReadAll(dir.File("err.txt"));
+        const std::string out = ReadAll(dir.File("out.txt"));
+        EXPECT_NE(out.find("\nstopped: interrupted; kept the best state, cycle "), std::string::npos) << out;
+        const CliRun eval = Exec("eval " + trained);
+        EXPECT_EQ(eval.code, 0) << "the trained project was saved";
     }
 }
 
