@@ -116,7 +116,6 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     m_runner = &m_session->Runner();
     m_session->layoutBars = [this] { m_view->LayoutBars(false); };
     m_session->onChanged = [this](unsigned changes) { OnSessionChanged(changes); };
-    m_runner->onThreadEnd = [] { QMetaObject::invokeMethod(qApp, [] { QApplication::beep(); }, Qt::QueuedConnection); };
     setWindowTitle(msg::kWindowTitle);
     setWindowIcon(pictures::AppIcon());
     m_client = new ClientArea(*this);
@@ -381,6 +380,9 @@ void CVeltrinoDlg::OnTrainingTimer() {
         m_panel->knowledge->setValue(m_snapshot.learned);
         if (m_project.m_bUpdateTableWhileLearning) RefreshLearnedColumn();
     } else {
+        // The run ended by itself (the user's Stop does not come here): say so
+        // from this thread rather than posting from the training thread.
+        QApplication::beep();
         EndTraining();
     }
     Redraw();
