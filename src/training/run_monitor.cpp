@@ -29,6 +29,8 @@ void CRunMonitor::Start() {
     m_curve.clear();
     m_reason = StopReason::None;
     m_sinceBetter = m_rises = 0;
+    m_curveEvery = 1;
+    m_lastIsExtra = false;
     m_latest = Measure();
     m_curve.push_back(m_latest);
     m_best = m_latest;
@@ -69,13 +71,32 @@ void CRunMonitor::RestoreBest() {
     for (std::size_t c = 0; c < m_bestWeights.size(); ++c) m->m_connections[c]->SetWeight(m_bestWeights[c]);
 }
 
+void CRunMonitor::Record() {
+    if (m_lastIsExtra) m_curve.pop_back();
+    m_lastIsExtra = m_latest.cycle % m_curveEvery != 0;
+    m_curve.push_back(m_latest);
+    if (m_curve.size() < kMaxCurve) return;
+    // Full: keep the rows on a step twice as long (the start is row 0).
+    m_curveEvery *= 2;
+    std::size_t kept = 0;
+    for (const RunFigures& f : m_curve)
+        if (f.cycle % m_curveEvery == 0) m_curve[kept++] = f;
+    m_curve.resize(kept);
+    if (m_latest.cycle % m_curveEvery != 0) {
+        m_curve.push_back(m_latest);
+        m_lastIsExtra = true;
+    } else {
+        m_lastIsExtra = false;
+    }
+}
+
 bool CRunMonitor::AfterCycle(bool finished) {
     // The walk over the scenarios after the winner rule has learned them all
     // changes no weight: nothing to measure until it ends.
     if (!finished && m_project.m_training.correctionWalk) return false;
     const RunFigures previous = m_latest;
     m_latest = Measure();
-    m_curve.push_back(m_latest);
+    Record();
     if (Better(m_latest, m_best)) {
         m_sinceBetter = 0;
     } else {

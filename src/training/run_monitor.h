@@ -61,13 +61,18 @@ public:
     bool HasHeldOut() const { return !m_heldOut.empty(); }
     const RunFigures& Best() const { return m_best; }
     const RunFigures& Latest() const { return m_latest; }
+    // The learning curve: the start, then one row per cycle; a long run keeps
+    // every second row, then every fourth, ..., so it never holds more than
+    // kMaxCurve rows. The last row is always the latest state.
     const std::vector<RunFigures>& Curve() const { return m_curve; }
+    static constexpr std::size_t kMaxCurve = 10000;
 
 private:
     RunFigures Measure();
     // Whether a is a better state than b (held-out correct, else learned).
     bool Better(const RunFigures& a, const RunFigures& b) const;
     void KeepBest();
+    void Record();
     double Seconds() const;
 
     CProject& m_project;
@@ -79,6 +84,8 @@ private:
     std::vector<RunFigures> m_curve;
     StopReason m_reason = StopReason::None;
     std::int32_t m_sinceBetter = 0, m_rises = 0;
+    std::int32_t m_curveEvery = 1;  // cycles between kept rows
+    bool m_lastIsExtra = false;     // the last row is the latest state, off the curve's step
     double m_startMs = 0.0;
 };
 

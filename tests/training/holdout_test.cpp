@@ -75,7 +75,9 @@ TEST(HoldOut, HeldOutScenariosTakeNoPartInTraining) {
         EXPECT_EQ(monitor.Latest().heldOutCases, 15);
         EXPECT_EQ(monitor.Latest().trainingCases, 45);
         for (const auto& s : held.Scenarios()->Scenarios())
-            if (s->m_bHeldOut) EXPECT_FALSE(s->m_bInTrainingSet || s->m_bInActiveList);
+            if (s->m_bHeldOut) {
+                EXPECT_FALSE(s->m_bInTrainingSet || s->m_bInActiveList);
+            }
     }
 }
 
@@ -154,6 +156,24 @@ TEST(RunMonitor, EndsOnLimitsAndKeepsTheBestState) {
         EXPECT_EQ(q.m_iCycleCounter, reason == StopReason::CycleLimit ? 3 : 1);
         EXPECT_FALSE(m.HasHeldOut());
     }
+}
+
+TEST(RunMonitor, ALongRunKeepsABoundedEvenCurve) {
+    CProject p;
+    test::BuildProject(p, 2, 2, 5);
+    // Two cases with the same inputs and different targets: never all learned.
+    for (int i = 0; i < 2; ++i) p.Scenarios()->CreateScenario(p.Model()->Actions()[static_cast<std::size_t>(i)]);
+    p.m_trainingMethod = TrainingMethod::Rprop;
+    CRunMonitor monitor(p, {});
+    Train(p, 25003, &monitor);
+    const auto& curve = monitor.Curve();
+    ASSERT_LE(curve.size(), CRunMonitor::kMaxCurve);
+    ASSERT_GE(curve.size(), CRunMonitor::kMaxCurve / 4);
+    EXPECT_EQ(curve.front().cycle, 0);
+    EXPECT_EQ(curve.back().cycle, 25003);
+    const std::int32_t step = curve[1].cycle;
+    EXPECT_GT(step, 1);
+    for (std::size_t i = 1; i + 1 < curve.size(); ++i) EXPECT_EQ(curve[i].cycle - curve[i - 1].cycle, step) << i;
 }
 
 }  // namespace

@@ -160,11 +160,10 @@ private slots:
     void trainingRunThroughTheTimer() {
         test::Window t;
         auto& [store, prompt, files, w] = t;
-        QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/fruit_sorting.ksm"));
+        // The winner rule does not learn this example to the end: the run is
+        // still going when the controls are checked, however fast the machine.
+        QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/loan_decision.ksm"));
         w.Project().m_trainingSeed = 2;
-        // Fresh weights from a fixed seed, so the run is the same whatever ran before.
-        SeedRandom(5);
-        w.Runner().Locked([&] { w.Project().Model()->RandomizeAllWeights(); });
         QVERIFY(w.TrainPage().startStop->isEnabled());
         w.TrainPage().startStop->click();
         QVERIFY(w.TrainingTimer().isActive());
@@ -172,6 +171,16 @@ private slots:
         QVERIFY(!w.TrainPage().createScenarios->isEnabled());
         QVERIFY(w.TrainPage().startStop->isEnabled());
         Shot(w, "training");
+        w.TrainPage().startStop->click();
+        QVERIFY(!w.TrainingTimer().isActive());
+        QVERIFY(w.TrainPage().createScenarios->isEnabled());
+
+        QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/fruit_sorting.ksm"));
+        w.Project().m_trainingSeed = 2;
+        // Fresh weights from a fixed seed, so the run is the same whatever ran before.
+        SeedRandom(5);
+        w.Runner().Locked([&] { w.Project().Model()->RandomizeAllWeights(); });
+        w.TrainPage().startStop->click();
         QTRY_VERIFY_WITH_TIMEOUT(!w.TrainingTimer().isActive(), 60000);
         QCOMPARE(w.Panel().learned->text(), QString("12"));
         QVERIFY(w.BuildPage().newInput->isEnabled());
