@@ -61,6 +61,8 @@ CCaseScorer::Score CCaseScorer::Run(const std::vector<TestCase>& cases) {
     auto& inputs = m_project.m_inputs.m_items;
     for (std::size_t i = 0; i < m_kept.size(); ++i) m_kept[i] = inputs[i]->m_dValue;
     double sum = 0.0;
+    std::size_t terms = 0;  // outputs with an action receptor
+    for (const CReceptor* a : m_outputAction) terms += a ? 1 : 0;
     for (const TestCase& c : cases) {
         const std::int32_t decision = Decide(c);
         if (c.target < 0 || static_cast<std::size_t>(c.target) >= m_outputAction.size()) continue;
@@ -73,8 +75,7 @@ CCaseScorer::Score CCaseScorer::Run(const std::vector<TestCase>& cases) {
         }
     }
     for (std::size_t i = 0; i < m_kept.size(); ++i) inputs[i]->SetValue(m_kept[i]);
-    if (score.cases > 0 && !m_outputAction.empty())
-        score.error = sum / (static_cast<double>(score.cases) * static_cast<double>(m_outputAction.size()));
+    if (score.cases > 0 && terms > 0) score.error = sum / (static_cast<double>(score.cases) * static_cast<double>(terms));
     return score;
 }
 

@@ -58,6 +58,8 @@ int RpropCycle(CProject& p) {
     for (std::size_t c = 0; c < f.connections.size(); ++c) s.weight[c] = f.connections[c]->Weight();
     const bool crossEntropy = s.error == RpropError::CrossEntropy;
     std::int32_t learned = 0, withTarget = 0;
+    double squares = 0.0;
+    std::int32_t outputs = 0;  // attached actions: the terms of the error
     for (const auto& scenario : sm.Scenarios()) {
         CScenario& sc = *scenario;
         if (sc.m_bHeldOut) continue;
@@ -88,6 +90,8 @@ int RpropCycle(CProject& p) {
             if (r.m_iKind == kAction) {
                 if (!r.m_bAttachedToOutput) continue;
                 const double y = r.m_dOutput, target = r.m_ID == sc.m_iTargetID ? 1.0 : 0.0;
+                squares += (y - target) * (y - target);
+                if (withTarget == 1) ++outputs;
                 // Cross-entropy on a logistic output needs no derivative factor.
                 d = crossEntropy && !r.m_bLinearOutput ? y - target : (y - target) * Derivative(r);
             } else {
@@ -104,6 +108,9 @@ int RpropCycle(CProject& p) {
                     d * s.value[static_cast<std::size_t>(f.inSender[static_cast<std::size_t>(k)])];
         }
     }
+    s.epochLearned = learned;
+    s.epochCases = withTarget;
+    s.epochError = withTarget > 0 && outputs > 0 ? squares / (static_cast<double>(withTarget) * outputs) : 0.0;
     sm.m_iLearnedCount = learned;
     sm.m_iTrainingSetSize = withTarget;
     sm.m_fLearnedPercent = withTarget > 0 ? static_cast<float>(learned * 100) / static_cast<float>(withTarget) : 0.0f;

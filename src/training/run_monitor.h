@@ -61,18 +61,23 @@ public:
     bool HasHeldOut() const { return !m_heldOut.empty(); }
     const RunFigures& Best() const { return m_best; }
     const RunFigures& Latest() const { return m_latest; }
-    // The learning curve: the start, then one row per cycle; a long run keeps
-    // every second row, then every fourth, ..., so it never holds more than
-    // kMaxCurve rows. The last row is always the latest state.
+    // The learning curve: the start, then one row per reporting step, and the
+    // state the run ended in. A long run keeps every second row, then every
+    // fourth, ..., so it never holds more than kMaxCurve rows.
     const std::vector<RunFigures>& Curve() const { return m_curve; }
     static constexpr std::size_t kMaxCurve = 10000;
 
 private:
+    // Every figure of the network as it is now.
     RunFigures Measure();
+    // A state's figures are complete: record them, keep the state if it is
+    // the best so far, count towards a plateau or early stop.
+    void Take(const RunFigures& f, const std::vector<double>* weights);
     // Whether a is a better state than b (held-out correct, else learned).
     bool Better(const RunFigures& a, const RunFigures& b) const;
-    void KeepBest();
-    void Record();
+    void CopyWeights(std::vector<double>& out) const;
+    void Record(const RunFigures& f);
+    StopReason Decide(bool finished) const;
     double Seconds() const;
 
     CProject& m_project;
@@ -83,10 +88,21 @@ private:
     RunFigures m_best, m_latest;
     std::vector<RunFigures> m_curve;
     StopReason m_reason = StopReason::None;
-    std::int32_t m_sinceBetter = 0, m_rises = 0;
-    std::int32_t m_curveEvery = 1;  // cycles between kept rows
-    bool m_lastIsExtra = false;     // the last row is the latest state, off the curve's step
+    std::int32_t m_lastBetterCycle = 0, m_rises = 0;
+    std::int32_t m_curveEvery = 1;   // cycles between kept rows
+    bool m_lastIsExtra = false;      // the last row is off the curve's step (the end state)
     double m_startMs = 0.0;
+
+    // Resilient back-propagation decides every training case in each epoch,
+    // for the weights the epoch starts from: those figures are used instead
+    // of deciding them again. The state after a cycle waits here (its
+    // held-out figures and weights) until the next epoch completes it.
+    bool m_fromEpochs = false;
+    bool m_pendingValid = false;
+    RunFigures m_pending;
+    std::vector<double> m_pendingWeights;
+    // The winner rule's figures are taken every m_every cycles.
+    std::int32_t m_every = 1;
 };
 
 }  // namespace ks

@@ -164,8 +164,9 @@ TEST(RunMonitor, ALongRunKeepsABoundedEvenCurve) {
     // Two cases with the same inputs and different targets: never all learned.
     for (int i = 0; i < 2; ++i) p.Scenarios()->CreateScenario(p.Model()->Actions()[static_cast<std::size_t>(i)]);
     p.m_trainingMethod = TrainingMethod::Rprop;
-    CRunMonitor monitor(p, {});
-    Train(p, 25003, &monitor);
+    CRunMonitor monitor(p, {25003, 0.0, 0, nullptr});
+    Train(p, 100000, &monitor);
+    EXPECT_EQ(monitor.Reason(), StopReason::CycleLimit);
     const auto& curve = monitor.Curve();
     ASSERT_LE(curve.size(), CRunMonitor::kMaxCurve);
     ASSERT_GE(curve.size(), CRunMonitor::kMaxCurve / 4);
