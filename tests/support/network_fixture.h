@@ -50,4 +50,17 @@ inline void BuildProject(CProject& p, int inputs, int outputs, std::uint32_t see
     p.UpdateNetwork();
 }
 
+// Sixty scenarios of three classes on three inputs: more than the winner
+// rule's first working set, and a while to learn.
+inline void BuildThreeClassProject(CProject& p) {
+    BuildProject(p, 3, 3, 31);
+    for (int i = 0; i < 60; ++i) {
+        p.m_inputs.m_items[0]->SetValue(i % 10);
+        p.m_inputs.m_items[1]->SetValue((i * 3) % 10);
+        p.m_inputs.m_items[2]->SetValue((i * 7) % 10);
+        p.Scenarios()->CreateScenario(p.Model()->Actions()[static_cast<std::size_t>(i % 3)]);
+    }
+    p.m_trainingSeed = 8;
+}
+
 }  // namespace ks::test

@@ -15,17 +15,8 @@
 namespace ks {
 namespace {
 
-// Sixty scenarios of three classes: more than the winner rule's first
-// working set, so its scoring and sorting take part.
 void BuildThreeClasses(CProject& p, TrainingMethod method) {
-    test::BuildProject(p, 3, 3, 31);
-    for (int i = 0; i < 60; ++i) {
-        p.m_inputs.m_items[0]->SetValue(i % 10);
-        p.m_inputs.m_items[1]->SetValue((i * 3) % 10);
-        p.m_inputs.m_items[2]->SetValue((i * 7) % 10);
-        p.Scenarios()->CreateScenario(p.Model()->Actions()[static_cast<std::size_t>(i % 3)]);
-    }
-    p.m_trainingSeed = 8;
+    test::BuildThreeClassProject(p);
     p.m_trainingMethod = method;
 }
 

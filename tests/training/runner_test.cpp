@@ -11,17 +11,7 @@
 namespace ks {
 namespace {
 
-// A project that trains for a while: many scenarios on a three-class problem.
-void BuildBusyProject(CProject& p) {
-    test::BuildProject(p, 3, 3, 31);
-    for (int i = 0; i < 60; ++i) {
-        p.m_inputs.m_items[0]->SetValue(i % 10);
-        p.m_inputs.m_items[1]->SetValue((i * 3) % 10);
-        p.m_inputs.m_items[2]->SetValue((i * 7) % 10);
-        p.Scenarios()->CreateScenario(p.Model()->Actions()[static_cast<std::size_t>(i % 3)]);
-    }
-    p.m_trainingSeed = 8;
-}
+void BuildBusyProject(CProject& p) { test::BuildThreeClassProject(p); }
 
 TEST(TrainingRunner, StartStopWhileOtherThreadWorks) {
     CProject p;
