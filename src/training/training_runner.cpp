@@ -95,6 +95,15 @@ void CTrainingRunner::Snapshot(TrainingSnapshot& out) {
         else
             for (const auto& s : sm->Scenarios()) take(s.get());
     }
+    out.watched = m_monitor != nullptr;
+    out.curve.clear();
+    if (m_monitor) {
+        out.hasHeldOut = m_monitor->HasHeldOut();
+        out.latest = m_monitor->Latest();
+        out.best = m_monitor->Best();
+        out.curve.assign(m_monitor->Curve().begin(), m_monitor->Curve().end());
+        out.stopReason = m_monitor->Reason();
+    }
     if (const CReceptorMgr* m = m_project.Model()) {
         for (const auto& r : m->m_receptors) out.values.push_back(r->m_dOutput);
         for (const auto& c : m->m_connections) out.weights.push_back(c->Weight());

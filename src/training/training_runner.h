@@ -14,10 +14,11 @@
 #include <thread>
 #include <vector>
 
+#include "training/run_monitor.h"
+
 namespace ks {
 
 class CProject;
-class CRunMonitor;
 
 // What the window shows of a run, copied in one go under the lock.
 struct TrainingSnapshot {
@@ -32,6 +33,13 @@ struct TrainingSnapshot {
     std::vector<char> learnedFlags;   // in sorted order
     std::vector<double> values;       // every receptor's output, in receptor list order
     std::vector<double> weights;      // every connection's weight, in connection list order
+    // From the run's monitor, when it has one: the latest figures, the best
+    // state so far, the learning curve and why the run ended.
+    bool watched = false;
+    bool hasHeldOut = false;
+    RunFigures latest, best;
+    std::vector<RunFigures> curve;
+    StopReason stopReason = StopReason::None;
 };
 
 class CTrainingRunner {

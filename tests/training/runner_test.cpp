@@ -5,6 +5,7 @@
 
 #include "model/project.h"
 #include "support/network_fixture.h"
+#include "training/run_monitor.h"
 #include "training/simulation.h"
 #include "training/training_runner.h"
 
@@ -65,8 +66,10 @@ TEST(TrainingRunner, FinishesByItselfAndSnapshotShowsIt) {
     CTrainingRunner runner(p);
     std::atomic<int> ends{0};
     runner.onThreadEnd = [&] { ++ends; };
+    CRunMonitor monitor(p, {});
+    runner.SetMonitor(&monitor);
     ASSERT_EQ(runner.StartStop(), 1);
-    for (int i = 0; i < 2000 && runner.IsRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(runner.WaitForEnd(std::chrono::seconds(20)));  // woken when the thread ends
     EXPECT_FALSE(runner.IsRunning());  // the thread cleared the flag itself
     runner.EndTraining();
     EXPECT_EQ(ends.load(), 1);
@@ -77,6 +80,13 @@ TEST(TrainingRunner, FinishesByItselfAndSnapshotShowsIt) {
     EXPECT_EQ(snap.scores, (std::vector<float>{1.0f, 1.0f, 1.0f}));
     EXPECT_FALSE(snap.inProgress);
     EXPECT_EQ(snap.elapsedText.size(), 5u);
+    // The monitor's figures come with it, for the window's curve.
+    EXPECT_TRUE(snap.watched);
+    EXPECT_EQ(snap.stopReason, StopReason::AllLearned);
+    ASSERT_FALSE(snap.curve.empty());
+    EXPECT_EQ(snap.curve.front().cycle, 0);
+    EXPECT_EQ(snap.curve.back().cycle, 5);
+    EXPECT_EQ(snap.latest.learned, 3);
 }
 
 TEST(TrainingRunner, ClosingTheProjectStopsTheThreadFirst) {
