@@ -163,6 +163,9 @@ private:
     CdlgPanelLowerLeft* m_panel = nullptr;
     bool m_dialogBusy = false;  // an input or output dialog is open
     int m_listTab = 2;
+    bool m_listKeyNavigation = false;  // a key the user pressed is moving the list's current row
+    int m_shownTab = -1;               // whose rows the list holds
+    std::int32_t m_currentScenarioID = -1;  // the scenario row last current, kept across refills and tabs
     int m_toolTab = 0;
     int m_layoutMode = 0;
     bool m_collapsed = false;

@@ -1,4 +1,5 @@
 // The tabbed list of the main window: inputs, outputs and scenarios.
+#include <QScrollBar>
 #include <QTreeWidget>
 
 #include "ui/main_window.h"
@@ -9,8 +10,30 @@ namespace ks {
 void CVeltrinoDlg::BuildListColumns() { SetListColumns(*m_list, m_listTab, m_project); }
 
 void CVeltrinoDlg::FillList() {
+    // Refilling keeps the current row, the selection and the scroll position,
+    // and applies nothing: only the user picking a row applies a scenario.
+    // The current scenario is the one the user last picked, kept by ID across
+    // tab switches too (a row's scenario may be gone by now: never read it).
+    QTreeWidgetItem* current = m_list->currentItem();
+    const bool sameTab = m_shownTab == m_listTab;
+    const int currentRow = current && sameTab ? m_list->indexOfTopLevelItem(current) : -1;
+    const int scroll = sameTab ? m_list->verticalScrollBar()->value() : 0;
     m_list->blockSignals(true);
     FillListRows(*m_list, m_listTab, m_project);
+    m_shownTab = m_listTab;
+    QTreeWidgetItem* again = nullptr;
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = m_list->topLevelItem(i);
+        if (m_listTab == 2) {
+            const CScenario* s = ScenarioOf(item);
+            if (s && s->m_ID == m_currentScenarioID) again = item;
+            if (s && s->m_bSelected) item->setSelected(true);
+        } else if (i == currentRow) {
+            again = item;
+        }
+    }
+    if (again) m_list->setCurrentItem(again, 0, QItemSelectionModel::NoUpdate);
+    if (sameTab) m_list->verticalScrollBar()->setValue(scroll);
     m_list->blockSignals(false);
 }
 

@@ -23,8 +23,12 @@ void CVeltrinoDlg::ConnectScenarioList() {
         RefreshPanels();
     });
     connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { ApplyListScenario(item); });
-    // Arrow keys move the current row: its scenario is applied as a click would.
-    connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { ApplyListScenario(item); });
+    // Arrow keys move the current row: its scenario is applied as a click
+    // would. Qt also moves the current row by itself (focus coming back, rows
+    // refilled); that applies nothing.
+    connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (m_listKeyNavigation) ApplyListScenario(item);
+    });
     connect(m_list, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (m_listTab != 2 || !m_list->itemAt(at) || !m_project.Scenarios() || m_session->Training()) return;
         EditScenarios(nullptr);
@@ -43,6 +47,7 @@ void CVeltrinoDlg::ApplyListScenario(QTreeWidgetItem* item) {
     if (!item || m_listTab != 2 || !m_project.Scenarios()) return;
     CScenario* s = ScenarioOf(item);
     if (!s) return;
+    m_currentScenarioID = s->m_ID;
     m_session->ApplyScenario(s);
 }
 
@@ -96,6 +101,19 @@ bool CVeltrinoDlg::eventFilter(QObject* watched, QEvent* event) {
         m_listTab == 2) {
         DeleteListSelection();
         return true;
+    }
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End: {
+            // The list handles the key now (filters are not run again), so its
+            // change of row is known to come from the user.
+            m_listKeyNavigation = true;
+            static_cast<QObject*>(m_list)->event(event);
+            m_listKeyNavigation = false;
+            return true;
+        }
+        default: break;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

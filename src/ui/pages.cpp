@@ -188,6 +188,9 @@ void CdlgToolsPageTrain::UpdateTrainPage() {
     CProject& p = m_session.Project();
     const bool open = p.m_bOpen, ready = p.IsReady();
     for (int i = 0; i < 4; ++i) values[i]->setEnabled(open);
+    // The Learn Rate arrows are always enabled (unless the method has no learn rate, below).
+    up[0]->setEnabled(true);
+    down[0]->setEnabled(true);
     for (int i = 1; i < 4; ++i) {
         up[i]->setEnabled(open);
         down[i]->setEnabled(open);

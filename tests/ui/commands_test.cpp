@@ -253,6 +253,39 @@ private slots:
         QCOMPARE(p.m_inputs.Count(), 2);
     }
 
+    void listKeepsItsRowAndAppliesOnlyWhatTheUserPicks() {
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
+        test::Populate(w);
+        CProject& p = w.Project();
+        CVariable& speed = *p.m_inputs.m_items[0];
+        for (double v : {7.0, 2.0, 5.0}) {
+            speed.SetValue(v);
+            p.Scenarios()->CreateScenario(nullptr);
+        }
+        w.SelectListTab(2);
+        QTreeWidget& list = w.List();
+        list.setFocus();
+        emit list.itemClicked(list.topLevelItem(0), 0);  // a click applies the row's scenario
+        list.setCurrentItem(list.topLevelItem(0));
+        QCOMPARE(speed.m_dValue, 7.0);
+        QTest::keyClick(&list, Qt::Key_Down);  // so does a key that moves the row
+        QCOMPARE(speed.m_dValue, 2.0);
+        // The user sets the input by hand; refilling the list, and focus
+        // leaving and coming back, keep the row and apply nothing.
+        w.Session().SetInputValue(&speed, 9.5);
+        w.FillList();
+        QCOMPARE(list.currentItem(), list.topLevelItem(1));
+        w.TrainPage().startStop->setFocus();
+        list.setFocus();
+        w.SelectListTab(0);
+        w.SelectListTab(2);
+        QCOMPARE(speed.m_dValue, 9.5);
+        QCOMPARE(list.indexOfTopLevelItem(list.currentItem()), 1);
+        QTest::keyClick(&list, Qt::Key_Down);
+        QCOMPARE(speed.m_dValue, 5.0);
+    }
+
     void shrinkingDescriptorListDeletesItsScenarios() {
         test::Window t;
         auto& [store, prompt, files, w] = t;

@@ -376,6 +376,11 @@ private slots:
         w.TrainPage().startStop->click();
         QTRY_VERIFY_WITH_TIMEOUT(!w.TrainingTimer().isActive(), 60000);
         QCOMPARE(w.Panel().learned->text(), QString("30"));  // winner learning stalls at 23 on this set
+        // Back to the winner rule: its four parameters can be changed again.
+        w.TrainPage().method->setCurrentIndex(0);
+        w.SetTrainingMethod(TrainingMethod::Winner);
+        for (int i : {0, 2, 3}) QVERIFY(w.TrainPage().up[i]->isEnabled() && w.TrainPage().down[i]->isEnabled());
+        w.SetTrainingMethod(TrainingMethod::Rprop);
         // The choice is remembered for the next window.
         CVeltrinoDlg again(&store, &prompt);
         QCOMPARE(again.TrainPage().method->currentIndex(), 1);
