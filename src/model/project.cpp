@@ -63,6 +63,8 @@ void CProject::ApplyTrainingDefaults() {
 
 int CProject::NewProject(std::int32_t type) {
     m_elapsedText = "00:00";
+    m_iCycleCounter = 0;  // a new project has run nothing yet
+    m_iSimulationTicks = 0;
     m_iProjectType = type;
     m_bOpen = true;
     m_iConnectionCount = 0;
@@ -95,6 +97,8 @@ int CProject::NewProject(std::int32_t type) {
 
 int CProject::NewImportedProject(const std::string& name, const std::function<void(CProject&)>& import) {
     m_elapsedText = "00:00";
+    m_iCycleCounter = 0;
+    m_iSimulationTicks = 0;
     m_iProjectType = kProjectImported;
     m_bOpen = true;
     m_iConnectionCount = 0;
@@ -136,6 +140,11 @@ void CProject::ClearProject() {
     m_bOpen = false;
     m_iConnectionCount = 0;
     m_iReceptorCount = 0;
+    // Nothing of the closed project stays on show.
+    m_name.clear();
+    m_elapsedText = "00:00";
+    m_iCycleCounter = 0;
+    m_iSimulationTicks = 0;
 }
 
 void CProject::UpdateNetwork() {

@@ -90,6 +90,7 @@ public:
     std::array<COLORREF, 8> m_colours{};
     KPoint m_viewOffset;
     std::int32_t m_iCycleCounter = 0;
+    std::int32_t m_iSimulationTicks = 0;  // ticks since the simulation was last reset (the status strip's "Sim Tick")
     std::string m_elapsedText = "00:00";
     TrainingDefaults m_defaults;
     TrainingState m_training;

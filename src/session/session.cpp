@@ -434,6 +434,7 @@ PanelFigures CSession::Figures() {
             m_project.Scenarios()->m_iLearnedCount = f.learned;
         }
         f.cycles = m_project.m_iCycleCounter;
+        f.simulationTicks = m_project.m_iSimulationTicks;
         f.elapsedText = m_project.m_elapsedText;
         return f;
     });

@@ -51,7 +51,7 @@ struct ViewOptions {
 
 // What the panel shows of the project, read in one go under the lock.
 struct PanelFigures {
-    std::int32_t inputs = 0, outputs = 0, scenarios = 0, learned = 0, cycles = 0;
+    std::int32_t inputs = 0, outputs = 0, scenarios = 0, learned = 0, cycles = 0, simulationTicks = 0;
     std::string elapsedText = "00:00";
 };
 

@@ -8,6 +8,7 @@ void EvaluateAndSelectWinner(CProject& project) { project.EvaluateAndShowWinner(
 
 void SimulationStep(CProject& project) {
     ++project.m_iCycleCounter;
+    ++project.m_iSimulationTicks;
     for (const auto& v : project.m_inputs.m_items) {
         if (!v->m_bAutoIncrement) continue;
         double value = v->m_dValue + v->m_dIncrement;
@@ -29,8 +30,10 @@ void SimulationStep(CProject& project) {
 
 void SimulationReset(CProject& project) {
     project.m_iCycleCounter = 0;
+    project.m_iSimulationTicks = 0;
     for (const auto& v : project.m_inputs.m_items) v->SetValue(v->m_dMin);
     ++project.m_iCycleCounter;
+    ++project.m_iSimulationTicks;
     EvaluateAndSelectWinner(project);
 }
 

@@ -65,7 +65,7 @@ void CDisplay::Render() {
                 p.setFont(m_font2);
                 p.setPen(Qt::black);
                 p.drawText(QPoint(kPaletteWidth + 10, kBarHeight + 20 + 14),
-                           QString::asprintf("Tick Count: %d", m_project->m_iCycleCounter));
+                           QString::asprintf("Tick Count: %d", m_project->m_iSimulationTicks));
                 p.setFont(m_font1);
             }
         } else if (!m_bCollapsed) {

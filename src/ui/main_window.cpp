@@ -76,7 +76,7 @@ private:
         CProject& project = m_window.Project();
         const QString texts[5] = {
             QString("  %1").arg(QString::fromStdString(project.m_name)),
-            QString::asprintf("  Sim Tick: %d", m_window.Session().Figures().cycles),
+            QString::asprintf("  Sim Tick: %d", m_window.Session().Figures().simulationTicks),
             QString::asprintf("  Inputs: %d", project.m_inputs.Count()),
             QString::asprintf("  Receptors: %d", project.m_iReceptorCount),
             QString::asprintf("  Connections: %d", project.m_iConnectionCount),

@@ -158,6 +158,33 @@ TEST_F(SessionTest, ClosingStopsTrainingAndEmptiesTheProject) {
     EXPECT_FALSE(session.Runner().IsRunning());
     EXPECT_FALSE(project.m_bOpen);
     EXPECT_TRUE(changes.back() & kChangedProject);
+    // The panels show nothing of the closed project.
+    const PanelFigures f = session.Figures();
+    EXPECT_EQ(project.m_name, "");
+    EXPECT_EQ(f.elapsedText, "00:00");
+    EXPECT_EQ(f.cycles, 0);
+    EXPECT_EQ(f.simulationTicks, 0);
+}
+
+// "Sim Tick" counts simulation steps only, from 0 in every new project.
+TEST_F(SessionTest, SimulationTicksAreNotTrainingCycles) {
+    EXPECT_EQ(session.Figures().simulationTicks, 0);
+    session.SimulationStep();
+    session.SimulationStep();
+    EXPECT_EQ(session.Figures().simulationTicks, 2);
+    project.m_trainingSeed = 3;
+    session.EraseKnowledge();
+    ASSERT_EQ(session.StartStopTraining(), 1);
+    session.Runner().WaitForEnd(std::chrono::milliseconds(200));
+    session.Runner().Stop();
+    session.EndTraining();
+    EXPECT_GT(session.Figures().cycles, 0);
+    EXPECT_EQ(session.Figures().simulationTicks, 2);
+    session.SimulationReset();
+    EXPECT_EQ(session.Figures().simulationTicks, 1);
+    session.NewProject();
+    EXPECT_EQ(session.Figures().simulationTicks, 0);
+    EXPECT_EQ(session.Figures().cycles, 0);
 }
 
 }  // namespace

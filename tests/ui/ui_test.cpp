@@ -202,7 +202,9 @@ private slots:
         QCOMPARE(d.maxBox->text(), QString("100.00"));
         QCOMPARE(d.valueBox->text(), QString("0.00"));
         QCOMPARE(d.incrementBox->text(), QString("0.10"));
+        QTest::keyClicks(d.nameBox, " A");  // typed before the type is chosen: kept
         d.listType->click();
+        QCOMPARE(d.nameBox->text(), QString("Variable Name A"));
         for (int i = 0; i < 3; ++i) {
             OnDialog<CdlgDescriptor>([](CdlgDescriptor& item) { item.accept(); });
             d.addItem->click();
@@ -217,6 +219,7 @@ private slots:
         QCOMPARE(d.m_items.m_items[1]->index, 1);
         QCOMPARE(d.m_iCurrentIndex, -1);
         d.accept();
+        QCOMPARE(QString::fromStdString(d.m_record.name), QString("Variable Name A"));
         QCOMPARE(d.m_record.value, -1.0);  // no current item
         QCOMPARE(d.m_record.maximum, 2.0);
     }

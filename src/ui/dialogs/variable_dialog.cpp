@@ -187,6 +187,7 @@ void CdlgVariable::FillItems() {
 }
 
 void CdlgVariable::ApplyType(std::int32_t type) {
+    m_name = nameBox->text().toStdString();  // a name typed before the type was chosen stays
     colourButton->SetColour(m_colour);
     m_record.type = type;
     trueValue->setAutoExclusive(false);
