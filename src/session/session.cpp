@@ -414,6 +414,8 @@ int CSession::StartStopTraining() {
 
 void CSession::EndTraining() {
     m_runner.EndTraining();
+    // The decision on show is the network's for the inputs on show.
+    m_runner.Locked([&] { m_project.EvaluateAndShowWinner(); });
     Changed(kChangedTraining | kChangedScenarios | kChangedNetwork);
 }
 

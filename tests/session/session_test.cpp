@@ -180,6 +180,13 @@ TEST_F(SessionTest, SimulationTicksAreNotTrainingCycles) {
     session.EndTraining();
     EXPECT_GT(session.Figures().cycles, 0);
     EXPECT_EQ(session.Figures().simulationTicks, 2);
+    // The highlighted output is the network's decision for the inputs on show.
+    CReceptorMgr& m = *project.Model();
+    m.Evaluate();
+    const CReceptor* w = m.SelectWinner();
+    ASSERT_TRUE(w && w->m_pOutput);
+    ASSERT_EQ(project.m_outputs.m_selection.size(), 1u);
+    EXPECT_EQ(project.m_outputs.m_selection[0].output, w->m_pOutput);
     session.SimulationReset();
     EXPECT_EQ(session.Figures().simulationTicks, 1);
     session.NewProject();
