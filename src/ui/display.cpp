@@ -426,7 +426,16 @@ void CDisplay::DoubleClick(QPoint p) {
     m_gesture.Reset();
 }
 
+void CDisplay::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Delete && onDelete) {
+        onDelete();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
 void CDisplay::mousePressEvent(QMouseEvent* e) {
+    setFocus(Qt::MouseFocusReason);  // so the Delete key reaches the view after a click in it
     if (e->button() == Qt::LeftButton) LeftDown(e->position().toPoint(), e->modifiers() & Qt::ShiftModifier);
     if (e->button() == Qt::RightButton) RightDown(e->position().toPoint(), e->modifiers() & Qt::ShiftModifier);
     Changed();

@@ -62,6 +62,7 @@ public:
     std::function<void()> onEdited;                       // the project changed: refresh lists and pages
     std::function<void(int type, void* object)> onOpen;   // a double-click asks for a properties dialog
     std::function<void(CVariable*)> onSlider;             // an input dropped back on its item
+    std::function<void()> onDelete;                       // the Delete key: delete what is selected
 
     // The gestures, in canvas coordinates (public for tests).
     void LeftDown(QPoint p, bool shift);
@@ -72,6 +73,7 @@ public:
     void DoubleClick(QPoint p);
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;

@@ -143,6 +143,22 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     CreateMenus();
 
     m_view->onEdited = [this] { RefreshPanels(); FillList(); m_client->update(); };
+    // Delete in the view deletes the selected inputs or outputs, asking as the menu commands do.
+    m_view->setFocusPolicy(Qt::ClickFocus);
+    m_view->onDelete = [this] {
+        if (!m_project.m_bOpen || m_session->Training()) return;
+        // The outputs bar's selection also marks the decision on show, so a
+        // key press never deletes without a question.
+        const std::size_t inputs = m_project.m_inputs.m_selection.size(), outputs = m_project.m_outputs.m_selection.size();
+        if (inputs == 0 && outputs == 0) return;
+        const std::string what = inputs ? Format("the %zu selected input%s", inputs, inputs == 1 ? "" : "s")
+                                        : Format("the %zu selected output%s", outputs, outputs == 1 ? "" : "s");
+        if (m_prompt->Ask("Delete " + what + "?", Buttons::YesNo) != Answer::Yes) return;
+        if (inputs)
+            DeleteSelectedInputs();
+        else
+            DeleteSelectedOutputs();
+    };
     m_view->onOpen = [this](int type, void* object) { OpenProperties(type, object); };
     m_view->onSlider = [this](CVariable* input) { OpenSlider(input); };
     m_view->Attach(&m_project, m_runner, m_prompt);

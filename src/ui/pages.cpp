@@ -20,8 +20,9 @@ namespace ks {
 
 namespace {
 
-QPushButton* Button(QLayout* layout, const char* caption, const char* icon = nullptr) {
+QPushButton* Button(QLayout* layout, const char* caption, const char* tip, const char* icon = nullptr) {
     auto* b = new QPushButton(caption);
+    b->setToolTip(tip);
     if (icon) b->setIcon(pictures::ButtonIcon(icon));
     b->setCursor(Qt::PointingHandCursor);
     layout->addWidget(b);
@@ -46,21 +47,22 @@ void Group(QVBoxLayout* layout, const char* caption) {
 cdlgToolsPage::cdlgToolsPage(CSession& session) : m_session(session) {
     auto* layout = new QVBoxLayout(this);
     Group(layout, "Input");
-    newInput = Button(layout, "New Input");
-    deleteInput = Button(layout, "Delete Input");
+    newInput = Button(layout, "New Input", "Add an input: a value the network reads");
+    deleteInput = Button(layout, "Delete Input", "Delete the inputs selected in the inputs bar");
     Group(layout, "Output");
-    newOutput = Button(layout, "New Output");
-    deleteOutput = Button(layout, "Delete Output");
+    newOutput = Button(layout, "New Output", "Add an output: a decision the network can make");
+    deleteOutput = Button(layout, "Delete Output", "Delete the outputs selected in the outputs bar");
     Group(layout, "Structure");
-    addProcessor = Button(layout, "Add Processor");
-    lessProcessors = Button(layout, "Less Processors");
-    processorBias = Button(layout, "Processor Bias");
-    actionBias = Button(layout, "Action Bias");
-    removeBias = Button(layout, "Remove Bias");
-    alignAll = Button(layout, "Align All");
+    addProcessor = Button(layout, "Add Processor", "Add a hidden processor (the weights start afresh)");
+    lessProcessors = Button(layout, "Less Processors", "Remove a hidden processor");
+    processorBias = Button(layout, "Processor Bias", "Give every processor a bias receptor");
+    actionBias = Button(layout, "Action Bias", "Give every action receptor a bias receptor");
+    removeBias = Button(layout, "Remove Bias", "Remove every bias receptor");
+    alignAll = Button(layout, "Align All", "Lay the network out again in tidy columns");
     layout->addSpacing(8);
-    createRuntime = Button(layout, "Create Runtime");
+    createRuntime = Button(layout, "Create Runtime", "Export the trained network for your own application");
     modelView = new QCheckBox("Model View");
+    modelView->setToolTip("Show the network as a layered model");
     layout->addWidget(modelView);
     layout->addStretch(1);
     deleteInput->setEnabled(false);
@@ -101,14 +103,13 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     auto* box = new QGroupBox("Training");
     outer->addWidget(box);
     auto* layout = new QVBoxLayout(box);
-    startStop = Button(layout, "Start / Stop Learning", "start");
-    erase = Button(layout, "Erase Knowledge", "erase");
-    createScenarios = Button(layout, "Create Scenarios", "create");
-    createScenarios->setToolTip("Create All End Point Scenarios");
-    addScenario = Button(layout, "Add Scenario", "add");
-    editScenario = Button(layout, "Edit Scenario", "edit");
-    deleteSelected = Button(layout, "Delete Selected", "delete");
-    deleteAll = Button(layout, "Delete All", "delete");
+    startStop = Button(layout, "Start / Stop Learning", "Start training, or stop it and keep what was learned", "start");
+    erase = Button(layout, "Erase Knowledge", "Give every connection a new random weight", "erase");
+    createScenarios = Button(layout, "Create Scenarios", "Create All End Point Scenarios", "create");
+    addScenario = Button(layout, "Add Scenario", "Store the inputs as they are now as a new scenario", "add");
+    editScenario = Button(layout, "Edit Scenario", "Edit the selected scenarios", "edit");
+    deleteSelected = Button(layout, "Delete Selected", "Delete the selected scenarios", "delete");
+    deleteAll = Button(layout, "Delete All", "Delete every scenario", "delete");
     auto* params = new QGroupBox("Training Parameters");
     layout->addWidget(params);
     auto* grid = new QVBoxLayout(params);
@@ -117,21 +118,30 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     method = new QComboBox;
     method->addItem("Winner Learning");
     method->addItem("Resilient Backprop");
+    method->setToolTip("Winner Learning: the classic rule with the four parameters below; Resilient Backprop: "
+                       "adapts its own steps, usually far faster");
     methodRow->addWidget(method, 1);
     grid->addLayout(methodRow);
     const char* labels[4] = {"Learn Rate:", "Momentum:", "Batch Size:", "Reset Limit:"};
+    const char* tips[4] = {"How far each step of the winner rule moves the weights",
+                           "How much of the previous change each step keeps (with Use Momentum)",
+                           "Scenarios added to the working set at a time",
+                           "Cycles without progress before a stuck network is shaken"};
     for (int i = 0; i < 4; ++i) {
         auto* row = new QHBoxLayout;
         row->addWidget(new QLabel(labels[i]), 1);
         values[i] = new QLineEdit;
         values[i]->setReadOnly(true);
         values[i]->setFixedWidth(56);
+        values[i]->setToolTip(tips[i]);
         row->addWidget(values[i]);
         AddSpinArrows(row, up[i], down[i], this, [this, i](int change) { Spin(i, change); });
         grid->addLayout(row);
     }
     useMomentum = new QCheckBox("Use Momentum");
     errorCorrection = new QCheckBox("Error Correction");
+    useMomentum->setToolTip("Apply each change with momentum");
+    errorCorrection->setToolTip("Do not strengthen a path that already favours a stronger rival");
     grid->addWidget(useMomentum);
     grid->addWidget(errorCorrection);
     outer->addStretch(1);
@@ -234,10 +244,10 @@ CdlgToolsPageSimulate::CdlgToolsPageSimulate(CSession& session) : m_session(sess
     auto* box = new QGroupBox("Simulation");
     outer->addWidget(box);
     auto* layout = new QVBoxLayout(box);
-    start = Button(layout, "Start Sim", "start");
-    stop = Button(layout, "Stop Sim", "stop");
-    step = Button(layout, "Step Sim", "step");
-    reset = Button(layout, "Reset Sim", "reset");
+    start = Button(layout, "Start Sim", "Run the simulation: the inputs change by themselves", "start");
+    stop = Button(layout, "Stop Sim", "Stop the simulation", "stop");
+    step = Button(layout, "Step Sim", "One simulation tick", "step");
+    reset = Button(layout, "Reset Sim", "Every input to its minimum, the tick count to 1", "reset");
     outer->addStretch(1);
     connect(start, &QPushButton::clicked, this, &CdlgToolsPageSimulate::startRequested);
     connect(stop, &QPushButton::clicked, this, &CdlgToolsPageSimulate::stopRequested);
@@ -274,11 +284,17 @@ CdlgPanelLowerLeft::CdlgPanelLowerLeft() {
     scenarios = field("Scenarios:");
     learned = field("Learned:");
     time = field("Time:");
+    inputs->setToolTip("Inputs of the project");
+    outputs->setToolTip("Outputs of the project");
+    scenarios->setToolTip("Example cases of the project");
+    learned->setToolTip("Scenarios the network decides right as it is now");
+    time->setToolTip("Time of the last training run (minutes:seconds)");
     time->setText("00:00");
     logo = new QPushButton;
     logo->setIcon(pictures::AppIcon());
     logo->setIconSize(QSize(40, 40));
     logo->setFlat(true);
+    logo->setToolTip("Help");
     fields->addWidget(logo, 0, Qt::AlignLeft);
     connect(logo, &QPushButton::clicked, this, [this] { emit helpRequested("halveklogo"); });
     layout->addLayout(fields, 1);

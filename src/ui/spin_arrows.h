@@ -13,6 +13,14 @@ void AddSpinArrows(QBoxLayout* row, QToolButton*& up, QToolButton*& down, QObjec
     up->setArrowType(Qt::UpArrow);
     down = new QToolButton;
     down->setArrowType(Qt::DownArrow);
+    // Held down, an arrow keeps stepping, so a large change is not a hundred clicks.
+    for (QToolButton* b : {up, down}) {
+        b->setAutoRepeat(true);
+        b->setAutoRepeatDelay(400);
+        b->setAutoRepeatInterval(50);
+    }
+    up->setToolTip("Raise the value one step (hold to keep raising)");
+    down->setToolTip("Lower the value one step (hold to keep lowering)");
     row->addWidget(up);
     row->addWidget(down);
     QObject::connect(up, &QToolButton::clicked, context, [onChange] { onChange(-1); });

@@ -286,6 +286,24 @@ private slots:
         QCOMPARE(speed.m_dValue, 5.0);
     }
 
+    void deleteKeyInTheViewAsksFirst() {
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
+        test::Populate(w);
+        CProject& p = w.Project();
+        const int inputs = p.m_inputs.Count();
+        p.m_inputs.ClearSelection();
+        p.m_outputs.ClearSelection();
+        p.m_inputs.Select(p.m_inputs.m_items[0].get());
+        prompt.answers = {Answer::No};
+        QTest::keyClick(&w.View(), Qt::Key_Delete);
+        QCOMPARE(QString::fromStdString(prompt.asked.back()), QString("Delete the 1 selected input?"));
+        QCOMPARE(p.m_inputs.Count(), inputs);
+        prompt.answers = {Answer::Yes, Answer::Yes};
+        QTest::keyClick(&w.View(), Qt::Key_Delete);
+        QCOMPARE(p.m_inputs.Count(), inputs - 1);
+    }
+
     void shrinkingDescriptorListDeletesItsScenarios() {
         test::Window t;
         auto& [store, prompt, files, w] = t;

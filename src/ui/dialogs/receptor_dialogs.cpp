@@ -47,7 +47,9 @@ CdlgConnection::CdlgConnection(const CConnection& c, QWidget* parent) : QDialog(
     form->addRow("Sender Receptor:", sender);
     form->addRow("Receiver Receptor:", receiver);
     auto* row = new QHBoxLayout;
-    weightBox = new QLineEdit;  // typing here changes nothing: only the arrows do
+    weightBox = new QLineEdit;  // only the arrows and "Set to 0.0" change the weight
+    weightBox->setReadOnly(true);
+    weightBox->setToolTip("The connection's weight; change it with the arrows");
     row->addWidget(weightBox, 1);
     AddSpinArrows(row, up, down, this, [this](int change) { Spin(change); });
     setToZero = new QPushButton("Set to 0.0");

@@ -417,10 +417,11 @@ void CdlgWizProject::OnAddOutput() {
 }
 
 void CdlgWizProject::OnBrowse() {
+    // The first filter shows every kind of data file, so a .csv file is not hidden.
     const QString path = m_window.ChooseFile({FileRequest::Open, "Import Data",
-                                              "Data Files - TXT (*.txt);;Data Files - DAT (*.dat);;"
-                                              "Data Files - CSV (*.csv);;All Files (*.*)",
-                                              "txt", "*.txt", {}});
+                                              "Data Files (*.txt *.dat *.csv);;Data Files - TXT (*.txt);;"
+                                              "Data Files - DAT (*.dat);;Data Files - CSV (*.csv);;All Files (*.*)",
+                                              "txt", {}, {}});
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
     const bool names = m_import.m_bScenarioNames;
     m_import.Choose(path.toStdString());
