@@ -14,6 +14,7 @@ packages=(
   libbenchmark-dev
   libcli11-dev
   qt6-base-dev
+  qt6-charts-dev
   clang
   libclang-rt-14-dev
   libfann-dev

@@ -79,9 +79,7 @@ bool TrainToEnd(CSession& session, CRunMonitor& monitor, bool quiet) {
         std::fflush(stderr);
     }
     if (drew) std::fprintf(stderr, "\n");
-    runner.Stop();
-    runner.Locked([&] { monitor.RestoreBest(); });
-    session.EndTraining();
+    session.EndTraining();  // restores the monitor's best state
     runner.SetMonitor(nullptr);
     return true;
 }

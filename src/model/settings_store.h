@@ -35,6 +35,11 @@ inline constexpr const char* kKeyMomentum = "Momentum";
 inline constexpr const char* kKeyResetMax = "ResetMax";
 inline constexpr const char* kKeyBatchSize = "BatchSize";
 inline constexpr const char* kKeyTrainingMethod = "TrainingMethod";  // 0 winner learning, 1 resilient backprop
+// How the window watches a run: the percentage of scenarios held out, the
+// seed of that split, and the cycles without a better figure before stopping.
+inline constexpr const char* kKeyHoldOutPercent = "HoldOutPercent";
+inline constexpr const char* kKeyHoldOutSeed = "HoldOutSeed";
+inline constexpr const char* kKeyPatience = "Patience";
 inline constexpr const char* kKeyHelpAddress = "HelpAddress";  // scheme and host of the online help; none: the installed manual
 
 }  // namespace ks

@@ -13,6 +13,7 @@
 
 #include "files/safe_file.h"
 #include "model/project.h"
+#include "training/run_monitor.h"
 #include "training/training_runner.h"
 
 namespace ks {
@@ -53,6 +54,21 @@ struct ViewOptions {
 struct PanelFigures {
     std::int32_t inputs = 0, outputs = 0, scenarios = 0, learned = 0, cycles = 0, simulationTicks = 0;
     std::string elapsedText = "00:00";
+};
+
+// How the window's runs are watched: a held-out part and a stop on a plateau.
+struct TrainingWatch {
+    std::int32_t holdoutPercent = 0;  // of each output's scenarios kept out of training (0: none)
+    std::int32_t seed = 1;            // of that split
+    std::int32_t patience = 0;        // cycles without a better figure before stopping (0: none)
+};
+
+// What the last run ended with (valid once a watched run has ended).
+struct RunSummary {
+    bool valid = false;
+    bool hasHeldOut = false;
+    RunFigures best, latest;
+    StopReason reason = StopReason::None;
 };
 
 class CSession {
@@ -128,10 +144,18 @@ public:
     void SpinTrainingValue(int which, int change);
     // Kept as a per-user setting.
     void SetTrainingMethod(TrainingMethod method);
-    // 0 nothing, 1 started, -1 stopped (then EndTraining has run).
+    // 0 nothing, 1 started, -1 stopped (then EndTraining has run). A run
+    // starts watched: by the caller's monitor when one is set on the runner,
+    // else by one of the session's made from the watch settings (which also
+    // hold the scenarios out). A refused held-out split is said and nothing starts.
     int StartStopTraining();
-    // Stops the thread and scores every scenario afresh.
+    // Stops the thread, gives the network the best state the run's monitor
+    // saw and scores every scenario afresh.
     void EndTraining();
+    // The watch settings, kept per user in the settings store.
+    TrainingWatch Watch();
+    void SetWatch(const TrainingWatch& watch);
+    const RunSummary& LastRun() const { return m_lastRun; }
     bool Training();
     PanelFigures Figures();
 
@@ -198,6 +222,10 @@ private:
     IPrompt* m_prompt;
     ISettingsStore* m_settings;
     CTrainingRunner m_runner;
+    std::unique_ptr<CRunMonitor> m_ownMonitor;  // the session's watch of the run, when the caller set none
+    RunSummary m_lastRun;
+    // A project replaced or closed: its run's monitor and figures go with it.
+    void ForgetRun();
 };
 
 }  // namespace ks

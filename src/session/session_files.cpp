@@ -11,6 +11,7 @@ namespace ks {
 
 void CSession::NewProject() {
     m_runner.Stop();
+    ForgetRun();
     m_runner.Locked([&] {
         m_project.ClearProject();
         m_project.m_name.clear();
@@ -23,6 +24,7 @@ void CSession::NewProject() {
 
 void CSession::ImportProject(CDataImport& request, bool withBiases) {
     m_runner.Stop();
+    ForgetRun();
     m_runner.Locked([&] {
         NewImportedProject(m_project, request, m_prompt);
         m_project.EnsureProcessors();
@@ -37,6 +39,7 @@ void CSession::ImportProject(CDataImport& request, bool withBiases) {
 
 void CSession::CloseProject() {
     m_runner.Stop();  // joins the training thread before anything is deleted
+    ForgetRun();
     m_runner.Locked([&] { m_project.ClearProject(); });
     Changed(kChangedProject | kChangedElements | kChangedLayout | kChangedNetwork | kChangedScenarios | kChangedTraining);
 }
@@ -45,6 +48,7 @@ FileResult CSession::Open(const std::string& path) {
     m_runner.Stop();
     const FileResult r = m_runner.Locked([&] { return LoadProjectFile(path, m_project); });
     if (!r.ok) return r;
+    ForgetRun();
     // A project file keeps no scores: the list and the panel show what the loaded network knows.
     m_runner.Locked([&] { m_project.ScoreScenariosKeepingInputs(); });
     Changed(kChangedProject | kChangedElements | kChangedNetwork | kChangedScenarios | kChangedTraining);

@@ -26,11 +26,12 @@ const char* StopReasonName(StopReason r) {
 }
 
 CRunMonitor::CRunMonitor(CProject& project, RunLimits limits)
-    : m_project(project), m_limits(limits), m_scorer(project) {}
+    : m_project(project), m_limits(limits) {}
 
 double CRunMonitor::Seconds() const { return (NowMilliseconds() - m_startMs) / 1000.0; }
 
 void CRunMonitor::Start() {
+    m_scorer.emplace(m_project);
     m_training = ScenarioCases(m_project, CaseSet::Training);
     m_heldOut = ScenarioCases(m_project, CaseSet::HeldOut);
     m_startMs = NowMilliseconds();
@@ -53,12 +54,12 @@ RunFigures CRunMonitor::Measure() {
     RunFigures f;
     f.cycle = m_project.m_iCycleCounter;
     f.seconds = Seconds();
-    const CCaseScorer::Score t = m_scorer.Run(m_training);
+    const CCaseScorer::Score t = m_scorer->Run(m_training);
     f.learned = t.correct;
     f.trainingCases = t.cases;
     f.trainingError = t.error;
     if (!m_heldOut.empty()) {
-        const CCaseScorer::Score h = m_scorer.Run(m_heldOut);
+        const CCaseScorer::Score h = m_scorer->Run(m_heldOut);
         f.heldOutCorrect = h.correct;
         f.heldOutCases = h.cases;
         f.heldOutError = h.error;
@@ -154,7 +155,7 @@ bool CRunMonitor::AfterCycle(bool finished) {
             m_pending = RunFigures{};
             m_pending.cycle = cycle;
             if (HasHeldOut()) {
-                const CCaseScorer::Score h = m_scorer.Run(m_heldOut);
+                const CCaseScorer::Score h = m_scorer->Run(m_heldOut);
                 m_pending.heldOutCorrect = h.correct;
                 m_pending.heldOutCases = h.cases;
                 m_pending.heldOutError = h.error;

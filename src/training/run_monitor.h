@@ -5,6 +5,7 @@
 // why the run should end. Everything here runs under the training lock.
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,13 @@ public:
     bool AfterCycle(bool finished);
     // Gives the network the best state's weights back.
     void RestoreBest();
+    // Whether a run has started under this monitor.
+    bool Started() const { return !m_curve.empty(); }
+    // The run was ended from outside (the user's Stop): its reason, unless
+    // the monitor had one.
+    void Stopped() {
+        if (m_reason == StopReason::None) m_reason = StopReason::Interrupted;
+    }
 
     StopReason Reason() const { return m_reason; }
     bool HasHeldOut() const { return !m_heldOut.empty(); }
@@ -82,7 +90,7 @@ private:
 
     CProject& m_project;
     RunLimits m_limits;
-    CCaseScorer m_scorer;
+    std::optional<CCaseScorer> m_scorer;  // resolved for the network at Start
     std::vector<TestCase> m_training, m_heldOut;
     std::vector<double> m_bestWeights;
     RunFigures m_best, m_latest;

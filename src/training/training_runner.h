@@ -71,6 +71,7 @@ public:
     // plateau, best state). Set before StartStop; nullptr for none. It is
     // started under the lock when a run starts.
     void SetMonitor(CRunMonitor* monitor) { m_monitor = monitor; }
+    CRunMonitor* Monitor() const { return m_monitor; }
     // Waits until the thread has left its loop or the time has passed; true
     // when it has ended.
     bool WaitForEnd(std::chrono::milliseconds timeout);

@@ -379,9 +379,9 @@ void CVeltrinoDlg::Redraw() {
 // ------------------------------------------------------------------ training
 
 void CVeltrinoDlg::OnStartStopLearning() {
-    const int r = m_runner->StartStop();
+    const int r = m_session->StartStopTraining();  // a stop has ended the run already
     if (r < 0) {
-        EndTraining();
+        AfterTraining();
     } else if (r > 0) {
         RefreshPanels();
         m_trainingTimer.start();
@@ -405,10 +405,15 @@ void CVeltrinoDlg::OnTrainingTimer() {
 }
 
 void CVeltrinoDlg::EndTraining() {
+    m_session->EndTraining();
+    AfterTraining();
+}
+
+void CVeltrinoDlg::AfterTraining() {
     m_trainingTimer.stop();
     m_view->m_bSimulationRunning = false;
-    m_session->EndTraining();
     RefreshScenarioTexts();
+    RefreshPanels();
 }
 
 void CVeltrinoDlg::SetTrainingMethod(TrainingMethod method) { m_session->SetTrainingMethod(method); }

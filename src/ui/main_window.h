@@ -56,6 +56,8 @@ public:
     void RefreshScenarioTexts();
     void RefreshLearnedColumn();
     void EndTraining();
+    // The window's side of a run that has ended: timers, texts, panels.
+    void AfterTraining();
     void LayoutControls();
     void ShowToolPages();
     void SelectListTab(int tab);
