@@ -15,6 +15,7 @@ packages=(
   libcli11-dev
   qt6-base-dev
   qt6-charts-dev
+  libqt6opengl6-dev
   clang
   libclang-rt-14-dev
   libfann-dev

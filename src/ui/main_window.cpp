@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "ui/learning_curve.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -65,6 +66,13 @@ protected:
     }
 
 private:
+    // Why the last run ended while its figures stand; the inputs count otherwise.
+    QString StripMiddleText() {
+        const RunSummary& last = m_window.Session().LastRun();
+        if (last.valid && !m_window.Session().Training())
+            return QString("  Stopped: %1").arg(last.reason == StopReason::Interrupted ? "by you" : StopReasonName(last.reason));
+        return QString::asprintf("  Inputs: %d", m_window.Project().m_inputs.Count());
+    }
     void DrawStatusStrip(QPainter& p) {
         const QRect strip(0, height() - 24, width(), 24);
         p.fillRect(strip, ToQColor(0xF0F0F0));
@@ -77,7 +85,7 @@ private:
         const QString texts[5] = {
             QString("  %1").arg(QString::fromStdString(project.m_name)),
             QString::asprintf("  Sim Tick: %d", m_window.Session().Figures().simulationTicks),
-            QString::asprintf("  Inputs: %d", project.m_inputs.Count()),
+            StripMiddleText(),
             QString::asprintf("  Receptors: %d", project.m_iReceptorCount),
             QString::asprintf("  Connections: %d", project.m_iConnectionCount),
         };
@@ -199,6 +207,7 @@ void CVeltrinoDlg::ConnectPages() {
     connect(m_build, &cdlgToolsPage::alignRequested, this, [this] { m_view->Align(); });
     connect(m_build, &cdlgToolsPage::exportRequested, this, [this] { ExportSystem(); });
     connect(m_train, &CdlgToolsPageTrain::startStopRequested, this, [this] { OnStartStopLearning(); });
+    connect(m_train, &CdlgToolsPageTrain::curveRequested, this, [this] { ShowLearningCurve(); });
     connect(m_train, &CdlgToolsPageTrain::eraseRequested, this, [this] { EraseKnowledge(); });
     connect(m_train, &CdlgToolsPageTrain::addScenarioRequested, this, [this] { AddScenarioForOutput(nullptr); });
     connect(m_train, &CdlgToolsPageTrain::editScenarioRequested, this, [this] { EditScenarios(nullptr); });
@@ -269,6 +278,7 @@ void CVeltrinoDlg::CreateMenus() {
         if (m_project.m_training.running) OnStartStopLearning();
     });
     training->addAction("Erase Knowledge", this, [this] { EraseKnowledge(); });
+    training->addAction("Learning Curve...", this, [this] { ShowLearningCurve(); });
     QMenu* simulation = menuBar()->addMenu("&Simulation");
     simulation->addAction("Start Simulation", this, [this] { StartSimulation(); });
     simulation->addAction("Stop Simulation", this, [this] { StopSimulation(); });
@@ -394,6 +404,8 @@ void CVeltrinoDlg::OnTrainingTimer() {
         m_panel->learned->setText(QString::number(m_snapshot.learned));
         m_panel->time->setText(QString::fromStdString(m_snapshot.elapsedText));
         m_panel->knowledge->setValue(m_snapshot.learned);
+        m_train->ShowFigures(&m_snapshot);
+        if (m_curve && m_curve->isVisible()) m_curve->Show(m_snapshot);
         if (m_project.m_bUpdateTableWhileLearning) RefreshLearnedColumn();
     } else {
         // The run ended by itself (the user's Stop does not come here): say so
@@ -414,6 +426,19 @@ void CVeltrinoDlg::AfterTraining() {
     m_view->m_bSimulationRunning = false;
     RefreshScenarioTexts();
     RefreshPanels();
+    m_train->ShowFigures(nullptr);
+    if (m_curve && m_curve->isVisible()) {
+        m_runner->Snapshot(m_snapshot);
+        m_curve->Show(m_snapshot);
+    }
+}
+
+void CVeltrinoDlg::ShowLearningCurve() {
+    if (!m_curve) m_curve = new CLearningCurve(this);
+    m_runner->Snapshot(m_snapshot);
+    m_curve->Show(m_snapshot);
+    m_curve->show();
+    m_curve->raise();
 }
 
 void CVeltrinoDlg::SetTrainingMethod(TrainingMethod method) { m_session->SetTrainingMethod(method); }

@@ -58,6 +58,8 @@ public:
     void EndTraining();
     // The window's side of a run that has ended: timers, texts, panels.
     void AfterTraining();
+    // Training > Learning Curve...: the live curve of the run.
+    void ShowLearningCurve();
     void LayoutControls();
     void ShowToolPages();
     void SelectListTab(int tab);
@@ -161,6 +163,7 @@ private:
     QTabBar* m_toolTabs = nullptr;
     cdlgToolsPage* m_build = nullptr;
     CdlgToolsPageTrain* m_train = nullptr;
+    class CLearningCurve* m_curve = nullptr;  // made when first shown
     CdlgToolsPageSimulate* m_simulate = nullptr;
     CdlgPanelLowerLeft* m_panel = nullptr;
     bool m_dialogBusy = false;  // an input or output dialog is open

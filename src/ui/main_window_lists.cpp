@@ -46,7 +46,7 @@ void CVeltrinoDlg::RefreshScenarioTexts() {
         if (!s) continue;
         item->setText(0, QString::fromStdString(s->m_name));
         item->setText(columns - 2, TargetCellText(*s));
-        SetStatusCell(*item, columns - 1, s->m_fScore);
+        SetStatusCell(*item, columns - 1, s->m_fScore, s->m_bHeldOut);
     }
     m_project.RecountOutputScenarios();
 }
@@ -56,7 +56,9 @@ void CVeltrinoDlg::RefreshLearnedColumn() {
     const int columns = m_list->columnCount();
     const auto& scores = m_snapshot.scores;
     for (int i = 0; i < m_list->topLevelItemCount() && i < static_cast<int>(scores.size()); ++i) {
-        SetStatusCell(*m_list->topLevelItem(i), columns - 1, scores[static_cast<std::size_t>(i)]);
+        QTreeWidgetItem* item = m_list->topLevelItem(i);
+        const CScenario* s = ScenarioOf(item);  // the held-out marks do not change while training runs
+        SetStatusCell(*item, columns - 1, scores[static_cast<std::size_t>(i)], s && s->m_bHeldOut);
     }
 }
 

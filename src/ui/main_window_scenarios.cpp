@@ -79,7 +79,7 @@ void CVeltrinoDlg::OnScenarioCellDoubleClicked(QTreeWidgetItem* item, int column
                 // A move changes the stored value too, and the row shows its new score at once.
                 m_session->StoreValue(s, stored, value);
                 item->setText(column, QString::fromStdString(input.ValueText()));
-                SetStatusCell(*item, columns - 1, s->m_fScore);
+                SetStatusCell(*item, columns - 1, s->m_fScore, s->m_bHeldOut);
             }, this);
             const QRect cell = m_list->visualItemRect(item);
             const int x = m_list->header()->sectionViewportPosition(column) + m_list->columnWidth(column) / 2;

@@ -10,9 +10,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "session/session.h"
+#include "training/training_runner.h"
 #include "ui/pictures.h"
 #include "ui/spin_arrows.h"
 
@@ -144,6 +146,50 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     errorCorrection->setToolTip("Do not strengthen a path that already favours a stronger rival");
     grid->addWidget(useMomentum);
     grid->addWidget(errorCorrection);
+
+    // How well the network decides cases it has not learned from.
+    auto* testing = new QGroupBox("How Good Is It");
+    outer->addWidget(testing);
+    auto* tests = new QVBoxLayout(testing);
+    auto spinRow = [&](const char* label, int lo, int hi, int step, const char* tip) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(new QLabel(label), 1);
+        auto* box = new QSpinBox;
+        box->setRange(lo, hi);
+        box->setSingleStep(step);
+        box->setToolTip(tip);
+        box->setFixedWidth(76);
+        row->addWidget(box);
+        tests->addLayout(row);
+        return box;
+    };
+    holdOut = spinRow("Hold Out %:", 0, 90, 5,
+                      "Keep this share of each output's scenarios out of training, to test the network on (0: none)");
+    holdOut->setSpecialValueText("none");
+    holdOutSeed = spinRow("Seed:", 1, 999999, 1, "Which scenarios are held out: the same seed holds out the same ones");
+    patience = spinRow("Patience:", 0, 1000000, 50,
+                       "Stop after this many cycles without a better held-out (or learned) figure (0: never)");
+    patience->setSpecialValueText("off");
+    trainingFigure = new QLabel;
+    heldOutFigure = new QLabel;
+    stopFigure = new QLabel;
+    for (QLabel* l : {trainingFigure, heldOutFigure, stopFigure}) {
+        l->setWordWrap(true);
+        tests->addWidget(l);
+    }
+    trainingFigure->setToolTip("Training scenarios the network decides right");
+    heldOutFigure->setToolTip("Held-out scenarios, never trained on, the network decides right");
+    stopFigure->setToolTip("Why the last run ended; the best state it saw is kept");
+    curve = Button(tests, "Learning Curve...", "Show how the figures changed while training ran");
+    const TrainingWatch watch = m_session.Watch();
+    holdOut->setValue(watch.holdoutPercent);
+    holdOutSeed->setValue(watch.seed);
+    patience->setValue(watch.patience);
+    for (QSpinBox* box : {holdOut, holdOutSeed, patience})
+        connect(box, &QSpinBox::valueChanged, this, [this] {
+            m_session.SetWatch({holdOut->value(), holdOutSeed->value(), patience->value()});
+        });
+    connect(curve, &QPushButton::clicked, this, &CdlgToolsPageTrain::curveRequested);
     outer->addStretch(1);
 
     connect(method, &QComboBox::activated, this, [this](int index) {
@@ -235,6 +281,37 @@ void CdlgToolsPageTrain::UpdateTrainPage() {
         }
         useMomentum->setEnabled(false);
     }
+    for (QSpinBox* box : {holdOut, holdOutSeed, patience}) box->setEnabled(!m_session.Training());
+    ShowFigures(nullptr);
+}
+
+void CdlgToolsPageTrain::ShowFigures(const TrainingSnapshot* running) {
+    auto share = [](std::int32_t right, std::int32_t of) {
+        return of > 0 ? QString::asprintf("%.1f%% (%d of %d)", 100.0 * right / of, right, of) : QString("-");
+    };
+    bool heldOut = false;
+    RunFigures f;
+    QString stop;
+    if (running && running->watched) {
+        f = running->latest;
+        heldOut = running->hasHeldOut;
+        stop = "Training...";
+    } else if (const RunSummary& last = m_session.LastRun(); last.valid) {
+        f = last.best;
+        heldOut = last.hasHeldOut;
+        const bool byUser = last.reason == StopReason::Interrupted;
+        stop = QString("Stopped: %1; kept the best state (cycle %2)")
+                   .arg(byUser ? "by you" : StopReasonName(last.reason))
+                   .arg(last.best.cycle);
+    } else {
+        trainingFigure->setText("Training: -");
+        heldOutFigure->setText("Held out: -");
+        stopFigure->clear();
+        return;
+    }
+    trainingFigure->setText("Training: " + share(f.learned, f.trainingCases));
+    heldOutFigure->setText("Held out: " + (heldOut ? share(f.heldOutCorrect, f.heldOutCases) : QString("none")));
+    stopFigure->setText(stop);
 }
 
 // --------------------------------------------------------------- Simulate page

@@ -5,6 +5,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QSpinBox;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -54,8 +56,15 @@ public:
     QToolButton* down[4];
     QCheckBox *useMomentum, *errorCorrection;
     QComboBox* method;  // "Winner Learning" or "Resilient Backprop"
+    // How good is it: the held-out part and the plateau stop (per user), the figures.
+    QSpinBox *holdOut, *holdOutSeed, *patience;
+    QLabel *trainingFigure, *heldOutFigure, *stopFigure;
+    QPushButton* curve;
+    // The figures of the run under way (from its snapshot) or of the last one.
+    void ShowFigures(const struct TrainingSnapshot* running);
 
 signals:
+    void curveRequested();
     void startStopRequested();
     void eraseRequested();
     void addScenarioRequested();

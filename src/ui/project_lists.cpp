@@ -45,9 +45,16 @@ CScenario* ScenarioOf(const QTreeWidgetItem* item) {
     return static_cast<CScenario*>(item->data(0, Qt::UserRole).value<void*>());
 }
 
-void SetStatusCell(QTreeWidgetItem& item, int column, float score) {
+void SetStatusCell(QTreeWidgetItem& item, int column, float score, bool heldOut) {
+    const bool right = static_cast<double>(score) > 0.82;
+    if (heldOut) {
+        // Never trained on: "Learned" would not be true; say whether it is decided right.
+        item.setText(column, right ? "Held out: right" : "Held out: wrong");
+        item.setBackground(column, right ? ToQColor(0x99DD99) : ToQColor(0xF0F0F0));
+        return;
+    }
     item.setText(column, StatusText(score));
-    item.setBackground(column, static_cast<double>(score) > 0.82 ? ToQColor(0x009900) : ToQColor(0xF0F0F0));
+    item.setBackground(column, right ? ToQColor(0x009900) : ToQColor(0xF0F0F0));
 }
 
 QString TargetCellText(const CScenario& s) { return TargetText(s); }
@@ -128,7 +135,7 @@ void FillListRows(QTreeWidget& list, int tab, CProject& project) {
             }
             item->setText(columns - 2, TargetText(*s));
             if (s->m_pTarget && s->m_pTarget->m_pOutput) item->setBackground(columns - 2, ToQColor(s->m_pTarget->m_pOutput->m_colour));
-            SetStatusCell(*item, columns - 1, s->m_fScore);
+            SetStatusCell(*item, columns - 1, s->m_fScore, s->m_bHeldOut);
             item->setSelected(s->m_bSelected);
         }
         project.RecountOutputScenarios();

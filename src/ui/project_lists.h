@@ -15,7 +15,7 @@ class CScenario;
 QString StatusText(float score);
 QString ScenarioStatusText(const CScenario& s);
 QString TargetCellText(const CScenario& s);
-void SetStatusCell(QTreeWidgetItem& item, int column, float score);
+void SetStatusCell(QTreeWidgetItem& item, int column, float score, bool heldOut = false);
 CScenario* ScenarioOf(const QTreeWidgetItem* item);
 
 void SetListColumns(QTreeWidget& list, int tab, const CProject& project);

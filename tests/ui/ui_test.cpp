@@ -19,11 +19,16 @@
 #include "model/random.h"
 #include "support/recording_prompt.h"
 #include "ui/ui_support.h"
+#include "session/session.h"
+#include <QLabel>
+#include <QLineSeries>
+#include <QSpinBox>
 #include "model/training_defaults.h"
 #include "ui/graphics.h"
 #include "ui/dialogs/output_dialog.h"
 #include "ui/dialogs/scenario_dialog.h"
 #include "ui/dialogs/variable_dialog.h"
+#include "ui/learning_curve.h"
 #include "ui/main_window.h"
 
 namespace ks {
@@ -169,6 +174,7 @@ private slots:
         QVERIFY(w.TrainingTimer().isActive());
         QVERIFY(!w.BuildPage().newInput->isEnabled());
         QVERIFY(!w.TrainPage().createScenarios->isEnabled());
+        QVERIFY(!w.TrainPage().holdOut->isEnabled());  // the split cannot change under a run
         QVERIFY(w.TrainPage().startStop->isEnabled());
         Shot(w, "training");
         w.TrainPage().startStop->click();
@@ -363,6 +369,50 @@ private slots:
         QCOMPARE(moves, 1);
         slider.reject();  // Escape
         QCOMPARE(v.m_dValue, 3.7);
+    }
+
+    void heldOutFiguresAndTheLearningCurve() {
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
+        QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/loan_decision.ksm"));
+        CdlgToolsPageTrain& page = w.TrainPage();
+        QCOMPARE(page.heldOutFigure->text(), QString("Held out: -"));
+        page.holdOut->setValue(30);
+        page.patience->setValue(100);
+        QCOMPARE(*store.ReadInt(kSettingsSection, kKeyHoldOutPercent), 30);  // kept per user
+        w.SetTrainingMethod(TrainingMethod::Rprop);
+        page.startStop->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.TrainingTimer().isActive(), 60000);
+        int held = 0;
+        for (const auto& s : w.Project().Scenarios()->Scenarios()) held += s->m_bHeldOut ? 1 : 0;
+        QCOMPARE(held, 9);  // 30% of each decision of the thirty
+        const RunSummary& last = w.Session().LastRun();
+        QVERIFY(last.valid && last.hasHeldOut);
+        QCOMPARE(page.heldOutFigure->text(),
+                 QString::asprintf("Held out: %.1f%% (%d of 9)", 100.0 * last.best.heldOutCorrect / 9, last.best.heldOutCorrect));
+        QVERIFY(page.trainingFigure->text().endsWith(QString::asprintf("of %d)", last.best.trainingCases)));
+        QVERIFY(page.stopFigure->text().startsWith("Stopped: "));
+        QVERIFY(page.holdOut->isEnabled());
+        // The curve shows both series, one point per row of the run.
+        w.ShowLearningCurve();
+        CLearningCurve* curve = w.findChild<CLearningCurve*>();
+        QVERIFY(curve && curve->isVisible());
+        QVERIFY(curve->learned->count() > 1);
+        QCOMPARE(curve->heldOut->count(), curve->learned->count());
+        QVERIFY(curve->heldOut->isVisible());
+        Shot(w, "held_out");
+        Shot(*curve, "learning_curve");
+        // The network kept is the run's best: the held-out figure is what it decides now.
+        int right = 0;
+        for (const auto& s : w.Project().Scenarios()->Scenarios()) right += s->m_bHeldOut && s->m_bLearned ? 1 : 0;
+        QCOMPARE(right, last.best.heldOutCorrect);
+        // The list never calls a held-out scenario learned.
+        int shown = 0;
+        QTreeWidget& list = w.List();
+        for (int i = 0; i < list.topLevelItemCount(); ++i)
+            shown += list.topLevelItem(i)->text(list.columnCount() - 1).startsWith("Held out: ") ? 1 : 0;
+        QCOMPARE(shown, 9);
+        page.holdOut->setValue(0);
     }
 
     void methodChoiceDisablesWinnerParameters() {
