@@ -279,6 +279,8 @@ void CVeltrinoDlg::CreateMenus() {
     });
     training->addAction("Erase Knowledge", this, [this] { EraseKnowledge(); });
     training->addAction("Learning Curve...", this, [this] { ShowLearningCurve(); });
+    training->addAction("Evaluate...", this, [this] { EvaluateScenarios(); });
+    training->addAction("Test With Data File...", this, [this] { TestWithDataFile(); });
     QMenu* simulation = menuBar()->addMenu("&Simulation");
     simulation->addAction("Start Simulation", this, [this] { StartSimulation(); });
     simulation->addAction("Stop Simulation", this, [this] { StopSimulation(); });

@@ -60,6 +60,9 @@ public:
     void AfterTraining();
     // Training > Learning Curve...: the live curve of the run.
     void ShowLearningCurve();
+    // Training > Evaluate... and Test With Data File...
+    void EvaluateScenarios();
+    void TestWithDataFile();
     void LayoutControls();
     void ShowToolPages();
     void SelectListTab(int tab);

@@ -9,6 +9,8 @@
 #include <QTreeWidget>
 #include <QToolButton>
 #include <QCheckBox>
+#include <QTableWidget>
+#include <QLabel>
 #include <QTest>
 
 #include "files/project_file.h"
@@ -16,6 +18,7 @@
 #include "support/temp_dir.h"
 #include "model/training_defaults.h"
 #include "ui/dialogs/colour_button.h"
+#include "ui/dialogs/evaluation_dialog.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/receptor_dialogs.h"
 #include "ui/dialogs/scenario_dialog.h"
@@ -284,6 +287,41 @@ private slots:
         QCOMPARE(list.indexOfTopLevelItem(list.currentItem()), 1);
         QTest::keyClick(&list, Qt::Key_Down);
         QCOMPARE(speed.m_dValue, 5.0);
+    }
+
+    void evaluationDialogs() {
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
+        QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/loan_decision.ksm"));
+        // The project's own scenarios: the figures eval gives on the command line.
+        int opened = 0;
+        OnDialog<CdlgEvaluation>([&opened](CdlgEvaluation& d) {
+            ++opened;
+            QVERIFY(d.summary->text().startsWith("30 cases, 23 decided right: accuracy 76.7%."));
+            QCOMPARE(d.confusion->columnCount(), 4);
+            QCOMPARE(d.confusion->verticalHeaderItem(0)->text(), QString("Decline"));
+            QCOMPARE(d.confusion->item(0, 2)->text(), QString("6"));
+            QCOMPARE(d.figures->item(1, 0)->text(), QString("0.875"));  // Approve's precision
+            d.reject();
+        });
+        w.EvaluateScenarios();
+        // A data file whose columns are in another order, with a column the model has no input for.
+        test::TempDir dir;
+        dir.Write("test.csv", "Years,Note,Debt,Income,Decision\n3,a,19,48,Decline\n15,b,25,110,Approve\n");
+        files.answers = {QString::fromStdString(dir.File("test.csv"))};
+        OnDialog<CdlgEvaluation>([&opened](CdlgEvaluation& d) {
+            ++opened;
+            QVERIFY(d.summary->text().startsWith("2 cases, "));
+            QVERIFY(d.summary->text().contains("\"Note\" is not an input"));
+            d.reject();
+        });
+        w.TestWithDataFile();
+        QCOMPARE(opened, 2);
+        // A file that does not fit is named, and no dialog opens.
+        dir.Write("bad.csv", "A,B,Decision\n1,2,Approve\n");
+        files.answers = {QString::fromStdString(dir.File("bad.csv"))};
+        w.TestWithDataFile();
+        QVERIFY(QString::fromStdString(prompt.notices.back()).contains("there is no column \"Income\""));
     }
 
     void deleteKeyInTheViewAsksFirst() {
