@@ -2,6 +2,7 @@
 
 #include "model/project.h"
 #include "training/run_support.h"
+#include "training/training_cycle.h"
 
 namespace ks {
 
@@ -174,6 +175,22 @@ bool CRunMonitor::AfterCycle(bool finished) {
         Take(Measure(), nullptr);
     }
     return m_reason != StopReason::None;
+}
+
+StopReason TrainOnThisThread(CProject& p, CRunMonitor& monitor) {
+    if (StartStopTraining(p) != 1) return StopReason::None;
+    monitor.Start();
+    for (;;) {
+        const int more = TrainingCycle(p);
+        if (monitor.AfterCycle(more == 0) || more == 0) {
+            if (more != 0) StopTraining(p);
+            break;
+        }
+    }
+    StopTraining(p);
+    monitor.RestoreBest();
+    if (CScenarioMgr* sm = p.Scenarios()) sm->EvaluateAll();
+    return monitor.Reason();
 }
 
 }  // namespace ks

@@ -113,4 +113,8 @@ private:
     std::int32_t m_every = 1;
 };
 
+// Trains the project on the calling thread until it finishes or the monitor
+// ends the run, then restores the best state and scores every scenario.
+StopReason TrainOnThisThread(CProject& project, CRunMonitor& monitor);
+
 }  // namespace ks

@@ -281,6 +281,7 @@ void CVeltrinoDlg::CreateMenus() {
     training->addAction("Learning Curve...", this, [this] { ShowLearningCurve(); });
     training->addAction("Evaluate...", this, [this] { EvaluateScenarios(); });
     training->addAction("Test With Data File...", this, [this] { TestWithDataFile(); });
+    training->addAction("Cross-Validate...", this, [this] { CrossValidateFile(); });
     QMenu* simulation = menuBar()->addMenu("&Simulation");
     simulation->addAction("Start Simulation", this, [this] { StartSimulation(); });
     simulation->addAction("Stop Simulation", this, [this] { StopSimulation(); });

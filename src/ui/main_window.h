@@ -63,6 +63,8 @@ public:
     // Training > Evaluate... and Test With Data File...
     void EvaluateScenarios();
     void TestWithDataFile();
+    // Training > Cross-Validate...: a data file, fold by fold.
+    void CrossValidateFile();
     void LayoutControls();
     void ShowToolPages();
     void SelectListTab(int tab);

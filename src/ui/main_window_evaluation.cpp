@@ -5,6 +5,7 @@
 
 #include "files/test_data.h"
 #include "model/text.h"
+#include "ui/dialogs/crossval_dialog.h"
 #include "ui/dialogs/evaluation_dialog.h"
 #include "ui/main_window.h"
 
@@ -47,6 +48,43 @@ void CVeltrinoDlg::TestWithDataFile() {
                               return m_session->Locked([&] { return EvaluateCases(m_project, data.cases); });
                           },
                           this);
+    dialog.exec();
+}
+
+void CVeltrinoDlg::CrossValidateFile() {
+    if (m_session->Training()) return;
+    FoldTraining t;
+    if (m_project.IsReady()) {
+        const CReceptorMgr& m = *m_project.Model();
+        t.learnRate = m.m_dLearnRate;
+        t.momentum = m.m_dMomentum;
+        t.resetLimit = m.m_iResetLimit;
+        t.useMomentum = m.m_bUseMomentum;
+        t.errorCorrection = m.m_bErrorCorrection;
+        t.batchSize = m_project.Scenarios()->m_iBatchSize;
+    }
+    t.method = m_project.m_trainingMethod;
+    t.patience = m_session->Watch().patience;
+    CdlgCrossval dialog(t, [this] {
+        return ChooseFile({FileRequest::Open, "Cross-Validate", "Data Files (*.txt *.dat *.csv);;All Files (*.*)", "csv", {}, {}});
+    }, this);
+    connect(&dialog, &CdlgCrossval::finished, this, [this, &dialog] {
+        const CrossvalResult& r = dialog.Result();
+        if (!r.error.empty() || r.cancelled || r.folds.empty()) return;
+        QString note = QString::asprintf("Pooled over %zu folds; mean accuracy %.1f%%, standard deviation %.1f%%. Folds:",
+                                         r.folds.size(), 100.0 * r.mean, 100.0 * r.sd);
+        for (const FoldResult& f : r.folds) note += QString::asprintf(" %.0f%%", 100.0 * f.accuracy);
+        note += ".";
+        if (r.leftOut) note += QString::asprintf(" %d cases left out (a text their fold's training never had).", r.leftOut);
+        const EvaluationReport pooled = r.pooled;
+        // Shown beside the cross-validation dialog, which stays open with its summary.
+        auto* figures = new CdlgEvaluation("Cross-Validation", {"All folds"}, [note, pooled](int, QString& line) {
+            line = note;
+            return pooled;
+        }, &dialog);
+        figures->setAttribute(Qt::WA_DeleteOnClose);
+        figures->open();
+    });
     dialog.exec();
 }
 

@@ -11,6 +11,8 @@
 #include <QCheckBox>
 #include <QTableWidget>
 #include <QLabel>
+#include <QProgressBar>
+#include <QSpinBox>
 #include <QTest>
 
 #include "files/project_file.h"
@@ -18,6 +20,7 @@
 #include "support/temp_dir.h"
 #include "model/training_defaults.h"
 #include "ui/dialogs/colour_button.h"
+#include "ui/dialogs/crossval_dialog.h"
 #include "ui/dialogs/evaluation_dialog.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/receptor_dialogs.h"
@@ -322,6 +325,40 @@ private slots:
         files.answers = {QString::fromStdString(dir.File("bad.csv"))};
         w.TestWithDataFile();
         QVERIFY(QString::fromStdString(prompt.notices.back()).contains("there is no column \"Income\""));
+    }
+
+    void crossValidationDialog() {
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
+        QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/loan_decision.ksm"));
+        w.SetTrainingMethod(TrainingMethod::Rprop);
+        const QString data = QString(KESTRINE_EXAMPLES) + "/loan_decision.csv";
+        QString status, pooled;
+        files.answers = {data};
+        OnDialog<CdlgCrossval>([&](CdlgCrossval& d) {
+            d.browse->click();
+            QCOMPARE(d.file->text(), data);
+            d.folds->setValue(31);
+            d.run->click();  // more folds than cases: said, nothing runs
+            QVERIFY(d.status->text().contains("31 folds are more than the 30 cases"));
+            QVERIFY(d.run->isEnabled());
+            d.folds->setValue(5);
+            d.run->click();
+            QVERIFY(!d.run->isEnabled());
+            QTRY_VERIFY_WITH_TIMEOUT(d.Finished(), 60000);
+            status = d.status->text();
+            CdlgEvaluation* figures = d.findChild<CdlgEvaluation*>();
+            QVERIFY(figures && figures->isVisible());
+            pooled = figures->summary->text();
+            figures->reject();
+            QCOMPARE(d.progress->value(), 5);
+            QCOMPARE(d.Result().folds.size(), 5u);
+            d.reject();
+        });
+        w.CrossValidateFile();
+        QVERIFY2(status.startsWith("Mean accuracy "), qPrintable(status));
+        QVERIFY2(pooled.startsWith("30 cases, "), qPrintable(pooled));
+        QVERIFY(pooled.contains("Pooled over 5 folds"));
     }
 
     void deleteKeyInTheViewAsksFirst() {
