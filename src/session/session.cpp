@@ -453,12 +453,15 @@ int CSession::StartStopTraining() {
         m_ownMonitor = std::make_unique<CRunMonitor>(m_project, limits);
         m_runner.SetMonitor(m_ownMonitor.get());
         m_lastRun = RunSummary{};
+        // The held-out marks are on show before the thread starts: listeners
+        // read the scenarios now, never while the cycle writes them.
+        Changed(kChangedScenarios);
     }
     const int r = m_runner.StartStop();
     if (r < 0)
         EndTraining();
     else if (r > 0)
-        Changed(kChangedTraining | kChangedScenarios);
+        Changed(kChangedTraining);
     return r;
 }
 
