@@ -181,6 +181,8 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     m_simulationTimer.setInterval(50);
     m_trainingTimer.setInterval(50);
 
+    // Below this the model view, the list and the Controls column no longer fit side by side.
+    setMinimumSize(960, 680);
     resize(1100, 720);
     m_listTabs->setCurrentIndex(2);
     LayoutControls();

@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -101,10 +102,24 @@ void cdlgToolsPage::UpdateBuildPage() {
 // ------------------------------------------------------------------ Train page
 
 CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
-    auto* outer = new QVBoxLayout(this);
+    // The page scrolls when the column is shorter than its controls, rather
+    // than squeezing them until their captions are unreadable.
+    auto* pageLayout = new QVBoxLayout(this);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* content = new QWidget;
+    content->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // as wide as the column, never wider
+    scroll->setWidget(content);
+    pageLayout->addWidget(scroll);
+    auto* outer = new QVBoxLayout(content);
+    outer->setContentsMargins(4, 4, 4, 4);
     auto* box = new QGroupBox("Training");
     outer->addWidget(box);
     auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(4, 4, 4, 4);
     startStop = Button(layout, "Start / Stop Learning", "Start training, or stop it and keep what was learned", "start");
     erase = Button(layout, "Erase Knowledge", "Give every connection a new random weight", "erase");
     createScenarios = Button(layout, "Create Scenarios", "Create All End Point Scenarios", "create");
@@ -115,11 +130,14 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     auto* params = new QGroupBox("Training Parameters");
     layout->addWidget(params);
     auto* grid = new QVBoxLayout(params);
+    grid->setContentsMargins(4, 4, 4, 4);
     auto* methodRow = new QHBoxLayout;
     methodRow->addWidget(new QLabel("Method:"));
     method = new QComboBox;
     method->addItem("Winner Learning");
     method->addItem("Resilient Backprop");
+    method->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    method->setMinimumContentsLength(10);
     method->setToolTip("Winner Learning: the classic rule with the four parameters below; Resilient Backprop: "
                        "adapts its own steps, usually far faster");
     methodRow->addWidget(method, 1);
@@ -131,10 +149,11 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
                            "Cycles without progress before a stuck network is shaken"};
     for (int i = 0; i < 4; ++i) {
         auto* row = new QHBoxLayout;
+        row->setSpacing(2);
         row->addWidget(new QLabel(labels[i]), 1);
         values[i] = new QLineEdit;
         values[i]->setReadOnly(true);
-        values[i]->setFixedWidth(56);
+        values[i]->setFixedWidth(40);
         values[i]->setToolTip(tips[i]);
         row->addWidget(values[i]);
         AddSpinArrows(row, up[i], down[i], this, [this, i](int change) { Spin(i, change); });
@@ -151,14 +170,16 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     auto* testing = new QGroupBox("How Good Is It");
     outer->addWidget(testing);
     auto* tests = new QVBoxLayout(testing);
+    tests->setContentsMargins(4, 4, 4, 4);
     auto spinRow = [&](const char* label, int lo, int hi, int step, const char* tip) {
         auto* row = new QHBoxLayout;
+        row->setSpacing(2);
         row->addWidget(new QLabel(label), 1);
         auto* box = new QSpinBox;
         box->setRange(lo, hi);
         box->setSingleStep(step);
         box->setToolTip(tip);
-        box->setFixedWidth(76);
+        box->setFixedWidth(66);
         row->addWidget(box);
         tests->addLayout(row);
         return box;

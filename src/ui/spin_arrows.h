@@ -15,6 +15,7 @@ void AddSpinArrows(QBoxLayout* row, QToolButton*& up, QToolButton*& down, QObjec
     down->setArrowType(Qt::DownArrow);
     // Held down, an arrow keeps stepping, so a large change is not a hundred clicks.
     for (QToolButton* b : {up, down}) {
+        b->setFixedSize(16, 18);
         b->setAutoRepeat(true);
         b->setAutoRepeatDelay(400);
         b->setAutoRepeatInterval(50);
