@@ -1,5 +1,6 @@
 // The tabbed list of the main window: inputs, outputs and scenarios.
 #include <QScrollBar>
+#include <algorithm>
 #include <QTreeWidget>
 
 #include "ui/main_window.h"
@@ -55,7 +56,16 @@ void CVeltrinoDlg::RefreshLearnedColumn() {
     if (m_listTab != 2) return;
     const int columns = m_list->columnCount();
     const auto& scores = m_snapshot.scores;
-    for (int i = 0; i < m_list->topLevelItemCount() && i < static_cast<int>(scores.size()); ++i) {
+    const int rows = std::min(m_list->topLevelItemCount(), static_cast<int>(scores.size()));
+    if (rows == 0) return;
+    // Only the rows on screen are rewritten each tick: a big project's list
+    // would otherwise cost the whole tick (the rest are refreshed when training ends).
+    const QRect area = m_list->viewport()->rect();
+    QTreeWidgetItem* top = m_list->itemAt(area.topLeft());
+    QTreeWidgetItem* bottom = m_list->itemAt(area.bottomLeft());
+    const int first = top ? m_list->indexOfTopLevelItem(top) : 0;
+    const int last = bottom ? m_list->indexOfTopLevelItem(bottom) : rows - 1;
+    for (int i = std::max(0, first); i <= last && i < rows; ++i) {
         QTreeWidgetItem* item = m_list->topLevelItem(i);
         const CScenario* s = ScenarioOf(item);  // the held-out marks do not change while training runs
         SetStatusCell(*item, columns - 1, scores[static_cast<std::size_t>(i)], s && s->m_bHeldOut);

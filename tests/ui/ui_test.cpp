@@ -64,6 +64,13 @@ private slots:
         w.resize(2400, 1400);
         QCoreApplication::processEvents();
         QCOMPARE(w.View().size(), QSize(720, 420));
+        // The window keeps a size at which everything fits ...
+        w.resize(200, 100);
+        QCoreApplication::processEvents();
+        QVERIFY(w.width() >= 960 && w.height() >= 680);
+        QCOMPARE(w.View().size(), QSize(720, 420));
+        // ... and the view still clamps when its area is smaller (a window manager may force it).
+        w.setMinimumSize(0, 0);
         w.resize(200, 100);
         QCoreApplication::processEvents();
         QCOMPARE(w.View().size(), QSize(360, 156));
