@@ -539,6 +539,10 @@ FileResult LoadProjectFile(const std::string& path, CProject& project) {
     std::vector<std::uint8_t> bytes;
     FileResult read = ReadWholeFile(path, bytes);
     if (!read.ok) return read;
+    return LoadProjectBytes(bytes, path, project);
+}
+
+FileResult LoadProjectBytes(const std::vector<std::uint8_t>& bytes, const std::string& path, CProject& project) {
     CProject fresh;
     ByteReader in(bytes.data(), bytes.size());
     if (!ReadProject(in, fresh)) {

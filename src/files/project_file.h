@@ -26,6 +26,9 @@ FileResult SaveProjectFile(const std::string& path, const CProject& project);
 // Loads a file into a fresh project and swaps it into `project` only on
 // success; the project's name becomes the file name, the model's its title.
 FileResult LoadProjectFile(const std::string& path, CProject& project);
+// The same from bytes a save wrote; `name` stands for the file in messages
+// and becomes the project's name.
+FileResult LoadProjectBytes(const std::vector<std::uint8_t>& bytes, const std::string& name, CProject& project);
 // Writes the runtime file.
 FileResult SaveRuntimeFile(const std::string& path, const CProject& project);
 

@@ -74,6 +74,7 @@ CVariable* CSession::AttachInput(const InputSpec& spec) {
 }
 
 CVariable* CSession::AddInput(const InputSpec& spec) {
+    Checkpoint("Add Input");
     CVariable* v = AttachInput(spec);
     m_runner.Locked([&] {
         if (CScenarioMgr* sm = m_project.Scenarios())
@@ -88,6 +89,7 @@ CVariable* CSession::AddInput(const InputSpec& spec) {
 }
 
 void CSession::EditInput(CVariable* input, const InputSpec& spec) {
+    Checkpoint("Edit Input");
     m_runner.Locked([&] {
         const std::int32_t oldCount = input->ItemCount();
         input->RestoreFromRecord(spec.record);
@@ -133,6 +135,7 @@ COutput* CSession::AttachOutput(std::unique_ptr<COutput> output, COLORREF colour
 }
 
 COutput* CSession::AddOutput(std::unique_ptr<COutput> output, COLORREF colour) {
+    Checkpoint("Add Output");
     COutput* o = AttachOutput(std::move(output), colour);
     const bool align = m_runner.Locked([&] {
         const bool grew = m_project.EnsureProcessors() > 0 || m_project.m_outputs.Count() == 1;
@@ -145,6 +148,7 @@ COutput* CSession::AddOutput(std::unique_ptr<COutput> output, COLORREF colour) {
 }
 
 void CSession::EditOutput(COutput* output, const std::string& name, COLORREF colour) {
+    Checkpoint("Edit Output");
     m_runner.Locked([&] {
         output->m_name = name;
         output->m_colour = colour;
@@ -156,6 +160,7 @@ bool CSession::DeleteSelectedInputs() {
     const int scenarios = m_project.ScenarioCount();
     if (scenarios > 0 && m_prompt->Ask(Format(msg::kDeleteInputsQuestion, scenarios), Buttons::YesNo) != Answer::Yes)
         return false;
+    Checkpoint("Delete Inputs");
     m_runner.Locked([&] {
         m_project.RemoveSelectedInputs();
         m_project.UpdateNetwork();
@@ -169,6 +174,7 @@ bool CSession::DeleteSelectedOutputs() {
     const int targeted = m_project.ScenariosForSelectedOutputs();
     if (targeted > 0 && m_prompt->Ask(Format(msg::kDeleteOutputsQuestion, targeted), Buttons::YesNo) != Answer::Yes)
         return false;
+    Checkpoint("Delete Outputs");
     m_runner.Locked([&] {
         m_project.RemoveSelectedOutputs();
         m_project.UpdateNetwork();
@@ -190,6 +196,7 @@ void CSession::EnsureProcessors() {
 }
 
 bool CSession::AddProcessor() {
+    const bool marked = Checkpoint("Add Processor");
     const bool added = m_runner.Locked([&] {
         if (m_project.AddProcessors(1) == 0) return false;
         if (m_project.m_bOpen && m_project.Model()) {
@@ -199,11 +206,15 @@ bool CSession::AddProcessor() {
         }
         return true;
     });
-    if (added) Changed(kChangedNetwork | kChangedLayout | kChangedScenarios);
+    if (added)
+        Changed(kChangedNetwork | kChangedLayout | kChangedScenarios);
+    else if (marked)
+        DropCheckpoint();
     return added;
 }
 
 void CSession::RemoveProcessor() {
+    Checkpoint("Less Processors");
     Trace("1 deleteProcessor Called\n");
     m_runner.Locked([&] {
         m_project.RemoveLastProcessor();
@@ -214,6 +225,7 @@ void CSession::RemoveProcessor() {
 }
 
 void CSession::AddBiasToKind(std::int32_t kind) {
+    Checkpoint(kind == kProcessor ? "Processor Bias" : "Action Bias");
     m_runner.Locked([&] {
         if (!m_project.IsReady()) return;
         ::ks::AddBiasToKind(*m_project.Model(), kind);
@@ -224,6 +236,7 @@ void CSession::AddBiasToKind(std::int32_t kind) {
 }
 
 void CSession::RemoveBiases() {
+    Checkpoint("Remove Bias");
     m_runner.Locked([&] {
         CReceptorMgr* m = m_project.Model();
         if (!m) return;
@@ -242,6 +255,7 @@ void CSession::SetModelView(bool on) {
 }
 
 bool CSession::DropReceptor(std::int32_t paletteType, KPoint corner, KPoint at) {
+    Checkpoint("Add Receptor");
     CReceptorMgr* model = m_project.Model();
     if (!model) return false;
     CReceptorMgr& m = *model;
@@ -290,6 +304,7 @@ void CSession::MoveReceptor(CReceptor* r, KPoint corner) {
 }
 
 bool CSession::AttachInputTo(CReceptor* sensor, CVariable* input) {
+    Checkpoint("Attach Input");
     bool attached = false;
     if (sensor->m_iKind != kSensor) {
         m_prompt->Notify(msg::kInputsOnlyToSensors);
@@ -308,6 +323,7 @@ bool CSession::AttachInputTo(CReceptor* sensor, CVariable* input) {
 }
 
 bool CSession::AttachOutputTo(CReceptor* action, COutput* output) {
+    Checkpoint("Attach Output");
     bool attached = false;
     if (action->m_iKind != kAction) {
         m_prompt->Notify(msg::kOutputsOnlyToActions);
@@ -326,6 +342,7 @@ bool CSession::AttachOutputTo(CReceptor* action, COutput* output) {
 }
 
 void CSession::Connect(CReceptor* from, CReceptor* to) {
+    Checkpoint("Connect");
     CReceptorMgr* m = m_project.Model();
     if (!m) return;
     m_runner.Locked([&] {
@@ -337,6 +354,7 @@ void CSession::Connect(CReceptor* from, CReceptor* to) {
 }
 
 void CSession::SetWeight(CConnection* c, double weight) {
+    Checkpoint("Set Weight");
     m_runner.Locked([&] {
         c->SetWeight(weight);
         m_project.UpdateNetwork();
@@ -346,6 +364,7 @@ void CSession::SetWeight(CConnection* c, double weight) {
 }
 
 void CSession::DeleteConnection(CConnection* c) {
+    Checkpoint("Delete Connection");
     m_runner.Locked([&] {
         m_project.Model()->DeleteConnection(c);
         m_project.UpdateNetwork();
@@ -355,6 +374,7 @@ void CSession::DeleteConnection(CConnection* c) {
 }
 
 void CSession::EraseKnowledge() {
+    Checkpoint("Erase Knowledge");
     if (!m_project.m_bOpen || !m_project.Model()) return;
     m_runner.Locked([&] {
         m_project.Model()->RandomizeAllWeights();
@@ -427,6 +447,9 @@ void CSession::ForgetRun() {
     if (m_ownMonitor && m_runner.Monitor() == m_ownMonitor.get()) m_runner.SetMonitor(nullptr);
     m_ownMonitor.reset();
     m_lastRun = RunSummary{};
+    m_undo.clear();  // another project: its edits are not this one's
+    m_redo.clear();
+    m_adding = nullptr;
 }
 
 int CSession::StartStopTraining() {
@@ -458,10 +481,16 @@ int CSession::StartStopTraining() {
         Changed(kChangedScenarios);
     }
     const int r = m_runner.StartStop();
-    if (r < 0)
+    if (r < 0) {
         EndTraining();
-    else if (r > 0)
+    } else if (r > 0) {
+        // Undoing an edit made before the run would silently throw the run's
+        // learning away too: the history starts again after training.
+        m_undo.clear();
+        m_redo.clear();
+        m_adding = nullptr;
         Changed(kChangedTraining);
+    }
     return r;
 }
 
@@ -512,16 +541,26 @@ PanelFigures CSession::Figures() {
 
 CScenario* CSession::CreateScenario(CReceptor* action) {
     if (!m_project.IsReady()) return nullptr;
+    const bool marked = Checkpoint("Add Scenario");
     // No notice yet: the caller edits the scenario next, and keeps or deletes it.
-    return m_runner.Locked([&] { return m_project.Scenarios()->CreateScenario(action); });
+    CScenario* s = m_runner.Locked([&] { return m_project.Scenarios()->CreateScenario(action); });
+    m_adding = marked ? s : nullptr;
+    return s;
 }
 
 void CSession::DeleteScenario(CScenario* s) {
+    if (s && s == m_adding) {  // the new scenario was not kept: nothing to undo
+        DropCheckpoint();
+        m_adding = nullptr;
+    }
     m_runner.Locked([&] { m_project.Scenarios()->DeleteScenario(s); });
     Changed(kChangedScenarios);
 }
 
 void CSession::EditScenarios(CScenario* scenario, int selected, const std::string& name, std::int32_t targetID) {
+    // A scenario just made is edited within its own "Add Scenario" step.
+    if (!scenario || scenario != m_adding) Checkpoint("Edit Scenario");
+    m_adding = nullptr;
     CScenarioMgr* sm = m_project.Scenarios();
     if (!sm) return;
     m_runner.Locked([&] {
@@ -537,6 +576,7 @@ void CSession::EditScenarios(CScenario* scenario, int selected, const std::strin
 }
 
 void CSession::RetargetSelection(std::int32_t targetID) {
+    Checkpoint("Change Target");
     if (!m_project.IsReady()) return;
     m_runner.Locked([&] {
         m_project.Scenarios()->SetTargetOfSelection(targetID);
@@ -576,6 +616,7 @@ void CSession::ApplyScenario(CScenario* s) {
 }
 
 void CSession::StoreValue(CScenario* s, VARINFO* stored, double value) {
+    Checkpoint("Change Stored Value");
     m_runner.Locked([&] {
         stored->value = value;
         m_project.Scenarios()->EvaluateScenario(s);
@@ -590,6 +631,7 @@ bool CSession::DeleteScenarioSelection() {
     const int count = static_cast<int>(sm->m_selection.size());
     if (m_prompt->Ask(Format(msg::kScenariosSelectedForDeletion, count), Buttons::YesNoCancel) != Answer::Yes)
         return false;
+    Checkpoint("Delete Scenarios");
     m_runner.Locked([&] {
         sm->DeleteSelected();
         sm->ClearSelection();
@@ -600,6 +642,7 @@ bool CSession::DeleteScenarioSelection() {
 
 std::int64_t CSession::CreateEndpointScenarios() {
     if (!m_project.m_bOpen || !m_project.Model()) return 0;
+    const bool marked = Checkpoint("Create Scenarios");
     const std::int64_t n = m_runner.Locked([&] {
         const std::int64_t made = ::ks::CreateEndpointScenarios(m_project, *m_prompt);
         if (made != 0) {
@@ -608,11 +651,15 @@ std::int64_t CSession::CreateEndpointScenarios() {
         }
         return made;
     });
-    if (n != 0) Changed(kChangedScenarios | kChangedElements | kChangedNetwork);
+    if (n != 0)
+        Changed(kChangedScenarios | kChangedElements | kChangedNetwork);
+    else if (marked)
+        DropCheckpoint();
     return n;
 }
 
 void CSession::DeleteSelectedScenarios() {
+    Checkpoint("Delete Scenarios");
     m_runner.Locked([&] {
         CScenarioMgr* sm = m_project.Scenarios();
         if (!m_project.m_bOpen || !m_project.Model() || !sm) return;
@@ -625,6 +672,7 @@ void CSession::DeleteSelectedScenarios() {
 bool CSession::DeleteAllScenarios() {
     const int n = m_project.IsReady() ? m_project.Scenarios()->Count() : 0;
     if (m_prompt->Ask(Format(msg::kDeleteAllScenarios, n), Buttons::YesNo) != Answer::Yes) return false;
+    Checkpoint("Delete All Scenarios");
     m_runner.Locked([&] {
         CScenarioMgr* sm = m_project.Scenarios();
         if (!sm) return;

@@ -71,6 +71,14 @@ struct RunSummary {
     StopReason reason = StopReason::None;
 };
 
+// One edit that can be taken back: its name and the project before it.
+struct UndoStep {
+    std::string name;
+    std::vector<std::uint8_t> image;
+    // What the file leaves out but the project had: receptor labels by ID.
+    std::vector<std::pair<std::int32_t, std::string>> labels;
+};
+
 class CSession {
 public:
     CSession(CProject& project, IPrompt& prompt, ISettingsStore* settings = nullptr);
@@ -190,6 +198,14 @@ public:
     // The forward pass and counts again, after the inputs changed.
     void UpdateNetwork();
 
+    // ---- undo and redo of edits (not of training itself)
+    // The name of the edit Undo or Redo would take back or do again; empty: none.
+    std::string UndoName() const { return m_undo.empty() ? std::string() : m_undo.back().name; }
+    std::string RedoName() const { return m_redo.empty() ? std::string() : m_redo.back().name; }
+    // False when there is nothing to undo (or redo) or training runs.
+    bool Undo();
+    bool Redo();
+
     // ---- options
     // Stores the training defaults in the settings store as well.
     void ApplyOptions(const ViewOptions& options);
@@ -226,6 +242,17 @@ private:
     RunSummary m_lastRun;
     // A project replaced or closed: its run's monitor and figures go with it.
     void ForgetRun();
+    // Before an edit: the project as it was, for Undo.
+    // False when nothing was kept (no project, or training runs).
+    bool Checkpoint(const char* name);
+    void DropCheckpoint() {
+        if (!m_undo.empty()) m_undo.pop_back();
+    }
+    const CScenario* m_adding = nullptr;  // made by CreateScenario, not yet edited: one "Add Scenario" step
+    UndoStep Capture(const char* name);
+    bool Restore(const UndoStep& step);
+    bool Step(std::vector<struct UndoStep>& from, std::vector<struct UndoStep>& to);
+    std::vector<struct UndoStep> m_undo, m_redo;
 };
 
 }  // namespace ks

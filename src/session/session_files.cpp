@@ -79,4 +79,65 @@ FileResult CSession::ExportCSource(const std::string& folder, const std::string&
     return m_runner.Locked([&] { return WriteCSource(folder, m_project, prefix); });
 }
 
+// ------------------------------------------------------------------- undo
+
+namespace {
+constexpr std::size_t kUndoSteps = 50;
+}  // namespace
+
+UndoStep CSession::Capture(const char* name) {
+    UndoStep step{name, Image(), {}};
+    m_runner.Locked([&] {
+        if (const CReceptorMgr* m = m_project.Model())
+            for (const auto& r : m->m_receptors) step.labels.emplace_back(r->m_ID, r->m_label);
+    });
+    return step;
+}
+
+bool CSession::Checkpoint(const char* name) {
+    if (!m_project.m_bOpen || Training()) return false;
+    m_undo.push_back(Capture(name));
+    if (m_undo.size() > kUndoSteps) m_undo.erase(m_undo.begin());
+    m_redo.clear();
+    return true;
+}
+
+bool CSession::Restore(const UndoStep& step) {
+    const std::vector<std::uint8_t>& image = step.image;
+    const std::string name = m_project.m_name;
+    const std::int32_t type = m_project.m_iProjectType;
+    const std::string modelName = m_project.Model() ? m_project.Model()->m_name : std::string();
+    const FileResult r = m_runner.Locked([&] { return LoadProjectBytes(image, "undo", m_project); });
+    if (!r.ok) return false;
+    m_runner.Locked([&] {
+        m_project.m_name = name;
+        m_project.m_iProjectType = type;
+        if (CReceptorMgr* m = m_project.Model()) {
+            m->m_name = modelName;
+            for (const auto& [id, label] : step.labels)
+                if (CReceptor* r = m->FindReceptor(id)) r->m_label = label;
+        }
+        m_project.ScoreScenariosKeepingInputs();
+    });
+    Changed(kChangedProject | kChangedElements | kChangedLayout | kChangedNetwork | kChangedScenarios | kChangedTraining);
+    return true;
+}
+
+bool CSession::Step(std::vector<UndoStep>& from, std::vector<UndoStep>& to) {
+    if (from.empty() || Training() || !m_project.m_bOpen) return false;
+    UndoStep step = std::move(from.back());
+    from.pop_back();
+    to.push_back(Capture(step.name.c_str()));
+    if (!Restore(step)) {
+        // A state that cannot be read back is dropped rather than half applied.
+        to.pop_back();
+        return false;
+    }
+    return true;
+}
+
+bool CSession::Undo() { return Step(m_undo, m_redo); }
+
+bool CSession::Redo() { return Step(m_redo, m_undo); }
+
 }  // namespace ks

@@ -220,6 +220,31 @@ void CVeltrinoDlg::ConnectPages() {
     connect(m_panel, &CdlgPanelLowerLeft::helpRequested, this, [this](const QString& topic) { OpenHelpPage(topic); });
 }
 
+void CVeltrinoDlg::UpdateUndoActions() {
+    const bool idle = !m_session->Training();
+    const std::string undo = m_session->UndoName(), redo = m_session->RedoName();
+    m_undoAction->setText(undo.empty() ? QString("Undo") : QString::fromStdString("Undo " + undo));
+    m_redoAction->setText(redo.empty() ? QString("Redo") : QString::fromStdString("Redo " + redo));
+    m_undoAction->setEnabled(idle && !undo.empty());
+    m_redoAction->setEnabled(idle && !redo.empty());
+}
+
+void CVeltrinoDlg::UndoRedo(bool undo) {
+    StopActivity();
+    if (!(undo ? m_session->Undo() : m_session->Redo())) return;
+    // The project was read back: nothing the view held of the old one stays.
+    const int inputsOffset = m_project.m_inputs.m_iOffset, outputsOffset = m_project.m_outputs.m_iOffset;
+    m_view->Attach(&m_project, m_runner, m_prompt);
+    m_project.m_inputs.m_iOffset = inputsOffset;
+    m_project.m_outputs.m_iOffset = outputsOffset;
+    m_view->LayoutBars(false);
+    BuildListColumns();
+    FillList();
+    RefreshPanels();
+    Redraw();
+    UpdateUndoActions();
+}
+
 void CVeltrinoDlg::OnSessionChanged(unsigned changes) {
     if (changes & kChangedLayout)
         m_view->Align();
@@ -229,6 +254,7 @@ void CVeltrinoDlg::OnSessionChanged(unsigned changes) {
     if (changes & (kChangedElements | kChangedScenarios)) FillList();
     Redraw();
     RefreshPanels();
+    if (m_undoAction) UpdateUndoActions();
 }
 
 void CVeltrinoDlg::CreateMenus() {
@@ -262,6 +288,11 @@ void CVeltrinoDlg::CreateMenus() {
     shortcut(QKeySequence("Ctrl+I"), m_build->newInput);
     shortcut(QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus)), m_build->addProcessor);
     shortcut(QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus)), m_build->lessProcessors);
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    m_undoAction = edit->addAction("Undo", QKeySequence::Undo, this, [this] { UndoRedo(true); });
+    m_redoAction = edit->addAction("Redo", QKeySequence("Ctrl+Shift+Z"), this, [this] { UndoRedo(false); });
+    connect(edit, &QMenu::aboutToShow, this, [this] { UpdateUndoActions(); });
+    UpdateUndoActions();
     QMenu* construction = menuBar()->addMenu("&Construction");
     construction->addAction("Add Input...", this, [this] { EditInput(nullptr); });
     construction->addAction("Add Output...", this, [this] {

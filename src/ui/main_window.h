@@ -60,6 +60,11 @@ public:
     void AfterTraining();
     // Training > Learning Curve...: the live curve of the run.
     void ShowLearningCurve();
+    // Edit > Undo / Redo: the last edit made through the session, by name.
+    void UndoRedo(bool undo);
+    void UpdateUndoActions();
+    QAction* UndoAction() { return m_undoAction; }
+    QAction* RedoAction() { return m_redoAction; }
     // Training > Evaluate... and Test With Data File...
     void EvaluateScenarios();
     void TestWithDataFile();
@@ -169,6 +174,8 @@ private:
     cdlgToolsPage* m_build = nullptr;
     CdlgToolsPageTrain* m_train = nullptr;
     class CLearningCurve* m_curve = nullptr;  // made when first shown
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
     CdlgToolsPageSimulate* m_simulate = nullptr;
     CdlgPanelLowerLeft* m_panel = nullptr;
     bool m_dialogBusy = false;  // an input or output dialog is open

@@ -194,5 +194,45 @@ TEST_F(SessionTest, SimulationTicksAreNotTrainingCycles) {
     EXPECT_EQ(session.Figures().cycles, 0);
 }
 
+// Undo gives back the project as it was before the edit, byte for byte, and
+// Redo the edit; a training run starts the history afresh.
+TEST_F(SessionTest, UndoAndRedoOfEdits) {
+    EXPECT_EQ(session.UndoName(), "");
+    EXPECT_FALSE(session.Undo());
+    const auto before = session.Image();
+    const std::size_t processors = project.Model()->Processors().size();
+    ASSERT_TRUE(session.AddProcessor());
+    const auto after = session.Image();
+    EXPECT_EQ(session.UndoName(), "Add Processor");
+    ASSERT_TRUE(session.Undo());
+    EXPECT_EQ(session.Image(), before);
+    EXPECT_EQ(project.Model()->Processors().size(), processors);
+    EXPECT_EQ(Shown(project), Decided(project));  // the statuses are the restored network's
+    EXPECT_EQ(project.Scenarios()->m_iLearnedCount, 12);
+    EXPECT_EQ(session.RedoName(), "Add Processor");
+    ASSERT_TRUE(session.Redo());
+    EXPECT_EQ(session.Image(), after);
+
+    session.EraseKnowledge();
+    prompt.answers = {Answer::Yes};
+    ASSERT_TRUE(session.DeleteAllScenarios());
+    EXPECT_EQ(project.Scenarios()->Count(), 0);
+    EXPECT_EQ(session.UndoName(), "Delete All Scenarios");
+    ASSERT_TRUE(session.Undo());
+    EXPECT_EQ(project.Scenarios()->Count(), 12);
+    EXPECT_EQ(session.UndoName(), "Erase Knowledge");
+    ASSERT_TRUE(session.Undo());
+    EXPECT_EQ(session.Image(), after);
+    EXPECT_EQ(project.m_name, "fruit_sorting.ksm");  // the project keeps its name
+
+    project.m_trainingSeed = 3;
+    ASSERT_TRUE(session.AddProcessor());
+    ASSERT_EQ(session.StartStopTraining(), 1);
+    EXPECT_EQ(session.UndoName(), "");
+    session.Runner().Stop();
+    session.EndTraining();
+    EXPECT_FALSE(session.Undo());
+}
+
 }  // namespace
 }  // namespace ks

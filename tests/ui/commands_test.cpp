@@ -1,4 +1,5 @@
 // The main window's file commands, element dialogs and options, driven offscreen.
+#include <QAction>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -359,6 +360,26 @@ private slots:
         QVERIFY2(status.startsWith("Mean accuracy "), qPrintable(status));
         QVERIFY2(pooled.startsWith("30 cases, "), qPrintable(pooled));
         QVERIFY(pooled.contains("Pooled over 5 folds"));
+    }
+
+    void undoAndRedoInTheEditMenu() {
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
+        QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/fruit_sorting.ksm"));
+        QVERIFY(!w.UndoAction()->isEnabled());
+        const std::size_t processors = w.Project().Model()->Processors().size();
+        w.BuildPage().addProcessor->click();
+        QCOMPARE(w.UndoAction()->text(), QString("Undo Add Processor"));
+        QVERIFY(w.UndoAction()->isEnabled());
+        QCOMPARE(w.UndoAction()->shortcut(), QKeySequence(QKeySequence::Undo));
+        w.UndoAction()->trigger();
+        QCOMPARE(w.Project().Model()->Processors().size(), processors);
+        QCOMPARE(w.Panel().learned->text(), QString("12"));  // the trained network is back, and the list says so
+        QCOMPARE(w.List().topLevelItemCount(), 12);
+        QCOMPARE(w.RedoAction()->text(), QString("Redo Add Processor"));
+        w.RedoAction()->trigger();
+        QCOMPARE(w.Project().Model()->Processors().size(), processors + 1);
+        QCOMPARE(w.UndoAction()->text(), QString("Undo Add Processor"));
     }
 
     void deleteKeyInTheViewAsksFirst() {
