@@ -31,6 +31,20 @@
 
 using namespace ks;
 
+// A populated window with three scenarios whose first input is 7, 2 and 5,
+// on its Scenarios tab; returns that input.
+CVariable& ThreeScenarios(CVeltrinoDlg& w) {
+    test::Populate(w);
+    CProject& p = w.Project();
+    CVariable& speed = *p.m_inputs.m_items[0];
+    for (double v : {7.0, 2.0, 5.0}) {
+        speed.SetValue(v);
+        p.Scenarios()->CreateScenario(nullptr);
+    }
+    w.SelectListTab(2);
+    return speed;
+}
+
 class CommandsTest : public QObject {
     Q_OBJECT
 
@@ -216,14 +230,8 @@ private slots:
     void scenarioListNotifications() {
         test::Window t;
         auto& [store, prompt, files, w] = t;
-        test::Populate(w);
+        CVariable& speed = ThreeScenarios(w);
         CProject& p = w.Project();
-        CVariable& speed = *p.m_inputs.m_items[0];
-        for (double v : {7.0, 2.0, 5.0}) {
-            speed.SetValue(v);
-            p.Scenarios()->CreateScenario(nullptr);
-        }
-        w.SelectListTab(2);
         QTreeWidget& list = w.List();
         // A click on an input column's header sorts by that input, ascending.
         emit list.header()->sectionClicked(1);
@@ -263,14 +271,7 @@ private slots:
     void listKeepsItsRowAndAppliesOnlyWhatTheUserPicks() {
         test::Window t;
         auto& [store, prompt, files, w] = t;
-        test::Populate(w);
-        CProject& p = w.Project();
-        CVariable& speed = *p.m_inputs.m_items[0];
-        for (double v : {7.0, 2.0, 5.0}) {
-            speed.SetValue(v);
-            p.Scenarios()->CreateScenario(nullptr);
-        }
-        w.SelectListTab(2);
+        CVariable& speed = ThreeScenarios(w);
         QTreeWidget& list = w.List();
         list.setFocus();
         emit list.itemClicked(list.topLevelItem(0), 0);  // a click applies the row's scenario
