@@ -79,14 +79,14 @@ public:
     // Operations the pages and the view call.
     void OnStartStopLearning();
     void EraseKnowledge();
-    void EditInput(CVariable* input);
-    void EditOutput(COutput* output);
+    void EditInput(CVariable* input) override;
+    void EditOutput(COutput* output) override;
     void ChooseOutputAction(COutput* output);
     void DeleteSelectedInputs();
     void DeleteSelectedOutputs();
     void ExportSystem();
     void AddScenarioForOutput(CReceptor* action) override;
-    bool EditScenarios(CScenario* scenario);
+    bool EditScenarios(CScenario* scenario) override;
     void StartSimulation();
     void StopSimulation();
     void StepSimulation();

@@ -88,6 +88,24 @@ private slots:
             OnDialog<CdlgOutput>([](CdlgOutput& d) { d.reject(); });
             wiz.addOutput->click();
             QCOMPARE(wiz.outputsList->topLevelItemCount(), 2);
+            // The lists edit on double-click and delete with the Delete key.
+            OnDialog<CdlgOutput>([](CdlgOutput& d) {
+                d.nameBox->setText("Spare");
+                d.accept();
+            });
+            wiz.addOutput->click();
+            OnDialog<CdlgOutput>([](CdlgOutput& d) {
+                d.nameBox->setText("Extra");
+                d.accept();
+            });
+            emit wiz.outputsList->itemDoubleClicked(wiz.outputsList->topLevelItem(2), 0);
+            QCOMPARE(wiz.outputsList->topLevelItem(2)->text(0), QString("Extra"));
+            wiz.outputsList->setFocus();
+            wiz.outputsList->clearSelection();
+            wiz.outputsList->topLevelItem(2)->setSelected(true);
+            QTest::keyClick(wiz.outputsList, Qt::Key_Delete);
+            QCOMPARE(wiz.outputsList->topLevelItemCount(), 2);
+            QCOMPARE(w.Project().m_outputs.Count(), 2);
             const int processors = w.Project().Model()->CountReceptors(kProcessor);
             wiz.next->click();  // the outputs page adds the processors the network needs
             QCOMPARE(wiz.CurrentPage(), 197);

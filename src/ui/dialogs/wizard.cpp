@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -27,6 +28,22 @@
 namespace ks {
 
 namespace {
+
+// Runs `act` when Delete is pressed in a widget (the key reaches the list, not the dialog).
+class DeleteKeyFilter : public QObject {
+public:
+    DeleteKeyFilter(QObject* parent, std::function<void()> act) : QObject(parent), m_act(std::move(act)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(e)->key() != Qt::Key_Delete) return false;
+        m_act();
+        return true;
+    }
+
+private:
+    std::function<void()> m_act;
+};
+
+void OnDeleteKey(QWidget& w, std::function<void()> act) { w.installEventFilter(new DeleteKeyFilter(&w, std::move(act))); }
 
 const std::map<int, const char*> kTitles = {
     {CdlgWizProject::kWelcome, "New Project Wizard - Welcome"},
@@ -152,6 +169,7 @@ void CdlgWizProject::BuildPages() {
     w->layout()->addWidget(addInput);
     w->layout()->addWidget(inputsList);
     connect(addInput, &QPushButton::clicked, this, [this] { OnAddInput(); });
+    MakeEditable(*inputsList, 0);
 
     // 196
     w = MakePage(kOutputs, "Create the Outputs (decisions to make)");
@@ -161,6 +179,7 @@ void CdlgWizProject::BuildPages() {
     w->layout()->addWidget(addOutput);
     w->layout()->addWidget(outputsList);
     connect(addOutput, &QPushButton::clicked, this, [this] { OnAddOutput(); });
+    MakeEditable(*outputsList, 1);
 
     // 197
     w = MakePage(kTrainData, "Create Training Data");
@@ -176,6 +195,7 @@ void CdlgWizProject::BuildPages() {
     static_cast<QVBoxLayout*>(w->layout())->addLayout(buttons);
     scenarioList = List();
     w->layout()->addWidget(scenarioList);
+    MakeEditable(*scenarioList, 2);
     connect(createEndpoints, &QPushButton::clicked, this, [this] {
         if (!m_project.m_bOpen || !m_project.Model()) return;
         m_window.Session().CreateEndpointScenarios();
@@ -390,6 +410,57 @@ void CdlgWizProject::FillInputs() {
 void CdlgWizProject::FillOutputs() {
     SetListColumns(*outputsList, 1, m_project);
     FillListRows(*outputsList, 1, m_project);
+}
+
+void CdlgWizProject::MakeEditable(QTreeWidget& list, int kind) {
+    list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list.setToolTip(kind == 2 ? "Double-click a scenario to edit it; Delete deletes the selected ones"
+                              : "Double-click to edit; Delete deletes the selected rows");
+    auto refill = [this, kind, &list] {
+        if (kind == 0) FillInputs();
+        if (kind == 1) FillOutputs();
+        if (kind == 2) FillScenarioList(list);
+    };
+    connect(&list, &QTreeWidget::itemDoubleClicked, this, [this, kind, &list, refill](QTreeWidgetItem* item) {
+        const int row = list.indexOfTopLevelItem(item);
+        if (kind == 0 && row >= 0 && row < m_project.m_inputs.Count())
+            m_window.EditInput(m_project.m_inputs.m_items[static_cast<std::size_t>(row)].get());
+        else if (kind == 1 && row >= 0 && row < m_project.m_outputs.Count())
+            m_window.EditOutput(m_project.m_outputs.m_items[static_cast<std::size_t>(row)].get());
+        else if (kind == 2)
+            if (CScenario* s = ScenarioOf(item)) {
+                m_project.Scenarios()->ClearSelection();
+                m_project.Scenarios()->Select(s);
+                m_window.EditScenarios(s);
+            }
+        refill();
+    });
+    OnDeleteKey(list, [this, kind, &list, refill] {
+        CSession& session = m_window.Session();
+        if (kind == 0) {
+            m_project.m_inputs.ClearSelection();
+            for (QTreeWidgetItem* item : list.selectedItems()) {
+                const int row = list.indexOfTopLevelItem(item);
+                if (row >= 0 && row < m_project.m_inputs.Count())
+                    m_project.m_inputs.Select(m_project.m_inputs.m_items[static_cast<std::size_t>(row)].get());
+            }
+            if (!m_project.m_inputs.m_selection.empty()) session.DeleteSelectedInputs();
+        } else if (kind == 1) {
+            m_project.m_outputs.ClearSelection();
+            for (QTreeWidgetItem* item : list.selectedItems()) {
+                const int row = list.indexOfTopLevelItem(item);
+                if (row >= 0 && row < m_project.m_outputs.Count())
+                    m_project.m_outputs.Select(m_project.m_outputs.m_items[static_cast<std::size_t>(row)].get());
+            }
+            if (!m_project.m_outputs.m_selection.empty()) session.DeleteSelectedOutputs();
+        } else if (CScenarioMgr* sm = m_project.Scenarios()) {
+            sm->ClearSelection();
+            for (QTreeWidgetItem* item : list.selectedItems())
+                if (CScenario* s = ScenarioOf(item)) sm->Select(s);
+            if (!sm->m_selection.empty()) session.DeleteScenarioSelection();
+        }
+        refill();
+    });
 }
 
 void CdlgWizProject::FillScenarioList(QTreeWidget& list) {

@@ -22,6 +22,9 @@ namespace ks {
 
 class CProject;
 class CReceptor;
+class CVariable;
+class COutput;
+class CScenario;
 class CSession;
 
 // What the wizard needs of the window that runs it.
@@ -35,6 +38,10 @@ public:
     virtual bool OfferToSaveChanges(const char* question) = 0;
     virtual void CloseProject() = 0;
     virtual void AddScenarioForOutput(CReceptor* action) = 0;
+    // The window's edit dialogs, for the wizard's lists.
+    virtual void EditInput(CVariable* input) = 0;
+    virtual void EditOutput(COutput* output) = 0;
+    virtual bool EditScenarios(CScenario* scenario) = 0;
     virtual void OpenHelpPage(const QString& topic) = 0;
 };
 
@@ -90,6 +97,9 @@ private:
     void BuildPages();
     void UpdateDefaultButton();
     void FillScenarioList(QTreeWidget& list);
+    // Double-click edits a row's input, output or scenario; Delete deletes
+    // the selected rows, asking as the window does.
+    void MakeEditable(QTreeWidget& list, int kind);
     void FillInputs();
     void FillOutputs();
     void OnAddInput();
