@@ -8,6 +8,7 @@
 #include "qt/qsettings_store.h"
 #include "ui/main_window.h"
 #include "ui/pictures.h"
+#include "ui/title_fit.h"
 
 namespace {
 
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName("Halvek Systems");
     QApplication::setApplicationName("Kestrine");
     QApplication::setWindowIcon(ks::pictures::AppIcon());
+    ks::CTitleFit titleFit;
+    app.installEventFilter(&titleFit);
 
     // The splash shows for 8 s before the window and goes 6 s after it opens
     // (or at the first click); KESTRINE_SPLASH_MS sets both, 0 turns it off.

@@ -34,6 +34,12 @@ void CVeltrinoDlg::FillList() {
         }
     }
     if (again) m_list->setCurrentItem(again, 0, QItemSelectionModel::NoUpdate);
+    // The columns before the last fit their texts (Qt measures the first rows
+    // only, so this stays quick on a big list); the last takes what is left.
+    for (int c = 0; c + 1 < m_list->columnCount(); ++c) {
+        m_list->resizeColumnToContents(c);
+        m_list->setColumnWidth(c, std::max(m_list->columnWidth(c), 48));
+    }
     if (sameTab) m_list->verticalScrollBar()->setValue(scroll);
     m_list->blockSignals(false);
 }
