@@ -437,22 +437,19 @@ void CdlgWizProject::MakeEditable(QTreeWidget& list, int kind) {
     });
     OnDeleteKey(list, [this, kind, &list, refill] {
         CSession& session = m_window.Session();
+        // Marks the selected rows' items in the project's list (rows follow its order).
+        auto selectRows = [&list](auto& items) {
+            items.ClearSelection();
+            for (QTreeWidgetItem* item : list.selectedItems()) {
+                const int row = list.indexOfTopLevelItem(item);
+                if (row >= 0 && row < items.Count()) items.Select(items.m_items[static_cast<std::size_t>(row)].get());
+            }
+            return !items.m_selection.empty();
+        };
         if (kind == 0) {
-            m_project.m_inputs.ClearSelection();
-            for (QTreeWidgetItem* item : list.selectedItems()) {
-                const int row = list.indexOfTopLevelItem(item);
-                if (row >= 0 && row < m_project.m_inputs.Count())
-                    m_project.m_inputs.Select(m_project.m_inputs.m_items[static_cast<std::size_t>(row)].get());
-            }
-            if (!m_project.m_inputs.m_selection.empty()) session.DeleteSelectedInputs();
+            if (selectRows(m_project.m_inputs)) session.DeleteSelectedInputs();
         } else if (kind == 1) {
-            m_project.m_outputs.ClearSelection();
-            for (QTreeWidgetItem* item : list.selectedItems()) {
-                const int row = list.indexOfTopLevelItem(item);
-                if (row >= 0 && row < m_project.m_outputs.Count())
-                    m_project.m_outputs.Select(m_project.m_outputs.m_items[static_cast<std::size_t>(row)].get());
-            }
-            if (!m_project.m_outputs.m_selection.empty()) session.DeleteSelectedOutputs();
+            if (selectRows(m_project.m_outputs)) session.DeleteSelectedOutputs();
         } else if (CScenarioMgr* sm = m_project.Scenarios()) {
             sm->ClearSelection();
             for (QTreeWidgetItem* item : list.selectedItems())
