@@ -35,9 +35,12 @@ build-fuzz: deps
 fuzz: build-fuzz
 	@scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# Forward-pass and training figures against FANN, in one run.
+# Forward-pass and training figures against FANN, in one run; then the
+# window with 100 000 scenarios (offscreen, one core).
 bench: build
 	@$(BUILD)/bin/peer_bench examples 60
+	@QT_QPA_PLATFORM=offscreen taskset -c 0 $(BUILD)/bin/window_bench 100000 5
+	@QT_QPA_PLATFORM=offscreen taskset -c 0 $(BUILD)/bin/window_bench 100000 3 winner
 
 run: build
 	@scripts/run.sh $(BUILD)

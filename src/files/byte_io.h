@@ -25,6 +25,7 @@ public:
     void PutText16At(std::size_t offset, const std::string& utf8, std::size_t units);
 
     std::size_t Size() const { return m_bytes.size(); }
+    void Reserve(std::size_t total) { m_bytes.reserve(total); }
     const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
 
 private:

@@ -170,6 +170,10 @@ void WriteScenarios(ByteWriter& w, const CScenarioMgr& sm) {
     w.I32(sm.m_ID);
     w.I32(sm.Count());
     w.I32(sm.m_iOwnerModelID);
+    // One allocation for a big project instead of a copy at every doubling.
+    std::size_t bytes = 0;
+    for (const auto& s : sm.Scenarios()) bytes += kScenarioHeaderSize + s->m_inputs.size() * kVarInfoRecordSize;
+    w.Reserve(w.Size() + bytes);
     for (const auto& s : sm.Scenarios()) {
         const std::size_t h = w.Size();
         w.Fill(kScenarioHeaderSize, 0);
@@ -394,7 +398,7 @@ bool ReadModel(ByteReader& in, CReceptorMgr& m) {
     return in.Ok();
 }
 
-bool ReadScenarios(ByteReader& in, CScenarioMgr& sm, const CReceptorMgr& m) {
+bool ReadScenarios(ByteReader& in, CScenarioMgr& sm, const CReceptorMgr& m, LoadProgress* progress) {
     sm.m_ID = in.I32();
     const std::uint64_t countAt = in.Offset();
     const std::int32_t count = in.I32();
@@ -406,6 +410,13 @@ bool ReadScenarios(ByteReader& in, CScenarioMgr& sm, const CReceptorMgr& m) {
     sm.m_iOwnerModelID = m.m_ID;
     if (!CheckCount(in, count, kScenarioHeaderSize, "scenarios", countAt)) return false;
     for (std::int32_t i = 0; i < count; ++i) {
+        if (progress && i % 1024 == 0) {
+            progress->done = in.Offset();
+            if (progress->cancelled) {
+                in.Fail("cancelled", in.Offset());
+                return false;
+            }
+        }
         ByteReader h = in.Record(kScenarioHeaderSize);
         if (!in.Ok()) return false;
         using namespace scenario_header;
@@ -458,7 +469,7 @@ void WriteProject(ByteWriter& w, const CProject& p, bool exportMode) {
     if (p.Scenarios()) WriteScenarios(w, *p.Scenarios());
 }
 
-bool ReadProject(ByteReader& in, CProject& p) {
+bool ReadProject(ByteReader& in, CProject& p, LoadProgress* progress) {
     in.Seek(0);
     p.m_bModelView = in.U8() != 0;
     const std::int32_t inputs = in.I32();
@@ -471,7 +482,7 @@ bool ReadProject(ByteReader& in, CProject& p) {
     auto model = std::make_unique<CReceptorMgr>();
     if (!ReadModel(in, *model)) return false;
     auto scenarios = std::make_unique<CScenarioMgr>(0, model.get());
-    if (!ReadScenarios(in, *scenarios, *model)) return false;
+    if (!ReadScenarios(in, *scenarios, *model, progress)) return false;
     if (in.Remaining() != 0) {
         in.Fail("unexpected bytes after the last scenario", in.Offset());
         return false;
@@ -522,10 +533,14 @@ void FixUpPointers(CProject& p) {
     }
 }
 
-FileResult SaveProjectFile(const std::string& path, const CProject& project) {
+std::vector<std::uint8_t> ProjectBytes(const CProject& project) {
     ByteWriter w;
     WriteProject(w, project, false);
-    return WriteFileAtomically(path, w.Bytes());
+    return w.Bytes();
+}
+
+FileResult SaveProjectFile(const std::string& path, const CProject& project) {
+    return WriteFileAtomically(path, ProjectBytes(project));
 }
 
 FileResult SaveRuntimeFile(const std::string& path, const CProject& project) {
@@ -536,27 +551,51 @@ FileResult SaveRuntimeFile(const std::string& path, const CProject& project) {
 }
 
 FileResult LoadProjectFile(const std::string& path, CProject& project) {
-    std::vector<std::uint8_t> bytes;
-    FileResult read = ReadWholeFile(path, bytes);
-    if (!read.ok) return read;
-    return LoadProjectBytes(bytes, path, project);
+    CProject fresh;
+    FileResult r = ReadProjectFile(path, fresh);
+    if (r.ok) InstallLoaded(fresh, path, project);
+    return r;
 }
 
-FileResult LoadProjectBytes(const std::vector<std::uint8_t>& bytes, const std::string& path, CProject& project) {
-    CProject fresh;
+namespace {
+
+FileResult ParseProject(const std::vector<std::uint8_t>& bytes, const std::string& path, CProject& fresh,
+                        LoadProgress* progress) {
+    if (progress) progress->total = bytes.size();
     ByteReader in(bytes.data(), bytes.size());
-    if (!ReadProject(in, fresh)) {
+    if (!ReadProject(in, fresh, progress)) {
+        if (progress && progress->cancelled) return {false, {}, {}};
         return {false, Format("%s is not a readable project file: %s (at byte %llu)", path.c_str(),
                               in.Problem().c_str(), static_cast<unsigned long long>(in.FailedAt())),
                 {}};
     }
+    if (progress) progress->done = bytes.size();
+    return {};
+}
+
+}  // namespace
+
+FileResult ReadProjectFile(const std::string& path, CProject& fresh, LoadProgress* progress) {
+    std::vector<std::uint8_t> bytes;
+    FileResult read = ReadWholeFile(path, bytes);
+    if (!read.ok) return read;
+    return ParseProject(bytes, path, fresh, progress);
+}
+
+FileResult LoadProjectBytes(const std::vector<std::uint8_t>& bytes, const std::string& path, CProject& project) {
+    CProject fresh;
+    FileResult r = ParseProject(bytes, path, fresh, nullptr);
+    if (r.ok) InstallLoaded(fresh, path, project);
+    return r;
+}
+
+void InstallLoaded(CProject& fresh, const std::string& path, CProject& project) {
     project.ClearProject();
     project.TakeLoaded(fresh);
     project.NewProject(kProjectLoaded);
     const std::string name = FileNameOf(path);
     project.m_name = name;
     if (project.Model()) project.Model()->m_name = TitleOf(name);
-    return {};
 }
 
 }  // namespace ks

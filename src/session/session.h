@@ -220,6 +220,10 @@ public:
     // Loads into a fresh project and swaps it in only on success; the scenarios
     // are scored against the loaded network.
     FileResult Open(const std::string& path);
+    // The second half of Open, for a project read on another thread
+    // (ReadProjectFile): swaps it in and scores it (unless that thread has,
+    // after InstallLoaded into a project of its own: the scores move with it).
+    void OpenLoaded(CProject& fresh, const std::string& path, bool scored = false);
     // The bytes a save writes now.
     std::vector<std::uint8_t> Image();
     FileResult SaveTo(const std::string& path, const std::vector<std::uint8_t>& image);

@@ -45,21 +45,24 @@ void CSession::CloseProject() {
 }
 
 FileResult CSession::Open(const std::string& path) {
+    CProject fresh;
+    const FileResult r = ReadProjectFile(path, fresh);
+    if (r.ok) OpenLoaded(fresh, path);
+    return r;
+}
+
+void CSession::OpenLoaded(CProject& fresh, const std::string& path, bool scored) {
     m_runner.Stop();
-    const FileResult r = m_runner.Locked([&] { return LoadProjectFile(path, m_project); });
-    if (!r.ok) return r;
+    m_runner.Locked([&] { InstallLoaded(fresh, path, m_project); });
     ForgetRun();
     // A project file keeps no scores: the list and the panel show what the loaded network knows.
-    m_runner.Locked([&] { m_project.ScoreScenariosKeepingInputs(); });
+    if (!scored) m_runner.Locked([&] { m_project.ScoreScenariosKeepingInputs(); });
     Changed(kChangedProject | kChangedElements | kChangedNetwork | kChangedScenarios | kChangedTraining);
-    return r;
 }
 
 std::vector<std::uint8_t> CSession::Image() {
     if (!m_project.m_bOpen) return {};
-    ByteWriter out;
-    m_runner.Locked([&] { WriteProject(out, m_project, false); });
-    return out.Bytes();
+    return m_runner.Locked([&] { return ProjectBytes(m_project); });
 }
 
 FileResult CSession::SaveTo(const std::string& path, const std::vector<std::uint8_t>& image) {

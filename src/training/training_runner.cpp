@@ -13,7 +13,7 @@ void CTrainingRunner::Join() {
 int CTrainingRunner::StartStop() {
     int r;
     {
-        std::lock_guard lock(m_mutex);
+        std::unique_lock lock = Lock();
         r = StartStopTraining(m_project);
         if (r > 0 && m_monitor) m_monitor->Start();
     }
@@ -32,9 +32,19 @@ void CTrainingRunner::Stop() {
     Join();
 }
 
+std::unique_lock<std::mutex> CTrainingRunner::Lock() {
+    m_waiting.fetch_add(1);
+    std::unique_lock lock(m_mutex);
+    m_waiting.fetch_sub(1);
+    return lock;
+}
+
 void CTrainingRunner::ThreadProc() {
     while (m_running.load()) {
         int more;
+        // A mutex is not fair: released and taken again at once, it would
+        // keep the window waiting for many cycles.
+        while (m_waiting.load() > 0 && m_running.load()) std::this_thread::yield();
         {
             std::lock_guard lock(m_mutex);
             more = TrainingCycle(m_project);
@@ -62,7 +72,7 @@ bool CTrainingRunner::WaitForEnd(std::chrono::milliseconds timeout) {
 
 void CTrainingRunner::EndTraining() {
     Stop();
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock = Lock();
     m_project.m_training.running = false;
     if (CScenarioMgr* sm = m_project.m_training.scenarios) {
         sm->m_bTrainingInProgress = false;
@@ -71,7 +81,7 @@ void CTrainingRunner::EndTraining() {
 }
 
 void CTrainingRunner::Snapshot(TrainingSnapshot& out) {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock = Lock();
     out.threadRunning = m_running.load();
     out.cycles = m_project.m_iCycleCounter;
     out.elapsedText = m_project.m_elapsedText;

@@ -61,10 +61,11 @@ public:
     // project's running state and evaluate every scenario afresh.
     void EndTraining();
 
-    // Runs f with the training lock held.
+    // Runs f with the training lock held. The thread lets a waiting caller
+    // go first between cycles, so the window waits one cycle at most.
     template <class F>
     auto Locked(F&& f) {
-        std::lock_guard lock(m_mutex);
+        std::unique_lock lock = Lock();
         return f();
     }
     // A monitor that watches every cycle and may end the run (limits,
@@ -85,9 +86,11 @@ public:
 private:
     void ThreadProc();
     void Join();
+    std::unique_lock<std::mutex> Lock();
 
     CProject& m_project;
     std::mutex m_mutex;
+    std::atomic<int> m_waiting{0};  // callers waiting for the lock, served before the next cycle
     std::atomic<bool> m_running{false};
     CRunMonitor* m_monitor = nullptr;
     std::mutex m_endMutex;

@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "files/c_export.h"
 #include "files/messages.h"
@@ -132,8 +132,11 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     m_view->SetSession(m_session.get());
     m_listTabs = new QTabBar(m_client);
     for (const char* t : {"   Inputs", "   Outputs   ", "   Scenarios"}) m_listTabs->addTab(t);
-    m_list = new QTreeWidget(m_client);
+    m_list = new QTreeView(m_client);
+    m_listModel = new CProjectListModel(m_project, this);
+    m_list->setModel(m_listModel);
     m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);  // rows are laid out without measuring each one
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setAlternatingRowColors(false);
     m_collapse = new QToolButton(m_client);
@@ -187,7 +190,6 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     m_listTabs->setCurrentIndex(2);
     LayoutControls();
     RefreshPanels();
-    BuildListColumns();
     FillList();
     m_view->Align();
 }
@@ -198,6 +200,7 @@ void CVeltrinoDlg::StopActivity() {
     m_trainingTimer.stop();
     m_simulationTimer.stop();
     m_runner->Stop();  // joins the training thread
+    m_listModel->SetLiveScores(nullptr);  // the scores are the list's own again
     m_view->m_bSimulationRunning = false;
 }
 
@@ -238,7 +241,6 @@ void CVeltrinoDlg::UndoRedo(bool undo) {
     m_project.m_inputs.m_iOffset = inputsOffset;
     m_project.m_outputs.m_iOffset = outputsOffset;
     m_view->LayoutBars(false);
-    BuildListColumns();
     FillList();
     RefreshPanels();
     Redraw();
@@ -250,7 +252,6 @@ void CVeltrinoDlg::OnSessionChanged(unsigned changes) {
         m_view->Align();
     else if (changes & (kChangedElements | kChangedValues))
         m_view->LayoutBars(false);
-    if (changes & kChangedElements) BuildListColumns();
     if (changes & (kChangedElements | kChangedScenarios)) FillList();
     Redraw();
     RefreshPanels();
@@ -387,7 +388,6 @@ void CVeltrinoDlg::SelectToolTab(int tab) {
 void CVeltrinoDlg::SelectListTab(int tab) {
     m_listTab = tab;
     if (m_listTabs->currentIndex() != tab) m_listTabs->setCurrentIndex(tab);
-    BuildListColumns();
     FillList();
     m_view->m_bDrawingEnabled = true;
 }
@@ -429,6 +429,7 @@ void CVeltrinoDlg::OnStartStopLearning() {
     if (r < 0) {
         AfterTraining();
     } else if (r > 0) {
+        FreezeListScores();
         RefreshPanels();
         m_trainingTimer.start();
     }

@@ -17,11 +17,11 @@
 #include "ui/display.h"
 #include "ui/file_dialogs.h"
 #include "ui/pages.h"
+#include "ui/project_list_model.h"
 #include "ui/qt_prompt.h"
 
 class QTabBar;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 class QToolButton;
 
 namespace ks {
@@ -44,17 +44,19 @@ public:
     CdlgToolsPageTrain& TrainPage() { return *m_train; }
     CdlgToolsPageSimulate& SimulatePage() { return *m_simulate; }
     CdlgPanelLowerLeft& Panel() { return *m_panel; }
-    QTreeWidget& List() { return *m_list; }
+    QTreeView& List() { return *m_list; }
+    CProjectListModel& ListModel() { return *m_listModel; }
     QTabBar& ListTabs() { return *m_listTabs; }
     QTabBar& ToolTabs() { return *m_toolTabs; }
     int LayoutMode() const { return m_layoutMode; }
     QWidget& Client() { return *m_client; }
 
     void RefreshPanels();
-    void BuildListColumns();
     void FillList();
     void RefreshScenarioTexts();
     void RefreshLearnedColumn();
+    // Training starts: the list's scores become copies (see RefreshLearnedColumn).
+    void FreezeListScores();
     void EndTraining();
     // The window's side of a run that has ended: timers, texts, panels.
     void AfterTraining();
@@ -99,6 +101,8 @@ public:
     bool NewOrOpenProject(int type);
     bool NewProject() { return NewOrOpenProject(kProjectNew); }
     bool OpenProjectFile(const std::string& path);
+    // Files of at least this size are read on a thread, with a progress dialog.
+    std::uintmax_t m_backgroundLoadBytes = 2u << 20;
     void CloseProject() override;
     // Whether the project differs from what was last saved or opened.
     bool HasUnsavedChanges();
@@ -133,9 +137,11 @@ public:
 
     QTimer& TrainingTimer() { return m_trainingTimer; }
     void OnTrainingTimer();
+    // Stops the timers, the simulation and the training thread (joined).
+    void StopActivity();
 
     // The scenario list's double-click on a cell: edit the scenario or slide a stored value.
-    void OnScenarioCellDoubleClicked(QTreeWidgetItem* item, int column);
+    void OnScenarioCellDoubleClicked(int row, int column);
     // The Delete key on the scenario list.
     void DeleteListSelection();
 
@@ -146,15 +152,15 @@ protected:
 
 private:
     QString HelpBase() const;
-    // Stops the timers, the simulation and the training thread (joined).
-    void StopActivity();
+    // Reads a project file into `loaded`; for a big file also its image (see the thread).
+    FileResult ReadProjectShowingProgress(const std::string& path, CProject& loaded, std::vector<std::uint8_t>& image);
     // Opens an address with the system's handler, saying so when none can.
     void OpenPage(const QUrl& url);
     void ConnectScenarioList();
     void ConnectPages();
     // The refresh after a session operation, for what it changed.
     void OnSessionChanged(unsigned changes);
-    void ApplyListScenario(QTreeWidgetItem* item);
+    void ApplyListScenario(int row);
     void CreateMenus();
     void AttachProject();
     void Redraw();
@@ -168,7 +174,9 @@ private:
     QWidget* m_client = nullptr;
     CDisplay* m_view = nullptr;
     QTabBar* m_listTabs = nullptr;
-    QTreeWidget* m_list = nullptr;
+    QTreeView* m_list = nullptr;
+    CProjectListModel* m_listModel = nullptr;
+    std::vector<float> m_listScores;  // what the status column shows while training runs
     QToolButton* m_collapse = nullptr;
     QTabBar* m_toolTabs = nullptr;
     cdlgToolsPage* m_build = nullptr;

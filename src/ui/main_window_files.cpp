@@ -1,6 +1,17 @@
 // Starting, opening, saving and closing projects.
+#include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QProgressDialog>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTimer>
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+#include "files/project_file.h"
 
 #include "files/messages.h"
 #include "model/text.h"
@@ -74,7 +85,6 @@ void CVeltrinoDlg::CloseProject() {
     m_session->CloseProject();
     m_savePath.clear();
     AttachProject();
-    BuildListColumns();
     FillList();
 }
 
@@ -95,13 +105,68 @@ bool CVeltrinoDlg::NewOrOpenProject(int type) {
     return true;
 }
 
+FileResult CVeltrinoDlg::ReadProjectShowingProgress(const std::string& path, CProject& loaded,
+                                                    std::vector<std::uint8_t>& image) {
+    // A small file is read at once; a big one on a thread of its own, while
+    // the window stays drawn and says how far the reading is.
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec || size < m_backgroundLoadBytes) return ReadProjectFile(path, loaded);
+    LoadProgress progress;
+    FileResult result;
+    std::atomic<bool> finished{false};
+    std::thread reader([&] {
+        // The thread also makes the image unsaved changes are measured
+        // against: the project as opening leaves it (installed, scored),
+        // which the window's own opening repeats exactly.
+        CProject fresh;
+        result = ReadProjectFile(path, fresh, &progress);
+        if (result.ok) {
+            InstallLoaded(fresh, path, loaded);
+            loaded.ScoreScenariosKeepingInputs();
+            image = ProjectBytes(loaded);
+        }
+        finished = true;
+    });
+    const QString name = QFileInfo(QString::fromStdString(path)).fileName();
+    QProgressDialog dialog(QString("Opening %1...").arg(name), "Cancel", 0, 1000, this);
+    dialog.setWindowTitle("Open Project");
+    dialog.setWindowModality(Qt::ApplicationModal);  // nothing else happens to the window meanwhile
+    dialog.setAutoReset(false);
+    dialog.setAutoClose(false);
+    dialog.setMinimumDuration(0);
+    connect(&dialog, &QProgressDialog::canceled, &dialog, [&] { progress.cancelled = true; });
+    QEventLoop wait;
+    QTimer poll;
+    poll.setInterval(30);
+    connect(&poll, &QTimer::timeout, &wait, [&] {
+        const std::uint64_t total = progress.total, done = progress.done;
+        if (total > 0) dialog.setValue(static_cast<int>(done * 1000 / total));
+        if (finished) wait.quit();
+    });
+    dialog.show();
+    poll.start();
+    wait.exec();
+    reader.join();
+    return result;
+}
+
 bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {
     StopActivity();
-    const FileResult r = m_session->Open(path);
+    CProject loaded;
+    std::vector<std::uint8_t> image;
+    const FileResult r = ReadProjectShowingProgress(path, loaded, image);
     if (!r.ok) {
-        m_prompt->Notify(r.message);
+        if (!r.message.empty()) m_prompt->Notify(r.message);  // empty: the user cancelled
         return false;
     }
+    {
+        // The loaded project shows on the Scenarios tab, filled once as the session reports the change.
+        const QSignalBlocker quiet(m_listTabs);
+        m_listTab = 2;
+        m_listTabs->setCurrentIndex(2);
+    }
+    m_session->OpenLoaded(loaded, path, !image.empty());
     m_fileTitle = QFileInfo(QString::fromStdString(path)).completeBaseName();
     const int inputsOffset = m_project.m_inputs.m_iOffset, outputsOffset = m_project.m_outputs.m_iOffset;
     m_savePath.clear();
@@ -109,10 +174,10 @@ bool CVeltrinoDlg::OpenProjectFile(const std::string& path) {
     m_project.m_inputs.m_iOffset = inputsOffset;  // the loaded bars keep their scroll
     m_project.m_outputs.m_iOffset = outputsOffset;
     m_view->LayoutBars(false);
-    SelectListTab(2);
+    m_view->m_bDrawingEnabled = true;
     RefreshPanels();
     Redraw();
-    m_savedImage = ProjectImage();
+    m_savedImage = image.empty() ? ProjectImage() : std::move(image);
     return true;
 }
 

@@ -102,7 +102,6 @@ void CVeltrinoDlg::AddScenarioForOutput(CReceptor* action) {
     if (!m_project.IsReady()) return;
     CScenario* s = m_session->CreateScenario(action);
     if (!s) return;
-    if (m_project.Scenarios()->Count() == 1) BuildListColumns();
     m_project.Scenarios()->Select(s);
     if (!EditScenarios(s)) m_session->DeleteScenario(s);
     RefreshPanels();

@@ -1,81 +1,79 @@
 // The tabbed list of the main window: inputs, outputs and scenarios.
+#include <QHeaderView>
+#include <QItemSelection>
 #include <QScrollBar>
+#include <QTreeView>
 #include <algorithm>
-#include <QTreeWidget>
 
 #include "ui/main_window.h"
-#include "ui/project_lists.h"
 
 namespace ks {
-
-void CVeltrinoDlg::BuildListColumns() { SetListColumns(*m_list, m_listTab, m_project); }
 
 void CVeltrinoDlg::FillList() {
     // Refilling keeps the current row, the selection and the scroll position,
     // and applies nothing: only the user picking a row applies a scenario.
     // The current scenario is the one the user last picked, kept by ID across
-    // tab switches too (a row's scenario may be gone by now: never read it).
-    QTreeWidgetItem* current = m_list->currentItem();
+    // tab switches too.
     const bool sameTab = m_shownTab == m_listTab;
-    const int currentRow = current && sameTab ? m_list->indexOfTopLevelItem(current) : -1;
+    const int currentRow = sameTab ? m_list->currentIndex().row() : -1;
     const int scroll = sameTab ? m_list->verticalScrollBar()->value() : 0;
-    m_list->blockSignals(true);
-    FillListRows(*m_list, m_listTab, m_project);
+    QItemSelectionModel* selection = m_list->selectionModel();
+    m_listModel->Show(m_listTab);
     m_shownTab = m_listTab;
-    QTreeWidgetItem* again = nullptr;
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = m_list->topLevelItem(i);
-        if (m_listTab == 2) {
-            const CScenario* s = ScenarioOf(item);
-            if (s && s->m_ID == m_currentScenarioID) again = item;
-            if (s && s->m_bSelected) item->setSelected(true);
-        } else if (i == currentRow) {
-            again = item;
+    selection->blockSignals(true);
+    int again = m_listTab == 2 ? m_listModel->RowOfScenario(m_currentScenarioID) : currentRow;
+    if (again >= m_listModel->rowCount()) again = -1;
+    if (again >= 0) selection->setCurrentIndex(m_listModel->index(again, 0), QItemSelectionModel::NoUpdate);
+    if (m_listTab == 2) {
+        // The scenarios' own marks are the selection; contiguous runs make it quick.
+        QItemSelection marked;
+        const int rows = m_listModel->rowCount(), last = m_listModel->columnCount() - 1;
+        for (int r = 0; r < rows;) {
+            if (!m_listModel->ScenarioAt(r)->m_bSelected) {
+                ++r;
+                continue;
+            }
+            const int first = r;
+            while (r < rows && m_listModel->ScenarioAt(r)->m_bSelected) ++r;
+            marked.select(m_listModel->index(first, 0), m_listModel->index(r - 1, last));
         }
+        if (!marked.isEmpty()) selection->select(marked, QItemSelectionModel::ClearAndSelect);
     }
-    if (again) m_list->setCurrentItem(again, 0, QItemSelectionModel::NoUpdate);
-    // The columns before the last fit their texts (Qt measures the first rows
-    // only, so this stays quick on a big list); the last takes what is left.
-    for (int c = 0; c + 1 < m_list->columnCount(); ++c) {
+    selection->blockSignals(false);
+    // The columns before the last fit their texts (Qt measures the rows in
+    // view and a bounded number of others); the last takes what is left.
+    for (int c = 0; c + 1 < m_listModel->columnCount(); ++c) {
         m_list->resizeColumnToContents(c);
         m_list->setColumnWidth(c, std::max(m_list->columnWidth(c), 48));
     }
     if (sameTab) m_list->verticalScrollBar()->setValue(scroll);
-    m_list->blockSignals(false);
 }
 
 void CVeltrinoDlg::RefreshScenarioTexts() {
+    if (!m_runner->IsRunning()) m_listModel->SetLiveScores(nullptr);
     if (m_listTab != 2) return;
-    const int columns = m_list->columnCount();
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = m_list->topLevelItem(i);
-        const CScenario* s = ScenarioOf(item);
-        if (!s) continue;
-        item->setText(0, QString::fromStdString(s->m_name));
-        item->setText(columns - 2, TargetCellText(*s));
-        SetStatusCell(*item, columns - 1, s->m_fScore, s->m_bHeldOut);
-    }
+    m_listModel->AllRowsChanged();
     m_project.RecountOutputScenarios();
+}
+
+void CVeltrinoDlg::FreezeListScores() {
+    // From now on the training thread writes the scenarios' scores: the list
+    // shows copies taken under the lock, never the scores themselves.
+    m_runner->Snapshot(m_snapshot);
+    m_listScores = m_snapshot.scores;
+    m_listModel->SetLiveScores(&m_listScores);
 }
 
 void CVeltrinoDlg::RefreshLearnedColumn() {
     if (m_listTab != 2) return;
-    const int columns = m_list->columnCount();
-    const auto& scores = m_snapshot.scores;
-    const int rows = std::min(m_list->topLevelItemCount(), static_cast<int>(scores.size()));
-    if (rows == 0) return;
-    // Only the rows on screen are rewritten each tick: a big project's list
-    // would otherwise cost the whole tick (the rest are refreshed when training ends).
+    // The status cells read the tick's snapshot; the view redraws only the
+    // rows on screen, whatever the size of the project.
+    m_listScores = m_snapshot.scores;
+    m_listModel->SetLiveScores(&m_listScores);
     const QRect area = m_list->viewport()->rect();
-    QTreeWidgetItem* top = m_list->itemAt(area.topLeft());
-    QTreeWidgetItem* bottom = m_list->itemAt(area.bottomLeft());
-    const int first = top ? m_list->indexOfTopLevelItem(top) : 0;
-    const int last = bottom ? m_list->indexOfTopLevelItem(bottom) : rows - 1;
-    for (int i = std::max(0, first); i <= last && i < rows; ++i) {
-        QTreeWidgetItem* item = m_list->topLevelItem(i);
-        const CScenario* s = ScenarioOf(item);  // the held-out marks do not change while training runs
-        SetStatusCell(*item, columns - 1, scores[static_cast<std::size_t>(i)], s && s->m_bHeldOut);
-    }
+    const QModelIndex top = m_list->indexAt(area.topLeft()), bottom = m_list->indexAt(area.bottomLeft());
+    const int first = top.isValid() ? top.row() : 0;
+    m_listModel->RowsChanged(first, bottom.isValid() ? bottom.row() : m_listModel->rowCount() - 1);
 }
 
 }  // namespace ks

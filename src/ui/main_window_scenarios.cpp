@@ -2,12 +2,11 @@
 // clicks and keys.
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "model/text.h"
 #include "ui/dialogs/scenario_dialog.h"
 #include "ui/main_window.h"
-#include "ui/project_lists.h"
 
 namespace ks {
 
@@ -15,27 +14,29 @@ void CVeltrinoDlg::ConnectScenarioList() {
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->installEventFilter(this);
     m_list->header()->setSectionsClickable(true);
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
+    QItemSelectionModel* selection = m_list->selectionModel();
+    connect(selection, &QItemSelectionModel::selectionChanged, this, [this, selection] {
         if (m_listTab != 2 || !m_project.Scenarios()) return;
         CScenarioMgr& sm = *m_project.Scenarios();
         sm.ClearSelection();
-        for (QTreeWidgetItem* item : m_list->selectedItems()) sm.Select(ScenarioOf(item));
+        for (const QModelIndex& at : selection->selectedRows())
+            if (CScenario* s = m_listModel->ScenarioAt(at.row())) sm.Select(s);
         RefreshPanels();
     });
-    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { ApplyListScenario(item); });
+    connect(m_list, &QTreeView::clicked, this, [this](const QModelIndex& at) { ApplyListScenario(at.row()); });
     // Arrow keys move the current row: its scenario is applied as a click
     // would. Qt also moves the current row by itself (focus coming back, rows
     // refilled); that applies nothing.
-    connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        if (m_listKeyNavigation) ApplyListScenario(item);
+    connect(selection, &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& at) {
+        if (m_listKeyNavigation && at.isValid()) ApplyListScenario(at.row());
     });
-    connect(m_list, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (m_listTab != 2 || !m_list->itemAt(at) || !m_project.Scenarios() || m_session->Training()) return;
+    connect(m_list, &QTreeView::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (m_listTab != 2 || !m_list->indexAt(at).isValid() || !m_project.Scenarios() || m_session->Training()) return;
         EditScenarios(nullptr);
         RefreshPanels();
     });
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item, int column) { OnScenarioCellDoubleClicked(item, column); });
+    connect(m_list, &QTreeView::doubleClicked, this,
+            [this](const QModelIndex& at) { OnScenarioCellDoubleClicked(at.row(), at.column()); });
     connect(m_list->header(), &QHeaderView::sectionClicked, this, [this](int column) {
         // A click on an input column's header sorts the scenarios ascending by that input.
         if (m_listTab != 2 || !m_project.m_bOpen || !m_project.Model() || !m_project.Scenarios()) return;
@@ -43,22 +44,22 @@ void CVeltrinoDlg::ConnectScenarioList() {
     });
 }
 
-void CVeltrinoDlg::ApplyListScenario(QTreeWidgetItem* item) {
-    if (!item || m_listTab != 2 || !m_project.Scenarios()) return;
-    CScenario* s = ScenarioOf(item);
+void CVeltrinoDlg::ApplyListScenario(int row) {
+    if (m_listTab != 2 || !m_project.Scenarios()) return;
+    CScenario* s = m_listModel->ScenarioAt(row);
     if (!s) return;
     m_currentScenarioID = s->m_ID;
     m_session->ApplyScenario(s);
 }
 
-void CVeltrinoDlg::OnScenarioCellDoubleClicked(QTreeWidgetItem* item, int column) {
-    if (m_listTab != 2 || !item || !m_project.m_bOpen || !m_project.Model() || !m_project.Scenarios()) return;
+void CVeltrinoDlg::OnScenarioCellDoubleClicked(int row, int column) {
+    if (m_listTab != 2 || !m_project.m_bOpen || !m_project.Model() || !m_project.Scenarios()) return;
     if (m_session->Training()) return;
-    CScenario* s = ScenarioOf(item);
+    CScenario* s = m_listModel->ScenarioAt(row);
     if (!s) return;
-    const int columns = m_list->columnCount();
-    Trace("iRow: %d (%s), iColumn: %d (%s)\n", m_list->indexOfTopLevelItem(item), s->m_name.c_str(), column,
-          m_list->headerItem()->text(column).toStdString().c_str());
+    const int columns = m_listModel->columnCount();
+    Trace("iRow: %d (%s), iColumn: %d (%s)\n", row, s->m_name.c_str(), column,
+          m_listModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString().toStdString().c_str());
     if (column == 0 || column == columns - 2) {
         EditScenarios(s);
     } else if (column > 0 && column < columns - 2) {
@@ -78,10 +79,9 @@ void CVeltrinoDlg::OnScenarioCellDoubleClicked(QTreeWidgetItem* item, int column
                 if (restoring) return m_session->SetInputValue(&input, value);
                 // A move changes the stored value too, and the row shows its new score at once.
                 m_session->StoreValue(s, stored, value);
-                item->setText(column, QString::fromStdString(input.ValueText()));
-                SetStatusCell(*item, columns - 1, s->m_fScore, s->m_bHeldOut);
+                m_listModel->RowsChanged(row, row);
             }, this);
-            const QRect cell = m_list->visualItemRect(item);
+            const QRect cell = m_list->visualRect(m_listModel->index(row, column));
             const int x = m_list->header()->sectionViewportPosition(column) + m_list->columnWidth(column) / 2;
             const QPoint below = m_list->viewport()->mapToGlobal(QPoint(x, cell.bottom() + 1 + 12));
             slider.move(below.x() - slider.width() / 2, below.y());

@@ -1,6 +1,7 @@
 #pragma once
-// The input, output and scenario lists (tabs 0, 1 and 2), shared by the main
-// window and the new project wizard.
+// The texts of the input, output and scenario lists, shared by the main
+// window (through CProjectListModel) and the new project wizard.
+#include <QColor>
 #include <QString>
 
 class QTreeWidget;
@@ -14,12 +15,14 @@ class CScenario;
 // "Learned" above 0.82 (compared in double precision), else the score.
 QString StatusText(float score);
 QString ScenarioStatusText(const CScenario& s);
-QString TargetCellText(const CScenario& s);
-void SetStatusCell(QTreeWidgetItem& item, int column, float score, bool heldOut = false);
+// The status cell: held-out scenarios say whether they are decided right.
+QString StatusCellText(float score, bool heldOut);
+QColor StatusCellColour(float score, bool heldOut);
 CScenario* ScenarioOf(const QTreeWidgetItem* item);
 
-void SetListColumns(QTreeWidget& list, int tab, const CProject& project);
-// Scenario rows follow the sorted order and carry their scenario (ScenarioOf).
-void FillListRows(QTreeWidget& list, int tab, CProject& project);
+// The wizard's small lists as items: the columns and rows of a tab, the
+// same cells the main window's list shows. Scenario rows follow the sorted
+// order and carry their scenario (ScenarioOf).
+void FillList(QTreeWidget& list, int tab, CProject& project);
 
 }  // namespace ks

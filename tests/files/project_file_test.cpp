@@ -196,6 +196,27 @@ TEST(ProjectFile, EveryTruncationIsRefusedAndTheOpenProjectKept) {
     EXPECT_EQ(Bytes(open), before);
 }
 
+TEST(ProjectFile, ReadingReportsProgressAndStopsWhenCancelled) {
+    CProject p;
+    test::BuildThreeClassProject(p);
+    TempDir dir;
+    const std::string path = dir.Write("big.ksm", std::string());
+    ASSERT_TRUE(SaveProjectFile(path, p).ok);
+    LoadProgress progress;
+    CProject fresh;
+    ASSERT_TRUE(ReadProjectFile(path, fresh, &progress).ok);
+    EXPECT_EQ(progress.done.load(), progress.total.load());
+    EXPECT_EQ(progress.total.load(), Bytes(p).size());
+    // Cancelled: a failure with no message (nothing to tell the user) and an untouched project.
+    LoadProgress cancelled;
+    cancelled.cancelled = true;
+    CProject other;
+    const FileResult r = ReadProjectFile(path, other, &cancelled);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.message.empty());
+    EXPECT_FALSE(other.m_bOpen);
+}
+
 TEST(ProjectFile, AbsurdCountsAreRefusedWithoutAllocating) {
     CProject p;
     test::BuildProject(p, 1, 1, 5);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QHeaderView>
 #include <QSlider>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QToolButton>
 #include <QCheckBox>
@@ -121,6 +122,28 @@ private slots:
         QVERIFY(w.close());
     }
 
+    void bigFilesOpenOnAThreadAsSmallOnesDo() {
+        // The same example opened at once and on the reading thread gives the
+        // same project, the same list, and no unsaved changes to ask about.
+        const std::string path = std::string(KESTRINE_EXAMPLES) + "/loan_decision.ksm";
+        test::Window direct, threaded;
+        threaded.w.m_backgroundLoadBytes = 0;
+        QVERIFY(direct.w.OpenProjectFile(path));
+        QVERIFY(threaded.w.OpenProjectFile(path));
+        QCOMPARE(threaded.w.Session().Image(), direct.w.Session().Image());
+        QVERIFY(!threaded.w.HasUnsavedChanges());
+        QCOMPARE(threaded.w.Panel().learned->text(), direct.w.Panel().learned->text());
+        QCOMPARE(threaded.w.ListTabs().currentIndex(), 2);
+        QCOMPARE(test::ListRows(threaded.w), test::ListRows(direct.w));
+        for (int r = 0; r < test::ListRows(direct.w); ++r) QCOMPARE(test::ListCell(threaded.w, r, -1), test::ListCell(direct.w, r, -1));
+        // A damaged big file is named and changes nothing.
+        test::TempDir dir;
+        const std::string cut = dir.Write("cut.ksm", "\x01\x02\x00");
+        QVERIFY(!threaded.w.OpenProjectFile(cut));
+        QVERIFY(QString::fromStdString(threaded.prompt.notices.back()).contains("cut.ksm"));
+        QVERIFY(!threaded.w.HasUnsavedChanges());
+    }
+
     void exportWritesHeaderBesideRuntimeFile() {
         test::TempDir dir;
         test::Window t;
@@ -232,11 +255,11 @@ private slots:
         auto& [store, prompt, files, w] = t;
         CVariable& speed = ThreeScenarios(w);
         CProject& p = w.Project();
-        QTreeWidget& list = w.List();
+        QTreeView& list = w.List();
         // A click on an input column's header sorts by that input, ascending.
         emit list.header()->sectionClicked(1);
-        QCOMPARE(list.topLevelItem(0)->text(1), QString("2.00"));
-        QCOMPARE(list.topLevelItem(2)->text(1), QString("7.00"));
+        QCOMPARE(test::ListCell(w, 0, 1), QString("2.00"));
+        QCOMPARE(test::ListCell(w, 2, 1), QString("7.00"));
         // Double-click on a value cell slides the stored value; Escape gives the input its
         // value back but keeps the stored one.
         speed.SetValue(3.0);
@@ -245,13 +268,16 @@ private slots:
             emit slider.slider->sliderMoved(5);
             slider.reject();
         });
-        w.OnScenarioCellDoubleClicked(list.topLevelItem(0), 1);
+        w.OnScenarioCellDoubleClicked(0, 1);
         QCOMPARE(first->m_inputs[0].value, 5.0);
         QCOMPARE(speed.m_dValue, 3.0);
-        QCOMPARE(list.topLevelItem(0)->text(1), QString("5.00"));
+        QCOMPARE(test::ListCell(w, 0, 1), QString("5.00"));
         // Delete asks with the number selected; only on the Scenarios tab.
         list.setFocus();
-        list.topLevelItem(0)->setSelected(true);
+        auto selectRow = [&](int row) {
+            list.selectionModel()->select(w.ListModel().index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        };
+        selectRow(0);
         prompt.answers = {Answer::No};
         QTest::keyClick(&list, Qt::Key_Delete);
         QCOMPARE(QString::fromStdString(prompt.asked.back()), QString("1 scenarios selected for deletion."));
@@ -259,9 +285,9 @@ private slots:
         prompt.answers = {Answer::Yes};
         QTest::keyClick(&list, Qt::Key_Delete);
         QCOMPARE(p.Scenarios()->Count(), 2);
-        QCOMPARE(list.topLevelItemCount(), 2);
+        QCOMPARE(test::ListRows(w), 2);
         w.SelectListTab(0);
-        list.topLevelItem(0)->setSelected(true);
+        selectRow(0);
         const std::size_t questions = prompt.asked.size();
         QTest::keyClick(&list, Qt::Key_Delete);
         QCOMPARE(prompt.asked.size(), questions);
@@ -272,10 +298,10 @@ private slots:
         test::Window t;
         auto& [store, prompt, files, w] = t;
         CVariable& speed = ThreeScenarios(w);
-        QTreeWidget& list = w.List();
+        QTreeView& list = w.List();
         list.setFocus();
-        emit list.itemClicked(list.topLevelItem(0), 0);  // a click applies the row's scenario
-        list.setCurrentItem(list.topLevelItem(0));
+        emit list.clicked(w.ListModel().index(0, 0));  // a click applies the row's scenario
+        list.setCurrentIndex(w.ListModel().index(0, 0));
         QCOMPARE(speed.m_dValue, 7.0);
         QTest::keyClick(&list, Qt::Key_Down);  // so does a key that moves the row
         QCOMPARE(speed.m_dValue, 2.0);
@@ -283,13 +309,13 @@ private slots:
         // leaving and coming back, keep the row and apply nothing.
         w.Session().SetInputValue(&speed, 9.5);
         w.FillList();
-        QCOMPARE(list.currentItem(), list.topLevelItem(1));
+        QCOMPARE(list.currentIndex().row(), 1);
         w.TrainPage().startStop->setFocus();
         list.setFocus();
         w.SelectListTab(0);
         w.SelectListTab(2);
         QCOMPARE(speed.m_dValue, 9.5);
-        QCOMPARE(list.indexOfTopLevelItem(list.currentItem()), 1);
+        QCOMPARE(list.currentIndex().row(), 1);
         QTest::keyClick(&list, Qt::Key_Down);
         QCOMPARE(speed.m_dValue, 5.0);
     }
@@ -376,7 +402,7 @@ private slots:
         w.UndoAction()->trigger();
         QCOMPARE(w.Project().Model()->Processors().size(), processors);
         QCOMPARE(w.Panel().learned->text(), QString("12"));  // the trained network is back, and the list says so
-        QCOMPARE(w.List().topLevelItemCount(), 12);
+        QCOMPARE(test::ListRows(w), 12);
         QCOMPARE(w.RedoAction()->text(), QString("Redo Add Processor"));
         w.RedoAction()->trigger();
         QCOMPARE(w.Project().Model()->Processors().size(), processors + 1);

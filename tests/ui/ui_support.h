@@ -78,4 +78,11 @@ inline void Populate(CVeltrinoDlg& w) {
     w.RefreshPanels();
 }
 
+// What the main window's list shows.
+inline int ListRows(CVeltrinoDlg& w) { return w.ListModel().rowCount(); }
+inline QString ListCell(CVeltrinoDlg& w, int row, int column) {
+    if (column < 0) column += w.ListModel().columnCount();
+    return w.ListModel().index(row, column).data().toString();
+}
+
 }  // namespace ks::test

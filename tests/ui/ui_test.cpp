@@ -197,8 +197,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!w.TrainingTimer().isActive(), 60000);
         QCOMPARE(w.Panel().learned->text(), QString("12"));
         QVERIFY(w.BuildPage().newInput->isEnabled());
-        QCOMPARE(w.List().topLevelItemCount(), 12);
-        QCOMPARE(w.List().topLevelItem(0)->text(w.List().columnCount() - 1), QString("Learned"));
+        QCOMPARE(test::ListRows(w), 12);
+        QCOMPARE(test::ListCell(w, 0, -1), QString("Learned"));
         Shot(w, "trained");
     }
 
@@ -415,9 +415,7 @@ private slots:
         QCOMPARE(right, last.best.heldOutCorrect);
         // The list never calls a held-out scenario learned.
         int shown = 0;
-        QTreeWidget& list = w.List();
-        for (int i = 0; i < list.topLevelItemCount(); ++i)
-            shown += list.topLevelItem(i)->text(list.columnCount() - 1).startsWith("Held out: ") ? 1 : 0;
+        for (int i = 0; i < test::ListRows(w); ++i) shown += test::ListCell(w, i, -1).startsWith("Held out: ") ? 1 : 0;
         QCOMPARE(shown, 9);
         page.holdOut->setValue(0);
     }

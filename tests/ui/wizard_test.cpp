@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(p.m_inputs.Count(), 1);
         QCOMPARE(p.m_outputs.Count(), 2);
         QCOMPARE(w.ListTabs().currentIndex(), 2);
-        QCOMPARE(w.List().topLevelItemCount(), 2);
+        QCOMPARE(test::ListRows(w), 2);
         QVERIFY(w.SavePath().empty());
     }
 

@@ -402,14 +402,12 @@ void CdlgWizProject::reject() {
 }
 
 void CdlgWizProject::FillInputs() {
-    SetListColumns(*inputsList, 0, m_project);
-    FillListRows(*inputsList, 0, m_project);
+    FillList(*inputsList, 0, m_project);
     for (int c = 0; c < 6; ++c) inputsList->resizeColumnToContents(c);
 }
 
 void CdlgWizProject::FillOutputs() {
-    SetListColumns(*outputsList, 1, m_project);
-    FillListRows(*outputsList, 1, m_project);
+    FillList(*outputsList, 1, m_project);
 }
 
 void CdlgWizProject::MakeEditable(QTreeWidget& list, int kind) {
@@ -461,8 +459,7 @@ void CdlgWizProject::MakeEditable(QTreeWidget& list, int kind) {
 }
 
 void CdlgWizProject::FillScenarioList(QTreeWidget& list) {
-    SetListColumns(list, 2, m_project);
-    FillListRows(list, 2, m_project);
+    FillList(list, 2, m_project);
     for (int c = 0; c < list.columnCount(); ++c) list.resizeColumnToContents(c);
 }
 
