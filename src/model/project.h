@@ -58,7 +58,9 @@ public:
     std::int32_t RemoveOwnBiases(CReceptor* r);
     std::int32_t RemoveSelectedInputs();
     std::int32_t RemoveSelectedOutputs();
-    void AlignNetwork(std::int32_t height, std::int32_t top, std::int32_t left, std::int32_t width);
+    // Rows centred in the area, 56 pixels apart, or up to wantedPitch apart
+    // (room for the receptors' texts) as far as a row still fits.
+    void AlignNetwork(std::int32_t height, std::int32_t top, std::int32_t left, std::int32_t width, std::int32_t wantedPitch = 0);
     // What the view's Align does for a view of this size: both bars centred,
     // the network in three centred rows between them.
     void AlignInView(std::int32_t viewWidth, std::int32_t viewHeight);

@@ -209,7 +209,8 @@ std::int32_t CProject::RemoveSelectedOutputs() {
     return static_cast<std::int32_t>(selected.size());
 }
 
-void CProject::AlignNetwork(std::int32_t height, std::int32_t top, std::int32_t left, std::int32_t width) {
+void CProject::AlignNetwork(std::int32_t height, std::int32_t top, std::int32_t left, std::int32_t width,
+                            std::int32_t wantedPitch) {
     m_viewOffset = {0, 0};
     if (!m_pModel) return;
     CReceptorMgr& model = *m_pModel;
@@ -219,11 +220,13 @@ void CProject::AlignNetwork(std::int32_t height, std::int32_t top, std::int32_t 
     for (std::int32_t kind : {kSensor, kProcessor, kAction}) {
         model.ClearSelection();
         const std::int32_t n = model.SelectKind(kind);
-        std::int32_t x = width / 2 - (n * kRowPitch - 32) / 2 + left;
+        // Wider than the usual pitch only as far as the row still fits.
+        const std::int32_t pitch = std::max(kRowPitch, std::min(wantedPitch, width / std::max(n, 1)));
+        std::int32_t x = width / 2 - (n * pitch - 32) / 2 + left;
         const auto& list = kind == kSensor ? model.Sensors() : kind == kProcessor ? model.Processors() : model.Actions();
         for (CReceptor* r : list) {
             r->Place(x, r->m_pos.y);
-            x += kRowPitch;
+            x += pitch;
         }
     }
 }

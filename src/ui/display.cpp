@@ -1,7 +1,9 @@
 #include "ui/display.h"
 
 #include <QMouseEvent>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 
 #include "model/messages.h"
@@ -125,7 +127,15 @@ void CDisplay::LayoutBars(bool centre) {
 void CDisplay::Align() {
     if (!m_project) return;
     LayoutBars(true);
-    m_project->AlignNetwork(height() - 2 * kBarHeight, kBarHeight, kPaletteWidth, width() - kPaletteWidth);
+    // Room for the widest name or value shown beside or under a receptor.
+    int wanted = 0;
+    const QFontMetrics metrics(m_font1);
+    if (const CReceptorMgr* m = m_project->Model())
+        for (const auto& r : m->m_receptors) {
+            if (m_project->m_bShowNames) wanted = std::max(wanted, metrics.horizontalAdvance(QString::fromStdString(r->m_label)) + 8);
+            if (m_project->m_bShowValues) wanted = std::max(wanted, 24 + 1 + metrics.horizontalAdvance("  OUT: -0.000") + 8);
+        }
+    m_project->AlignNetwork(height() - 2 * kBarHeight, kBarHeight, kPaletteWidth, width() - kPaletteWidth, wanted);
     Draw();
 }
 
@@ -444,6 +454,36 @@ void CDisplay::mousePressEvent(QMouseEvent* e) {
 void CDisplay::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) LeftUp(e->position().toPoint());
     if (e->button() == Qt::RightButton) RightUp(e->position().toPoint());
+}
+
+QString CDisplay::TextAt(QPoint canvas) const {
+    if (!m_project || !m_project->m_bOpen) return {};
+    if (CVariable* v = InputAt(canvas)) return QString::fromStdString(v->m_name + ": " + v->ValueText());
+    if (COutput* o = OutputAt(canvas)) return QString::fromStdString(o->m_name);
+    const CReceptorMgr* m = m_project->Model();
+    if (!m || m_project->m_bModelView || Training()) return {};  // the network is drawn as one picture
+    const QPoint at = ToModel(canvas);
+    if (const CReceptor* r = m->ReceptorAt(at.x(), at.y())) {
+        QString text = QString::fromStdString(r->m_label);
+        if (r->m_iKind != kBias) text += QString::asprintf("\nIN:  %0.3f", r->m_dNetInput);
+        return text + QString::asprintf("\nOUT: %0.3f", r->SendValue());
+    }
+    if (const CConnection* c = m->ConnectionAt(at.x(), at.y()))
+        return QString::asprintf("weight: %0.3f", c->Weight());
+    return {};
+}
+
+bool CDisplay::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QString text = m_runner ? m_runner->Locked([&] { return TextAt(help->pos()); }) : TextAt(help->pos());
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QWidget::event(e);
 }
 
 void CDisplay::mouseMoveEvent(QMouseEvent* e) { MouseMove(e->position().toPoint(), e->buttons()); }

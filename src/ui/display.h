@@ -72,7 +72,13 @@ public:
     void MouseMove(QPoint p, Qt::MouseButtons buttons);
     void DoubleClick(QPoint p);
 
+    // The whole text of what is under a point of the view: a receptor's name
+    // and values, a connection's weight, an input or output item (a drawn
+    // text may be cut short or left out for lack of room). Empty: nothing.
+    QString TextAt(QPoint canvas) const;
+
 protected:
+    bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;

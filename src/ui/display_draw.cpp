@@ -2,6 +2,9 @@
 // picture), the bars with their items, the palette strip and the training
 // overlay.
 #include <QPainter>
+#include <algorithm>
+#include <map>
+#include <vector>
 
 #include "model/project.h"
 #include "model/text.h"
@@ -24,6 +27,81 @@ void WithPixels(QPainter& p, QImage& image, F f) {
     p.setPen(pen);
 }
 
+QRect Q(const KRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+
+// Texts of the network that must not cover one another: each asks for its
+// rectangle and is drawn only if nothing taken overlaps it. Rectangles are
+// kept in bands of rows so a big network stays quick.
+class CLabelSpace {
+public:
+    void Reserve(const QRect& r) { ForBands(r, [&](std::vector<QRect>& band) { band.push_back(r); }); }
+    bool Take(const QRect& r) {
+        bool free = true;
+        ForBands(r, [&](std::vector<QRect>& band) {
+            for (const QRect& o : band)
+                if (free && o.intersects(r)) free = false;
+        });
+        if (free) Reserve(r);
+        return free;
+    }
+
+private:
+    template <class F>
+    void ForBands(const QRect& r, F f) {
+        const int first = r.top() >> 4, last = r.bottom() >> 4;
+        for (int b = first; b <= last; ++b) f(m_bands[b]);
+    }
+    std::map<int, std::vector<QRect>> m_bands;
+};
+
+// The room a receptor's texts have: up to the next receptor on its row.
+std::map<const CReceptor*, int> RoomToTheRight(const CReceptorMgr& m) {
+    std::map<int, std::vector<const CReceptor*>> rows;
+    for (const auto& r : m.m_receptors) rows[r->m_geo.body.top].push_back(r.get());
+    std::map<const CReceptor*, int> room;
+    for (auto& [y, row] : rows) {
+        std::sort(row.begin(), row.end(), [](const CReceptor* a, const CReceptor* b) { return a->m_geo.body.left < b->m_geo.body.left; });
+        for (std::size_t i = 0; i < row.size(); ++i)
+            room[row[i]] = i + 1 < row.size() ? row[i + 1]->m_geo.body.left - row[i]->m_geo.body.left - 4 : 160;
+    }
+    return room;
+}
+
+struct Text {
+    QPoint at;
+    QString text;
+};
+
+std::map<const CReceptor*, std::vector<Text>> ReceptorTexts(const CReceptorMgr& m, bool names, bool values, QPoint off,
+                                                            const QFontMetrics& metrics, CLabelSpace& space) {
+    // Names and values are cut to the room before the next receptor on the
+    // row (the whole text shows on hover), so neighbours never overlap.
+    const std::map<const CReceptor*, int> room = RoomToTheRight(m);
+    std::map<const CReceptor*, std::vector<Text>> texts;
+    // A name may be cut (with an ellipsis); a number is shown whole or not at
+    // all, since a cut number reads as another number.
+    auto add = [&](const CReceptor* r, QPoint at, const QString& full, int width, bool number = false) {
+        const QString shown = number ? (metrics.horizontalAdvance(full) <= width ? full : QString())
+                                     : metrics.elidedText(full, Qt::ElideRight, std::max(width, 0));
+        if (shown.isEmpty() || shown == QStringLiteral("…")) return;
+        space.Reserve(QRect(at.x(), at.y() - metrics.ascent(), metrics.horizontalAdvance(shown), metrics.height()));
+        texts[r].push_back({at, shown});
+    };
+    for (const auto& r : m.m_receptors) space.Reserve(Q(r->m_geo.body).translated(off));
+    for (const auto& r : m.m_receptors) {
+        const QRect body = Q(r->m_geo.body).translated(off);
+        const int width = room.at(r.get());
+        if (names) add(r.get(), QPoint(body.left(), body.bottom() + 1 + 8 + 10), QString::fromStdString(r->m_label), width);
+        if (values) {
+            const int beside = width - body.width() - 1;
+            if (r->m_iKind != kBias)
+                add(r.get(), QPoint(body.right() + 1, body.top() + 10), QString::asprintf("  IN:  %0.3f", r->m_dNetInput), beside, true);
+            add(r.get(), QPoint(body.right() + 1, body.bottom() + 1 - 12 + 10), QString::asprintf("  OUT: %0.3f", r->SendValue()), beside, true);
+        }
+    }
+    return texts;
+}
+
 void Edge3D(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
     p.setPen(topLeft);
     p.drawLine(r.topLeft(), r.topRight());
@@ -33,7 +111,6 @@ void Edge3D(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bo
     p.drawLine(r.topRight(), r.bottomRight());
 }
 
-QRect Q(const KRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
 
 // An item's tile: yellow and sunken when selected, grey and raised otherwise.
 void ItemTile(QPainter& p, const QRect& r, bool selected) {
@@ -144,6 +221,9 @@ void CDisplay::DrawNetwork(QPainter& p, bool pictureMode, int state) {
         }
         return;
     }
+    const QFontMetrics metrics = p.fontMetrics();
+    CLabelSpace space;
+    auto texts = ReceptorTexts(m, m_project->m_bShowNames, m_project->m_bShowValues, off, metrics, space);
     if (showConnections) {
         p.setPen(QPen(lines, 1));
         for (const auto& c : m.m_connections) {
@@ -154,9 +234,15 @@ void CDisplay::DrawNetwork(QPainter& p, bool pictureMode, int state) {
             else
                 p.drawLine(a, b);
             if (m_project->m_bShowWeights) {
-                p.setPen(ToQColor(m.m_colours[kSlotText]));
-                p.drawText(QPoint(c->m_mid.x, c->m_mid.y) + off, QString::asprintf("%0.3f", c->Weight()));
-                p.setPen(QPen(lines, 1));
+                // A weight that would cover a receptor, its texts or another
+                // weight is left out; hovering the connection shows it.
+                const QString w = QString::asprintf("%0.3f", c->Weight());
+                const QPoint at = QPoint(c->m_mid.x, c->m_mid.y) + off;
+                if (space.Take(QRect(at.x(), at.y() - metrics.ascent(), metrics.horizontalAdvance(w), metrics.height()))) {
+                    p.setPen(ToQColor(m.m_colours[kSlotText]));
+                    p.drawText(at, w);
+                    p.setPen(QPen(lines, 1));
+                }
             }
         }
         for (CReceptor* s : m.Sensors()) {
@@ -183,15 +269,11 @@ void CDisplay::DrawNetwork(QPainter& p, bool pictureMode, int state) {
     p.setPen(ToQColor(m.m_colours[kSlotText]));
     for (const auto& r : m.m_receptors) {
         DrawReceptor(p, *r, off);
-        const QRect body = Q(r->m_geo.body).translated(off);
-        if (m_project->m_bShowNames) p.drawText(QPoint(body.left(), body.bottom() + 1 + 8 + 10), QString::fromStdString(r->m_label));
-        if (m_project->m_bShowValues) {
-            if (r->m_iKind != kBias)
-                p.drawText(QPoint(body.right() + 1, body.top() + 10), QString::asprintf("  IN:  %0.3f", r->m_dNetInput));
-            p.drawText(QPoint(body.right() + 1, body.bottom() + 1 - 12 + 10), QString::asprintf("  OUT: %0.3f", r->SendValue()));
-        }
+        for (const Text& t : texts[r.get()]) p.drawText(t.at, t.text);
     }
 }
+
+
 
 void CDisplay::DrawInputItem(QPainter& p, const CVariable& v) {
     const QRect r = Q(v.m_rect);

@@ -152,6 +152,34 @@ private slots:
         Shot(w, "after-gestures");
     }
 
+    void networkTextsHaveRoomAndShowWholeOnHover() {
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
+        Populate(w);
+        w.BuildPage().modelView->click();
+        CReceptorMgr& m = *w.Project().Model();
+        // Align All spaces a row for its values when the row still fits...
+        w.View().Align();
+        const auto& sensors = m.Sensors();
+        QVERIFY(sensors.size() == 2);
+        const int pitch = sensors[1]->m_pos.x - sensors[0]->m_pos.x;
+        QVERIFY2(pitch > 56, qPrintable(QString::number(pitch)));
+        // ...and no wider than the usual pitch when it does not.
+        w.Project().m_bShowValues = w.Project().m_bShowNames = false;
+        w.View().Align();
+        QCOMPARE(sensors[1]->m_pos.x - sensors[0]->m_pos.x, 56);
+        // Hovering gives the whole text, whatever was drawn.
+        CReceptor* s = sensors[0];
+        s->m_label = "A sensor with a name far too long for its room";
+        const QPoint on(s->m_pos.x + 12 + w.Project().m_viewOffset.x, s->m_pos.y + 12 + w.Project().m_viewOffset.y);
+        QVERIFY(w.View().TextAt(on).startsWith("A sensor with a name far too long for its room\nIN:  "));
+        CVariable* input = w.Project().m_inputs.m_items.front().get();
+        QCOMPARE(w.View().TextAt(QPoint(input->m_anchor.x, 30)), QString("Speed: ") + QString::fromStdString(input->ValueText()));
+        w.Project().m_bShowValues = w.Project().m_bShowNames = true;
+        w.View().Draw();
+        Shot(w, "long-label");
+    }
+
     void antiAliasedPrimitives() {
         QImage image(24, 24, QImage::Format_RGB32);
         image.fill(Qt::white);
