@@ -56,7 +56,14 @@ void CSession::OpenLoaded(CProject& fresh, const std::string& path, bool scored)
     m_runner.Locked([&] { InstallLoaded(fresh, path, m_project); });
     ForgetRun();
     // A project file keeps no scores: the list and the panel show what the loaded network knows.
-    if (!scored) m_runner.Locked([&] { m_project.ScoreScenariosKeepingInputs(); });
+    // The counts the window shows are the project's own: made again here
+    // (the same evaluation that scoring ends with, so nothing else changes).
+    m_runner.Locked([&] {
+        if (scored)
+            m_project.UpdateNetwork();
+        else
+            m_project.ScoreScenariosKeepingInputs();
+    });
     Changed(kChangedProject | kChangedElements | kChangedNetwork | kChangedScenarios | kChangedTraining);
 }
 

@@ -327,7 +327,9 @@ void CDisplay::DrawOutputItem(QPainter& p, const COutput& o) {
     p.fillRect(Q(o.m_knob), ToQColor(0xF0F0F0));
     p.fillRect(Q(o.m_swatch), ToQColor(o.m_colour));
     p.setPen(Qt::black);
-    p.drawText(QPoint(r.right() + 1 - 20, r.top() + 6 + 10), QString::fromStdString(o.m_countLabel));
+    // Right-aligned in the tile: a count of five digits still shows whole.
+    p.drawText(QRect(r.left() + 2, r.top() + 6, r.width() - 4, 14), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
+               QString::fromStdString(o.m_countLabel));
     p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine,
                p.fontMetrics().elidedText(QString::fromStdString(o.m_name), Qt::ElideRight, r.width() - 2));
 }

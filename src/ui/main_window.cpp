@@ -407,13 +407,13 @@ void CVeltrinoDlg::RefreshPanels() {
     m_simulate->UpdateSimulatePage();
     // Read in one go under the training lock: the thread writes the time and the counts.
     const PanelFigures f = m_session->Figures();
-    m_panel->inputs->setText(QString::number(f.inputs));
-    m_panel->outputs->setText(QString::number(f.outputs));
-    m_panel->scenarios->setText(QString::number(f.scenarios));
-    m_panel->learned->setText(QString::number(f.learned));
+    m_panel->Show(m_panel->inputs, QString::number(f.inputs));
+    m_panel->Show(m_panel->outputs, QString::number(f.outputs));
+    m_panel->Show(m_panel->scenarios, QString::number(f.scenarios));
+    m_panel->Show(m_panel->learned, QString::number(f.learned));
     m_panel->knowledge->setRange(0, std::max(f.scenarios, 1));
     m_panel->knowledge->setValue(f.learned);
-    m_panel->time->setText(QString::fromStdString(f.elapsedText));
+    m_panel->Show(m_panel->time, QString::fromStdString(f.elapsedText));
     m_client->update();
 }
 
@@ -438,8 +438,8 @@ void CVeltrinoDlg::OnStartStopLearning() {
 void CVeltrinoDlg::OnTrainingTimer() {
     if (m_runner->IsRunning()) {
         m_runner->Snapshot(m_snapshot);
-        m_panel->learned->setText(QString::number(m_snapshot.learned));
-        m_panel->time->setText(QString::fromStdString(m_snapshot.elapsedText));
+        m_panel->Show(m_panel->learned, QString::number(m_snapshot.learned));
+        m_panel->Show(m_panel->time, QString::fromStdString(m_snapshot.elapsedText));
         m_panel->knowledge->setValue(m_snapshot.learned);
         m_train->ShowFigures(&m_snapshot);
         if (m_curve && m_curve->isVisible()) m_curve->Show(m_snapshot);

@@ -18,6 +18,9 @@ void CVeltrinoDlg::FillList() {
     const int currentRow = sameTab ? m_list->currentIndex().row() : -1;
     const int scroll = sameTab ? m_list->verticalScrollBar()->value() : 0;
     QItemSelectionModel* selection = m_list->selectionModel();
+    // A run that has just started (the session reports it before the timer
+    // ticks) already writes the scores: the list reads copies from now on.
+    if (m_runner->IsRunning() && !m_listModel->HasLiveScores()) FreezeListScores();
     m_listModel->Show(m_listTab);
     m_shownTab = m_listTab;
     selection->blockSignals(true);
@@ -46,7 +49,10 @@ void CVeltrinoDlg::FillList() {
         m_list->resizeColumnToContents(c);
         m_list->setColumnWidth(c, std::max(m_list->columnWidth(c), 48));
     }
-    if (sameTab) m_list->verticalScrollBar()->setValue(scroll);
+    if (sameTab)
+        m_list->verticalScrollBar()->setValue(scroll);
+    else if (again >= 0)
+        m_list->scrollTo(m_listModel->index(again, 0), QAbstractItemView::PositionAtCenter);  // back on the tab: the row picked shows
 }
 
 void CVeltrinoDlg::RefreshScenarioTexts() {

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -131,8 +132,8 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     layout->addWidget(params);
     auto* grid = new QVBoxLayout(params);
     grid->setContentsMargins(4, 4, 4, 4);
-    auto* methodRow = new QHBoxLayout;
-    methodRow->addWidget(new QLabel("Method:"));
+    // The method on a row of its own: beside its label the column would cut its name.
+    grid->addWidget(new QLabel("Method:"));
     method = new QComboBox;
     method->addItem("Winner Learning");
     method->addItem("Resilient Backprop");
@@ -140,8 +141,7 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     method->setMinimumContentsLength(10);
     method->setToolTip("Winner Learning: the classic rule with the four parameters below; Resilient Backprop: "
                        "adapts its own steps, usually far faster");
-    methodRow->addWidget(method, 1);
-    grid->addLayout(methodRow);
+    grid->addWidget(method);
     const char* labels[4] = {"Learn Rate:", "Momentum:", "Batch Size:", "Reset Limit:"};
     const char* tips[4] = {"How far each step of the winner rule moves the weights",
                            "How much of the previous change each step keeps (with Use Momentum)",
@@ -360,6 +360,16 @@ void CdlgToolsPageSimulate::UpdateSimulatePage() {
 }
 
 // ------------------------------------------------------------ lower-left panel
+
+void CdlgPanelLowerLeft::Show(QLineEdit* field, const QString& text) {
+    if (field->text() == text) return;
+    QFont f = font();
+    const int room = field->width() - 2 * field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4;
+    while (QFontMetrics(f).horizontalAdvance(text) > room && f.pointSizeF() > 5) f.setPointSizeF(f.pointSizeF() - 0.5);
+    field->setFont(f);
+    field->setText(text);
+    field->setCursorPosition(0);
+}
 
 CdlgPanelLowerLeft::CdlgPanelLowerLeft() {
     auto* layout = new QHBoxLayout(this);

@@ -95,6 +95,9 @@ class CdlgPanelLowerLeft : public QWidget {
     Q_OBJECT
 public:
     CdlgPanelLowerLeft();
+    // Sets a field's text, in a smaller font when the usual one would not
+    // show it whole (a field scrolled to its end would show 100000 as 00000).
+    void Show(QLineEdit* field, const QString& text);
     QLineEdit *inputs, *outputs, *scenarios, *learned, *time;
     QProgressBar* knowledge;
     QPushButton* logo;

@@ -30,6 +30,7 @@ public:
     // While training runs the status column shows these scores (in row order)
     // instead of the scenarios' own, which the training thread is writing.
     void SetLiveScores(const std::vector<float>* scores);
+    bool HasLiveScores() const { return m_liveScores != nullptr; }
     // The texts of the rows changed (names, targets, scores): redrawn when next shown.
     void RowsChanged(int first, int last);
     void AllRowsChanged();

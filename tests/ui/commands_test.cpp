@@ -133,6 +133,9 @@ private slots:
         QCOMPARE(threaded.w.Session().Image(), direct.w.Session().Image());
         QVERIFY(!threaded.w.HasUnsavedChanges());
         QCOMPARE(threaded.w.Panel().learned->text(), direct.w.Panel().learned->text());
+        QVERIFY(direct.w.Project().m_iReceptorCount > 0);
+        QCOMPARE(threaded.w.Project().m_iReceptorCount, direct.w.Project().m_iReceptorCount);
+        QCOMPARE(threaded.w.Project().m_iConnectionCount, direct.w.Project().m_iConnectionCount);
         QCOMPARE(threaded.w.ListTabs().currentIndex(), 2);
         QCOMPARE(test::ListRows(threaded.w), test::ListRows(direct.w));
         for (int r = 0; r < test::ListRows(direct.w); ++r) QCOMPARE(test::ListCell(threaded.w, r, -1), test::ListCell(direct.w, r, -1));
