@@ -409,33 +409,49 @@ ksr_status ksr_load_memory(const void *data, size_t size, ksr_model **out, size_
     return KSR_OK;
 }
 
+/* Read in pieces until the end: a size asked of the file (fseek/ftell)
+   means nothing for a folder or a device, and would be believed. */
+#define KSR_MAX_FILE_BYTES ((size_t)1 << 30)
+
 ksr_status ksr_load_file(const char *path, ksr_model **out, size_t *error_offset) {
     FILE *f;
-    long size;
-    void *data;
-    size_t got;
+    unsigned char *data = NULL;
+    size_t size = 0, capacity = 0;
     ksr_status st;
     if (out) *out = NULL;
     if (error_offset) *error_offset = 0;
     if (!path || !out) return KSR_ERR_ARGUMENT;
     f = fopen(path, "rb");
     if (!f) return KSR_ERR_IO;
-    if (fseek(f, 0, SEEK_END) != 0 || (size = ftell(f)) < 0 || fseek(f, 0, SEEK_SET) != 0) {
-        fclose(f);
-        return KSR_ERR_IO;
+    for (;;) {
+        size_t got;
+        if (size == capacity) {
+            unsigned char *grown;
+            if (capacity >= KSR_MAX_FILE_BYTES) {
+                free(data);
+                fclose(f);
+                return KSR_ERR_FORMAT;
+            }
+            capacity = capacity ? capacity * 2 : 65536;
+            grown = (unsigned char *)realloc(data, capacity);
+            if (!grown) {
+                free(data);
+                fclose(f);
+                return KSR_ERR_NO_MEMORY;
+            }
+            data = grown;
+        }
+        got = fread(data + size, 1, capacity - size, f);
+        size += got;
+        if (got == 0) break;
     }
-    data = malloc(size > 0 ? (size_t)size : 1);
-    if (!data) {
-        fclose(f);
-        return KSR_ERR_NO_MEMORY;
-    }
-    got = fread(data, 1, (size_t)size, f);
-    fclose(f);
-    if (got != (size_t)size) {
+    if (ferror(f)) {
         free(data);
+        fclose(f);
         return KSR_ERR_IO;
     }
-    st = ksr_load_memory(data, (size_t)size, out, error_offset);
+    fclose(f);
+    st = ksr_load_memory(data, size, out, error_offset);
     free(data);
     return st;
 }

@@ -1,7 +1,9 @@
 #include "cli/commands.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "files/c_export.h"
 #include "files/data_import.h"
@@ -26,14 +28,14 @@ constexpr std::int32_t kViewHeight = 420;
 
 int SaveProject(const std::string& path, const CProject& p) {
     const FileResult r = SaveProjectFile(path, p);
-    if (!r.ok) return Fail("saving " + path, r.message);
+    if (!r.ok) return Report(r.message);  // it names the file
     return kOk;
 }
 
 bool Load(const std::string& path, CProject& p, int& code) {
     const FileResult r = LoadProjectFile(path, p);
     if (!r.ok) {
-        code = Fail("opening " + path, r.message);
+        code = Report(r.message);
         return false;
     }
     return true;
@@ -65,7 +67,52 @@ int Fail(const std::string& what, const std::string& why) {
     return kFailed;
 }
 
+int Report(const std::string& message) {
+    std::fprintf(stderr, "kestrine-cli: %s\n", message.c_str());
+    return kFailed;
+}
+
+namespace {
+
+std::string LowerExtension(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    const auto dot = name.find_last_of('.');
+    if (dot == std::string::npos || dot == 0) return {};
+    std::string e = name.substr(dot);
+    for (char& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return e;
+}
+
+// Extensions that say what a file is; a write of another kind to one of them is a slip.
+const char* KindOfExtension(const std::string& e) {
+    if (e == ".ksm") return "a project file";
+    if (e == ".ksr") return "a runtime file";
+    if (e == ".csv" || e == ".tsv" || e == ".txt" || e == ".data") return "a data file";
+    if (e == ".h" || e == ".c") return "C source";
+    if (e == ".json") return "a JSON file";
+    return nullptr;
+}
+
+}  // namespace
+
+int CheckOutput(const std::string& output, OutputKind kind, const std::vector<std::string>& inputs, bool force) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(output, ec)) return Report("cannot write " + output + ": it is a folder");
+    for (const std::string& in : inputs)
+        if (const FileResult r = CheckNotSameFile(in, output); !r.ok) return Report(r.message);
+    if (force) return kOk;
+    const std::string e = LowerExtension(output);
+    const char* says = KindOfExtension(e);
+    const char* wanted = kind == OutputKind::Project ? ".ksm" : kind == OutputKind::Runtime ? ".ksr" : nullptr;
+    const bool slip = says && (wanted ? e != wanted : (e == ".ksm" || e == ".ksr"));
+    if (slip)
+        return Report(Format("not writing %s: its name says %s (%s); use --force to write it anyway", output.c_str(), says,
+                             e.c_str()));
+    return kOk;
+}
+
 int New(const NewOptions& o) {
+    if (CheckOutput(o.output, OutputKind::Project, {}, o.force) != kOk) return kFailed;
     QSettingsStore store;
     SeedRandom(o.seed);
     CProject p(&store);
@@ -77,6 +124,7 @@ int New(const NewOptions& o) {
 }
 
 int Import(const ImportOptions& o) {
+    if (CheckOutput(o.output, OutputKind::Project, {o.data}, o.force) != kOk) return kFailed;
     QSettingsStore store;
     CDataImport import;
     import.Choose(o.data);
@@ -188,31 +236,51 @@ int Info(const std::string& file, bool json) {
 }
 
 int Export(const ExportOptions& o) {
+    if (o.output.empty() && o.cSourceDir.empty()) {
+        std::fprintf(stderr, "kestrine-cli: usage: export needs -o FILE.ksr, --c-source DIR or both\n");
+        return kUsage;
+    }
+    if (!o.cSourceDir.empty() && !IsValidCPrefix(o.cPrefix))
+        return Report("the C prefix \"" + o.cPrefix + "\" is not a C identifier (letters, digits and _)");
     CProject p;
     int code = kOk;
     if (!Load(o.file, p, code)) return code;
-    const auto slash = o.output.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "" : o.output.substr(0, slash + 1);
-    ConsolePrompt prompt;
-    CSession session(p, prompt);
-    FileResult header;
-    const FileResult runtime = session.ExportRuntime(o.output, &header);
-    if (!header.ok) {
-        // The runtime file is still written, as the export command does.
-        Fail("writing " + folder + msg::kHeaderFileName, header.detail.empty() ? header.message : header.detail);
-        code = kFailed;
-    } else {
-        std::printf("%s\n", header.message.c_str());
+    if (!p.Model()) return Report("cannot export " + o.file + ": the project has no network");
+    // Everything is checked and made before anything is written, and written
+    // all or nothing: a failed export leaves no part of itself behind.
+    std::vector<FileToWrite> files;
+    std::string headerPath;
+    int inputs = 0, outputs = 0;
+    if (!o.output.empty()) {
+        if (CheckOutput(o.output, OutputKind::Runtime, {o.file}, o.force) != kOk) return kFailed;
+        const auto slash = o.output.find_last_of('/');
+        headerPath = (slash == std::string::npos ? std::string() : o.output.substr(0, slash + 1)) + msg::kHeaderFileName;
+        if (CheckOutput(headerPath, OutputKind::Text, {o.file, o.output}, true) != kOk) return kFailed;
+        const std::string header = BuildHeaderText(p, &inputs, &outputs);
+        files.push_back({headerPath, {header.begin(), header.end()}});
+        files.push_back({o.output, RuntimeBytes(p)});
     }
-    if (!runtime.ok) return Fail("writing " + o.output, runtime.message);
-    std::printf(msg::kRuntimeReady, p.m_name.c_str());
-    std::printf("\n");
     if (!o.cSourceDir.empty()) {
-        const FileResult c = session.ExportCSource(o.cSourceDir, o.cPrefix);
-        if (!c.ok) return Fail("writing the C source", c.message);
+        std::error_code ec;
+        std::filesystem::create_directories(o.cSourceDir, ec);
+        if (!std::filesystem::is_directory(o.cSourceDir))
+            return Report("cannot create the folder " + o.cSourceDir + (ec ? ": " + ec.message() : std::string()));
+        const CSource c = GenerateCSource(p, o.cPrefix);
+        for (const auto& [name, text] : {std::pair{c.headerName, c.header}, std::pair{c.sourceName, c.source}}) {
+            const std::string path = o.cSourceDir + "/" + name;
+            if (CheckOutput(path, OutputKind::Text, {o.file, o.output}, true) != kOk) return kFailed;
+            files.push_back({path, {text.begin(), text.end()}});
+        }
+    }
+    if (const FileResult r = WriteFilesAtomically(files); !r.ok) return Report(r.message);
+    if (!o.output.empty()) {
+        std::printf("%s\n", Format(msg::kHeaderWritten, inputs, outputs, headerPath.c_str()).c_str());
+        std::printf(msg::kRuntimeReady, p.m_name.c_str());
+        std::printf("\n");
+    }
+    if (!o.cSourceDir.empty())
         std::printf("C source written: %s/%s_net.h and %s_net.c\n", o.cSourceDir.c_str(), o.cPrefix.c_str(),
                     o.cPrefix.c_str());
-    }
     return code;
 }
 

@@ -31,11 +31,21 @@ public:
 
 // Prints "kestrine-cli: <what>: <why>" to stderr and returns kFailed.
 int Fail(const std::string& what, const std::string& why);
+// Prints "kestrine-cli: <message>" (a message that names its file) and returns kFailed.
+int Report(const std::string& message);
+
+// What a command writes, for the checks before anything is written.
+enum class OutputKind { Project, Runtime, Text };
+// Refuses (printing why) an output that is a folder, the same file as one of
+// the inputs, or, unless forced, has the extension of another kind of file
+// (a project written to d.csv). Returns kOk or kFailed.
+int CheckOutput(const std::string& output, OutputKind kind, const std::vector<std::string>& inputs, bool force);
 
 struct NewOptions {
     std::string output;
     std::string name;
     std::uint32_t seed = 1;
+    bool force = false;
 };
 int New(const NewOptions& o);
 
@@ -48,6 +58,7 @@ struct ImportOptions {
     bool quiet = false;
     std::string missing = "keep";  // keep, drop or refuse
     std::uint32_t seed = 1;
+    bool force = false;
 };
 int Import(const ImportOptions& o);
 
@@ -69,6 +80,7 @@ struct TrainOptions {
     std::int32_t patience = 0;  // cycles without a better figure before stopping (0: no plateau stop)
     std::string curve;          // CSV file for the learning curve
     bool json = false;
+    bool force = false;
 };
 int Train(const TrainOptions& o);
 
@@ -118,11 +130,15 @@ int SaveProject(const std::string& path, const CProject& p);
 
 struct ExportOptions {
     std::string file;
-    std::string output;
+    std::string output;  // the runtime file; empty: C source only
     std::string cSourceDir;
     std::string cPrefix = "kestrine";
+    bool force = false;
 };
 int Export(const ExportOptions& o);
+
+// One ID=VALUE of the run command: empty when it reads, else why not.
+std::string ParsePair(const std::string& text, int& id, double& value);
 
 // Decides with the runtime library: one set of ID=VALUE pairs, or a batch
 // file of such lines.

@@ -1,11 +1,16 @@
 // kestrine-cli demo: the whole road from data to an embedded decision,
 // without a window, checking that the trainer, the runtime library and the
 // generated C decide alike.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 #include "cli/commands.h"
 #include "demo_data.h"
@@ -47,8 +52,25 @@ bool WriteText(const std::string& path, const std::string& text) {
     return static_cast<bool>(out);
 }
 
-int Shell(const std::string& command) {
-    const int status = std::system(command.c_str());
+// Runs a program with an argument vector (no shell: a folder name is never
+// read as a command), standard input and output from and to the given files
+// when named, and returns its exit code (-1 when it could not run).
+int Spawn(const std::vector<std::string>& args, const std::string& in = {}, const std::string& out = {}) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!in.empty()) posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.empty() ? "/dev/null" : out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid;
+    const int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0) return -1;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -60,8 +82,10 @@ int Demo(const std::string& requestedDir) {
         std::string tmpl = "/tmp/kestrine-demo-XXXXXX";
         if (!mkdtemp(tmpl.data())) return Fail("demo", "cannot create a temporary folder");
         dir = tmpl;
-    } else if (Shell("mkdir -p '" + dir + "'") != 0) {
-        return Fail("demo", "cannot create " + dir);
+    } else {
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+        if (!std::filesystem::is_directory(dir)) return Fail("demo", "cannot create " + dir + (ec ? ": " + ec.message() : ""));
     }
     const std::string data = dir + "/" + kDemoCsvName;
     if (!WriteText(data, kDemoCsv)) return Fail("demo", "cannot write " + data);
@@ -119,13 +143,14 @@ int Demo(const std::string& requestedDir) {
 
     // The generated C, when a compiler is at hand.
     int cAgrees = -1;
-    if (Shell("cc --version > /dev/null 2>&1") == 0) {
+    if (Spawn({"cc", "--version"}) == 0) {
         WriteText(dir + "/driver.c", kDriver);
         WriteText(dir + "/cases.txt", rows);
         const std::string exe = dir + "/decide";
-        if (Shell("cc -std=c99 -O2 -o '" + exe + "' '" + dir + "/kestrine_net.c' '" + dir + "/driver.c' -lm") != 0)
+        if (Spawn({"cc", "-std=c99", "-O2", "-o", exe, dir + "/kestrine_net.c", dir + "/driver.c", "-lm"}) != 0)
             return Fail("demo", "the generated C did not compile");
-        Shell("'" + exe + "' < '" + dir + "/cases.txt' > '" + dir + "/decisions.txt'");
+        // A relative folder would be read as a command name: the program is named by a path.
+        Spawn({exe.find('/') == std::string::npos ? "./" + exe : exe}, dir + "/cases.txt", dir + "/decisions.txt");
         std::ifstream got(dir + "/decisions.txt");
         cAgrees = 0;
         for (int id : expected) {

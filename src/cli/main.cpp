@@ -1,21 +1,61 @@
 // kestrine-cli: the whole engine from the command line, for scripts and CI.
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli/commands.h"
 
 using namespace ks::cli;
 
+namespace {
+
+// A number option between lo and hi: NaN and infinities are refused by name
+// (a plain range check lets NaN through, every comparison with it being false).
+CLI::Validator Between(double lo, double hi, bool openLow = false) {
+    return CLI::Validator(
+        [=](std::string& text) -> std::string {
+            char* end = nullptr;
+            const double v = std::strtod(text.c_str(), &end);
+            const bool number = end && end != text.c_str() && *end == '\0';
+            if (number && std::isfinite(v) && (openLow ? v > lo : v >= lo) && v <= hi) return {};
+            auto show = [](double x) {
+                char buf[32];
+                std::snprintf(buf, sizeof buf, "%.15g", x);
+                return std::string(buf);
+            };
+            return std::string("must be ") + (openLow ? "above " : "between ") + show(lo) +
+                   (openLow ? " and at most " : " and ") + show(hi) + " (not " + text + ")";
+        },
+        "", "between");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     CLI::App app{"Kestrine from the command line: build, train, evaluate and export neural models."};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("kestrine-cli ") + KESTRINE_VERSION);
+    // A word that is no command is named, rather than reported as a missing command.
+    if (argc > 1 && argv[1][0] != '-') {
+        const std::string word = argv[1];
+        static const char* kCommands[] = {"new", "import", "info", "train", "crossval", "eval", "export", "run", "demo"};
+        bool known = false;
+        for (const char* c : kCommands) known = known || word == c;
+        if (!known) {
+            std::fprintf(stderr, "kestrine-cli: usage: '%s' is not a command; the commands are new, import, info, train, "
+                                 "crossval, eval, export, run and demo\n", word.c_str());
+            return kUsage;
+        }
+    }
 
     NewOptions newOpts;
     auto* cmdNew = app.add_subcommand("new", "Create a new trainable project and save it");
     cmdNew->add_option("-o,--output", newOpts.output, "Project file to write (.ksm)")->required();
     cmdNew->add_option("--name", newOpts.name, "Name of the model");
     cmdNew->add_option("--seed", newOpts.seed, "Seed of the random generator (default 1)");
+    cmdNew->add_flag("--force", newOpts.force, "Write even when the output's name says another kind of file");
 
     ImportOptions importOpts;
     auto* cmdImport = app.add_subcommand("import", "Build a project from a delimited text file and save it");
@@ -30,6 +70,7 @@ int main(int argc, char** argv) {
                           "default), drop or refuse")
         ->check(CLI::IsMember({"keep", "drop", "refuse"}));
     cmdImport->add_flag("-q,--quiet", importOpts.quiet, "No summary (warnings still go to standard error)");
+    cmdImport->add_flag("--force", importOpts.force, "Write even when the output's name says another kind of file");
 
     std::string infoFile;
     bool infoJson = false;
@@ -41,35 +82,41 @@ int main(int argc, char** argv) {
     auto* cmdTrain = app.add_subcommand("train", "Train a project until every scenario is learned or a limit is reached");
     cmdTrain->add_option("file", trainOpts.file, "Project file (.ksm)")->required();
     cmdTrain->add_option("-o,--output", trainOpts.output, "Where to save the trained project (default: in place)");
-    cmdTrain->add_option("--seed", trainOpts.seed, "Seed of the random generator (default: the clock)");
-    cmdTrain->add_option("--max-cycles", trainOpts.maxCycles, "Stop after this many cycles")->check(CLI::PositiveNumber);
-    cmdTrain->add_option("--max-seconds", trainOpts.maxSeconds, "Stop after this many seconds")->check(CLI::PositiveNumber);
-    cmdTrain->add_option("--learn-rate", trainOpts.learnRate, "Learn rate for this run");
-    cmdTrain->add_option("--momentum", trainOpts.momentum, "Momentum for this run");
-    cmdTrain->add_option("--batch-size", trainOpts.batchSize, "Batch size for this run");
-    cmdTrain->add_option("--reset-limit", trainOpts.resetLimit, "Reset limit for this run");
+    cmdTrain->add_option("--seed", trainOpts.seed, "Seed of the random generator (default 1)");
+    cmdTrain->add_option("--max-cycles", trainOpts.maxCycles, "Stop after this many cycles")->check(Between(1, 2147483647));
+    cmdTrain->add_option("--max-seconds", trainOpts.maxSeconds, "Stop after this many seconds")
+        ->check(Between(0, 1e7, true));
+    cmdTrain->add_option("--learn-rate", trainOpts.learnRate, "Learn rate for this run")->check(Between(0, 10, true));
+    cmdTrain->add_option("--momentum", trainOpts.momentum, "Momentum for this run")->check(Between(0, 1));
+    cmdTrain->add_option("--batch-size", trainOpts.batchSize, "Batch size for this run")->check(Between(1, 1000000));
+    cmdTrain->add_option("--reset-limit", trainOpts.resetLimit, "Reset limit for this run")->check(Between(1, 2147483647));
     cmdTrain->add_flag("--use-momentum", trainOpts.useMomentum, "Apply changes with momentum");
     cmdTrain->add_flag("--error-correction", trainOpts.errorCorrection, "Turn on error correction");
     cmdTrain->add_flag("-q,--quiet", trainOpts.quiet, "No progress display");
-    cmdTrain->add_option("--method", trainOpts.method, "winner (the default) or rprop (resilient back-propagation)")
+    cmdTrain->add_option("--method", trainOpts.method,
+                         "winner or rprop (resilient back-propagation); default: the method last chosen in the "
+                         "window, else winner")
         ->check(CLI::IsMember({"winner", "rprop"}));
     cmdTrain->add_option("--holdout", trainOpts.holdout,
                          "Keep this fraction of the scenarios out of training (stratified, by --seed, default 1) "
-                         "and report how well the network decides them");
+                         "and report how well the network decides them")
+        ->check(Between(0, 1, true));
     cmdTrain->add_option("--patience", trainOpts.patience,
                          "Stop after this many cycles without a better held-out (or learned) figure; with rprop and "
                          "--holdout also when the held-out error rose this many times in a row")
-        ->check(CLI::PositiveNumber);
+        ->check(Between(1, 2147483647));
     cmdTrain->add_option("--curve", trainOpts.curve, "Write the learning curve (one row per cycle) to this CSV file");
     cmdTrain->add_flag("--json", trainOpts.json, "Print the result as one JSON object");
+    cmdTrain->add_flag("--force", trainOpts.force, "Write even when an output's name says another kind of file");
 
     CrossvalOptions cvOpts;
     auto* cmdCrossval = app.add_subcommand(
         "crossval", "K-fold cross-validation of a data file: each fold imported and trained from the other folds' rows");
     cmdCrossval->add_option("data", cvOpts.data, "Comma, semicolon or tab delimited file (the import's format)")->required();
-    cmdCrossval->add_option("--folds", cvOpts.folds, "Number of folds (default 10)");
+    cmdCrossval->add_option("--folds", cvOpts.folds, "Number of folds (default 10)")->check(Between(2, 1000));
     cmdCrossval->add_option("--seed", cvOpts.train.seed, "Seed of the folds, the weights and training (default 1)");
-    cmdCrossval->add_option("--method", cvOpts.train.method, "winner (the default) or rprop")
+    cmdCrossval->add_option("--method", cvOpts.train.method,
+                            "winner or rprop; default: the method last chosen in the window, else winner")
         ->check(CLI::IsMember({"winner", "rprop"}));
     cmdCrossval->add_flag("--bias", cvOpts.bias, "Give every processor and action receptor a bias receptor");
     cmdCrossval->add_flag("--names", cvOpts.names, "The first column holds scenario names");
@@ -77,11 +124,11 @@ int main(int argc, char** argv) {
     cmdCrossval->add_option("--missing", cvOpts.missing, "Rows with a missing value: keep, drop or refuse")
         ->check(CLI::IsMember({"keep", "drop", "refuse"}));
     cmdCrossval->add_option("--max-cycles", cvOpts.train.maxCycles, "Stop each fold's training after this many cycles")
-        ->check(CLI::PositiveNumber);
+        ->check(Between(1, 2147483647));
     cmdCrossval->add_option("--max-seconds", cvOpts.train.maxSeconds, "Stop each fold's training after this many seconds")
-        ->check(CLI::PositiveNumber);
+        ->check(Between(0, 1e7, true));
     cmdCrossval->add_option("--patience", cvOpts.train.patience, "Stop a fold after this many cycles without more learned")
-        ->check(CLI::PositiveNumber);
+        ->check(Between(1, 2147483647));
     cmdCrossval->add_flag("-q,--quiet", cvOpts.train.quiet, "No line per fold on standard error");
     cmdCrossval->add_flag("--json", cvOpts.train.json, "Print the figures as one JSON object");
 
@@ -93,9 +140,10 @@ int main(int argc, char** argv) {
     cmdEval->add_flag("--json", evalOpts.json, "Print the figures as one JSON object");
 
     ExportOptions exportOpts;
-    auto* cmdExport = app.add_subcommand("export", "Write the runtime file and inputsoutputs.h beside it");
+    auto* cmdExport = app.add_subcommand("export", "Write the runtime file and inputsoutputs.h beside it, or C source");
     cmdExport->add_option("file", exportOpts.file, "Project file (.ksm)")->required();
-    cmdExport->add_option("-o,--output", exportOpts.output, "Runtime file to write (.ksr)")->required();
+    cmdExport->add_option("-o,--output", exportOpts.output, "Runtime file to write (.ksr)");
+    cmdExport->add_flag("--force", exportOpts.force, "Write even when the output's name says another kind of file");
     cmdExport->add_option("--c-source", exportOpts.cSourceDir, "Also write the network as C source into this folder");
     cmdExport->add_option("--c-prefix", exportOpts.cPrefix, "Name of the C files and function (default kestrine)");
 
@@ -115,6 +163,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::fprintf(stderr, "kestrine-cli: usage: %s\n", e.what());

@@ -1,11 +1,14 @@
 // kestrine-cli run: decisions from a runtime file through the runtime library.
+#include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <sstream>
 
 #include "cli/commands.h"
+#include "files/safe_file.h"
 #include "ksr_runtime.h"
 
 namespace ks::cli {
@@ -17,20 +20,55 @@ struct Pair {
     double value = 0.0;
 };
 
-// "ID=VALUE" with a whole-number ID and a number as value.
-bool ParsePair(const std::string& text, Pair& out) {
+}  // namespace
+
+// "ID=VALUE" with a whole-number ID and a finite number as value: every
+// number the C library reads (subnormals too), never NaN or an infinity,
+// which no input can hold. An empty text: fine; else what is wrong.
+std::string ParsePair(const std::string& text, int& id, double& value) {
     const auto eq = text.find('=');
-    if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) return false;
-    const std::string id = text.substr(0, eq), value = text.substr(eq + 1);
+    if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) return "\"" + text + "\" is not ID=VALUE";
+    const std::string idText = text.substr(0, eq), valueText = text.substr(eq + 1);
     char* end = nullptr;
     errno = 0;
-    const long n = std::strtol(id.c_str(), &end, 10);
-    if (*end || errno || n < INT32_MIN || n > INT32_MAX) return false;
-    errno = 0;
-    const double v = std::strtod(value.c_str(), &end);
-    if (*end || errno == ERANGE) return false;
-    out = {static_cast<int>(n), v};
-    return true;
+    const long n = std::strtol(idText.c_str(), &end, 10);
+    if (*end || errno || n < INT32_MIN || n > INT32_MAX) return "\"" + text + "\" is not ID=VALUE";
+    const double v = std::strtod(valueText.c_str(), &end);
+    if (*end || std::isspace(static_cast<unsigned char>(valueText[0]))) return "\"" + text + "\" is not ID=VALUE";
+    // Underflow (a subnormal or zero) reads as the nearest value; overflow is infinite.
+    if (!std::isfinite(v)) return "\"" + valueText + "\" in \"" + text + "\" is not a finite number";
+    id = static_cast<int>(n);
+    value = v;
+    return {};
+}
+
+namespace {
+
+bool ParsePair(const std::string& text, Pair& out, std::string& why) {
+    why = cli::ParsePair(text, out.id, out.value);
+    return why.empty();
+}
+
+// The longest line a batch file may have: far more than any model's inputs need.
+constexpr std::size_t kMaxBatchLine = std::size_t{1} << 20;
+
+// A line without its end; false at the end of the file. A line longer than
+// the limit sets `tooLong` (nothing more is read).
+bool ReadLine(std::FILE* in, std::string& line, bool& tooLong) {
+    line.clear();
+    tooLong = false;
+    int c;
+    bool any = false;
+    while ((c = std::fgetc(in)) != EOF) {
+        any = true;
+        if (c == '\n') return true;
+        if (line.size() == kMaxBatchLine) {
+            tooLong = true;
+            return true;
+        }
+        line.push_back(static_cast<char>(c));
+    }
+    return any;
 }
 
 class Model {
@@ -74,12 +112,17 @@ int Run(const std::string& path, const std::vector<std::string>& pairs, const st
     std::vector<Pair> parsed;
     for (const std::string& text : pairs) {
         Pair p;
-        if (!ParsePair(text, p)) {
-            std::fprintf(stderr, "kestrine-cli: usage: \"%s\" is not ID=VALUE\n", text.c_str());
+        std::string why;
+        if (!ParsePair(text, p, why)) {
+            std::fprintf(stderr, "kestrine-cli: usage: %s\n", why.c_str());
             return kUsage;
         }
         parsed.push_back(p);
     }
+    // A pipe or a device would make the reading wait for ever, a folder has no bytes to give.
+    for (const std::string& file : {path, batch})
+        if (!file.empty())
+            if (const FileResult r = CheckRegularFile(file); !r.ok) return Report(r.message);
     Model model;
     if (!model.Load(path)) return kFailed;
     auto decide = [&](const std::vector<Pair>& values, const std::string& where) {
@@ -94,23 +137,34 @@ int Run(const std::string& path, const std::vector<std::string>& pairs, const st
     };
     if (batch.empty()) return decide(parsed, "run " + path) ? kOk : kFailed;
 
-    std::ifstream in(batch);
-    if (!in) return Fail("reading " + batch, "cannot open the file");
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
+    std::FILE* in = std::fopen(batch.c_str(), "rb");
+    if (!in) return Fail("reading " + batch, std::strerror(errno));
+    std::string line, word;
+    std::vector<Pair> values;
+    bool tooLong = false;
+    int code = kOk;
+    for (int number = 1; code == kOk && ReadLine(in, line, tooLong); ++number) {
+        const std::string where = batch + " line " + std::to_string(number);
+        if (tooLong) {
+            code = Fail(where, "the line is longer than 1 MiB");
+            break;
+        }
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::istringstream words(line);
-        std::vector<Pair> values;
-        std::string word;
-        const std::string where = batch + " line " + std::to_string(number);
-        while (words >> word) {
+        values.clear();
+        std::string why;
+        while (code == kOk && words >> word) {
             Pair p;
-            if (!ParsePair(word, p)) return Fail(where, "\"" + word + "\" is not ID=VALUE");
-            values.push_back(p);
+            if (!ParsePair(word, p, why))
+                code = Fail(where, why);
+            else
+                values.push_back(p);
         }
-        if (!decide(values, where)) return kFailed;
+        if (code == kOk && !decide(values, where)) code = kFailed;
     }
-    return kOk;
+    if (code == kOk && std::ferror(in)) code = Fail("reading " + batch, std::strerror(errno));
+    std::fclose(in);
+    return code;
 }
 
 }  // namespace ks::cli

@@ -50,7 +50,7 @@ void ApplyTrainOptions(CProject& p, const TrainOptions& o) {
     if (o.batchSize) sm.m_iBatchSize = *o.batchSize;
     m.m_bUseMomentum = o.useMomentum;
     m.m_bErrorCorrection = o.errorCorrection;
-    if (o.seed) p.m_trainingSeed = *o.seed;
+    p.m_trainingSeed = o.seed.value_or(1);  // one default seed everywhere: a run repeats unless asked otherwise
     std::string method = o.method;
     if (method.empty()) {
         QSettingsStore store;
@@ -101,6 +101,10 @@ int Train(const TrainOptions& o) {
         std::fprintf(stderr, "kestrine-cli: usage: --holdout must be a fraction between 0 and 1 (not %g)\n", *o.holdout);
         return kUsage;
     }
+    // Outputs are checked before hours of training, not after.
+    const std::string output = o.output.empty() ? o.file : o.output;
+    if (!o.output.empty() && CheckOutput(o.output, OutputKind::Project, {}, o.force) != kOk) return kFailed;
+    if (!o.curve.empty() && CheckOutput(o.curve, OutputKind::Text, {o.file, output}, o.force) != kOk) return kFailed;
     CProject p;
     int code = kOk;
     if (!Load(o.file, p, code)) return code;
@@ -123,7 +127,7 @@ int Train(const TrainOptions& o) {
 
     const EvaluationReport training = EvaluateCases(p, ScenarioCases(p, CaseSet::Training));
     const EvaluationReport heldOut = EvaluateCases(p, ScenarioCases(p, CaseSet::HeldOut));
-    const int saved = SaveProject(o.output.empty() ? o.file : o.output, p);
+    const int saved = SaveProject(output, p);
     std::string curveError;
     if (!o.curve.empty()) curveError = WriteCurve(o.curve, monitor.Curve(), monitor.HasHeldOut());
     const RunFigures& best = monitor.Best();

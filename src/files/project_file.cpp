@@ -543,11 +543,15 @@ FileResult SaveProjectFile(const std::string& path, const CProject& project) {
     return WriteFileAtomically(path, ProjectBytes(project));
 }
 
-FileResult SaveRuntimeFile(const std::string& path, const CProject& project) {
-    if (!project.Model()) return {false, "cannot write " + path + ": the project has no network", {}};
+std::vector<std::uint8_t> RuntimeBytes(const CProject& project) {
     ByteWriter w;
     WriteProject(w, project, true);
-    return WriteFileAtomically(path, w.Bytes());
+    return w.Bytes();
+}
+
+FileResult SaveRuntimeFile(const std::string& path, const CProject& project) {
+    if (!project.Model()) return {false, "cannot write " + path + ": the project has no network", {}};
+    return WriteFileAtomically(path, RuntimeBytes(project));
 }
 
 FileResult LoadProjectFile(const std::string& path, CProject& project) {

@@ -29,8 +29,9 @@ bool ReadProject(ByteReader& in, CProject& project, LoadProgress* progress = nul
 // Re-links loaded objects by their IDs, marks the project open and sorts its scenarios.
 void FixUpPointers(CProject& project);
 
-// The bytes a save writes.
+// The bytes a save writes, and those of the runtime file (the project must have a network).
 std::vector<std::uint8_t> ProjectBytes(const CProject& project);
+std::vector<std::uint8_t> RuntimeBytes(const CProject& project);
 // Saves to a path without ever destroying the previous file.
 FileResult SaveProjectFile(const std::string& path, const CProject& project);
 // Loads a file into a fresh project and swaps it into `project` only on

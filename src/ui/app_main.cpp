@@ -1,5 +1,7 @@
 // Halvek Kestrine: the desktop application.
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 #include <QPointer>
 #include <QSplashScreen>
 #include <QTimer>
@@ -30,6 +32,14 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so it works without a display.
+    if (argc > 1 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "--help") == 0)) {
+        if (argv[1][2] == 'v')
+            std::printf("kestrine %s\n", KESTRINE_VERSION);
+        else
+            std::printf("Usage: kestrine [PROJECT.ksm]\nOpens the Kestrine window, with the project file if one is given.\n");
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Halvek Systems");
     QApplication::setApplicationName("Kestrine");

@@ -425,13 +425,18 @@ void CVeltrinoDlg::Redraw() {
 // ------------------------------------------------------------------ training
 
 void CVeltrinoDlg::OnStartStopLearning() {
+    // About to start: the list reads copies of the scores before the thread
+    // writes them (the session reports the start once the thread runs).
+    const bool starting = !m_runner->IsRunning();
+    if (starting) FreezeListScores();
     const int r = m_session->StartStopTraining();  // a stop has ended the run already
     if (r < 0) {
         AfterTraining();
     } else if (r > 0) {
-        FreezeListScores();
         RefreshPanels();
         m_trainingTimer.start();
+    } else if (starting) {
+        m_listModel->SetLiveScores(nullptr);
     }
 }
 

@@ -8,39 +8,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "cli/cli_fixture.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+using ks::test::Cli;
+using ks::test::CliRun;
 using ks::test::ReadAll;
 using ks::test::TempDir;
-
-struct CliRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs kestrine-cli with its settings kept in a folder of the test's own.
-class Cli : public testing::Test {
-protected:
-    CliRun Exec(const std::string& args) {
-        const std::string errFile = dir.File("stderr.txt");
-        const std::string cmd = "XDG_CONFIG_HOME='" + dir.File("config") + "' '" KESTRINE_CLI "' " + args + " 2>'" +
-                                errFile + "'";
-        CliRun r;
-        FILE* pipe = popen(cmd.c_str(), "r");
-        std::array<char, 4096> buf;
-        std::size_t n;
-        while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) r.out.append(buf.data(), n);
-        const int status = pclose(pipe);
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.err = ReadAll(errFile);
-        return r;
-    }
-    std::string Example(const char* name) { return std::string(KESTRINE_EXAMPLES) + "/" + name; }
-    TempDir dir;
-};
 
 TEST_F(Cli, NewIsReproducibleAndUsesStoredDefaults) {
     ASSERT_EQ(Exec("new -o " + dir.File("a.ksm")).code, 0);
@@ -111,7 +87,8 @@ TEST_F(Cli, ResilientBackpropLearnsWhatWinnerLearningDoesNot) {
 TEST_F(Cli, ErrorsAndExitCodes) {
     const CliRun missing = Exec("info " + dir.File("none.ksm"));
     EXPECT_EQ(missing.code, 1);
-    EXPECT_EQ(missing.err.rfind("kestrine-cli: opening " + dir.File("none.ksm") + ": ", 0), 0u) << missing.err;
+    // The message names the file once.
+    EXPECT_EQ(missing.err.rfind("kestrine-cli: cannot open " + dir.File("none.ksm") + ": ", 0), 0u) << missing.err;
 
     dir.Write("bad.ksm", std::string(50, '\x07'));
     const CliRun bad = Exec("train " + dir.File("bad.ksm"));

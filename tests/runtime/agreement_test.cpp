@@ -28,12 +28,6 @@ struct Loaded {
     ~Loaded() { ksr_free(model); }
 };
 
-std::vector<std::uint8_t> RuntimeBytes(const CProject& p) {
-    ByteWriter w;
-    WriteProject(w, p, true);
-    return w.Bytes();
-}
-
 // Input vectors: every scenario's applied values, then random points.
 std::vector<std::vector<double>> Cases(CProject& p, int randomCases) {
     std::vector<std::vector<double>> cases;
