@@ -5,7 +5,7 @@ set -euo pipefail
 build=${1:-build-fuzz}
 seconds=${2:-30}
 root=$(cd "$(dirname "$0")/.." && pwd)
-for target in project_reader:project import:import runtime_loader:runtime; do
+for target in project_reader:project import:import runtime_loader:runtime numbers:numbers; do
   name=${target%%:*}
   corpus=${target##*:}
   work="$build/corpus/$corpus"

@@ -137,9 +137,6 @@ struct ExportOptions {
 };
 int Export(const ExportOptions& o);
 
-// One ID=VALUE of the run command: empty when it reads, else why not.
-std::string ParsePair(const std::string& text, int& id, double& value);
-
 // Decides with the runtime library: one set of ID=VALUE pairs, or a batch
 // file of such lines.
 int Run(const std::string& model, const std::vector<std::string>& pairs, const std::string& batch);

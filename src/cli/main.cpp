@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "cli/commands.h"
+#include "files/number_text.h"
 
 using namespace ks::cli;
 
@@ -14,21 +15,7 @@ namespace {
 // A number option between lo and hi: NaN and infinities are refused by name
 // (a plain range check lets NaN through, every comparison with it being false).
 CLI::Validator Between(double lo, double hi, bool openLow = false) {
-    return CLI::Validator(
-        [=](std::string& text) -> std::string {
-            char* end = nullptr;
-            const double v = std::strtod(text.c_str(), &end);
-            const bool number = end && end != text.c_str() && *end == '\0';
-            if (number && std::isfinite(v) && (openLow ? v > lo : v >= lo) && v <= hi) return {};
-            auto show = [](double x) {
-                char buf[32];
-                std::snprintf(buf, sizeof buf, "%.15g", x);
-                return std::string(buf);
-            };
-            return std::string("must be ") + (openLow ? "above " : "between ") + show(lo) +
-                   (openLow ? " and at most " : " and ") + show(hi) + " (not " + text + ")";
-        },
-        "", "between");
+    return CLI::Validator([=](std::string& text) { return ks::CheckNumberInRange(text, lo, hi, openLow); }, "", "between");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
+#include "files/number_text.h"
 #include "files/safe_file.h"
 #include "ksr_runtime.h"
 
@@ -20,32 +21,8 @@ struct Pair {
     double value = 0.0;
 };
 
-}  // namespace
-
-// "ID=VALUE" with a whole-number ID and a finite number as value: every
-// number the C library reads (subnormals too), never NaN or an infinity,
-// which no input can hold. An empty text: fine; else what is wrong.
-std::string ParsePair(const std::string& text, int& id, double& value) {
-    const auto eq = text.find('=');
-    if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) return "\"" + text + "\" is not ID=VALUE";
-    const std::string idText = text.substr(0, eq), valueText = text.substr(eq + 1);
-    char* end = nullptr;
-    errno = 0;
-    const long n = std::strtol(idText.c_str(), &end, 10);
-    if (*end || errno || n < INT32_MIN || n > INT32_MAX) return "\"" + text + "\" is not ID=VALUE";
-    const double v = std::strtod(valueText.c_str(), &end);
-    if (*end || std::isspace(static_cast<unsigned char>(valueText[0]))) return "\"" + text + "\" is not ID=VALUE";
-    // Underflow (a subnormal or zero) reads as the nearest value; overflow is infinite.
-    if (!std::isfinite(v)) return "\"" + valueText + "\" in \"" + text + "\" is not a finite number";
-    id = static_cast<int>(n);
-    value = v;
-    return {};
-}
-
-namespace {
-
 bool ParsePair(const std::string& text, Pair& out, std::string& why) {
-    why = cli::ParsePair(text, out.id, out.value);
+    why = ParseIdValue(text, out.id, out.value);
     return why.empty();
 }
 
@@ -139,8 +116,9 @@ int Run(const std::string& path, const std::vector<std::string>& pairs, const st
 
     std::FILE* in = std::fopen(batch.c_str(), "rb");
     if (!in) return Fail("reading " + batch, std::strerror(errno));
-    std::string line, word;
+    std::string line;
     std::vector<Pair> values;
+    std::vector<std::pair<int, double>> read;
     bool tooLong = false;
     int code = kOk;
     for (int number = 1; code == kOk && ReadLine(in, line, tooLong); ++number) {
@@ -149,18 +127,13 @@ int Run(const std::string& path, const std::vector<std::string>& pairs, const st
             code = Fail(where, "the line is longer than 1 MiB");
             break;
         }
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::istringstream words(line);
-        values.clear();
-        std::string why;
-        while (code == kOk && words >> word) {
-            Pair p;
-            if (!ParsePair(word, p, why))
-                code = Fail(where, why);
-            else
-                values.push_back(p);
+        if (const std::string why = ParseIdValueLine(line, read); !why.empty()) {
+            code = Fail(where, why);
+            break;
         }
-        if (code == kOk && !decide(values, where)) code = kFailed;
+        values.clear();
+        for (const auto& [id, value] : read) values.push_back({id, value});
+        if (!decide(values, where)) code = kFailed;
     }
     if (code == kOk && std::ferror(in)) code = Fail("reading " + batch, std::strerror(errno));
     std::fclose(in);

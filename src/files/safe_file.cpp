@@ -77,9 +77,17 @@ FileResult Stage(const std::string& requested, const std::vector<std::uint8_t>& 
     if (exists && (access(path.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0))
         return Failed("cannot write " + requested + ": the file is read-only");
     RemoveStaleTemporaries(folder);
-    std::string tmp = folder + "/" + kTempPrefix + "XXXXXX";
-    const int fd = mkstemp(tmp.data());
-    if (fd < 0) return Failed("cannot create a file in " + folder + ": " + Why());
+    // Written unnamed where the file system allows (O_TMPFILE): a save killed
+    // while writing leaves nothing; the name is given only once it is whole.
+    std::string tmp;
+    bool unnamed = true;
+    int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        unnamed = false;
+        tmp = folder + "/" + kTempPrefix + "XXXXXX";
+        fd = mkstemp(tmp.data());
+        if (fd < 0) return Failed("cannot create a file in " + folder + ": " + Why());
+    }
 
     // Keep the mode, and the owner and group where the system permits, of the file being replaced.
     mode_t mode;
@@ -98,7 +106,7 @@ FileResult Stage(const std::string& requested, const std::vector<std::uint8_t>& 
     auto fail = [&](const std::string& what) {
         const std::string why = Why();
         close(fd);
-        unlink(tmp.c_str());
+        if (!unnamed) unlink(tmp.c_str());
         return Failed(what + ": " + why);
     };
     std::size_t done = 0;
@@ -111,6 +119,18 @@ FileResult Stage(const std::string& requested, const std::vector<std::uint8_t>& 
         done += static_cast<std::size_t>(n);
     }
     if (fsync(fd) != 0) return fail("cannot write " + requested + " to disk");
+    if (unnamed) {
+        // A short hidden name beside the target, then the rename over it.
+        const std::string procPath = "/proc/self/fd/" + std::to_string(fd);
+        for (int attempt = 0;; ++attempt) {
+            char name[32];
+            std::snprintf(name, sizeof name, "%s%06x", kTempPrefix,
+                          static_cast<unsigned>((std::chrono::steady_clock::now().time_since_epoch().count() + attempt * 7919) & 0xFFFFFF));
+            tmp = folder + "/" + name;
+            if (linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
+            if (errno != EEXIST || attempt == 100) return fail("cannot name the new " + requested);
+        }
+    }
     if (close(fd) != 0) {
         const std::string why = Why();
         unlink(tmp.c_str());

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "cli/cli_fixture.h"
+#include "support/timing.h"
 
 namespace {
 
@@ -116,6 +119,27 @@ TEST_F(Cli, SavesGoThroughLinksKeepModesAndLeaveNothingBehind) {
     // Nothing temporary is left in the folder.
     for (const auto& e : fs::directory_iterator(dir.File("")))
         EXPECT_EQ(e.path().filename().string().rfind(".kstmp-", 0), std::string::npos) << e.path();
+}
+
+TEST_F(Cli, AKilledSaveLeavesTheOldFileOrTheNewOneAndNothingElse) {
+    std::string csv = "a,b,class\n";
+    for (int i = 0; i < 30000; ++i) csv += std::to_string(i % 97) + "," + std::to_string(i % 13) + "," + (i % 3 ? "x" : "y") + "\n";
+    const std::string data = dir.Write("big.csv", csv), project = dir.File("big.ksm");
+    for (int delayMs = 10; delayMs <= 230; delayMs += 20) {  // the write is the last part of the run
+        const pid_t pid = fork();
+        if (pid == 0) {
+            setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
+            execl(KESTRINE_CLI, KESTRINE_CLI, "import", data.c_str(), "-q", "-o", project.c_str(), nullptr);
+            _exit(127);
+        }
+        usleep(static_cast<useconds_t>(delayMs * 1000 * ks::test::kSlowdown));
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        for (const auto& e : fs::directory_iterator(dir.File("")))
+            EXPECT_EQ(e.path().filename().string().rfind(".kstmp-", 0), std::string::npos) << "after " << delayMs << " ms";
+        if (fs::exists(project)) EXPECT_EQ(Exec("info " + project).code, 0) << "after " << delayMs << " ms";
+    }
 }
 
 }  // namespace
