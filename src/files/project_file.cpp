@@ -580,8 +580,10 @@ FileResult ParseProject(const std::vector<std::uint8_t>& bytes, const std::strin
 }  // namespace
 
 FileResult ReadProjectFile(const std::string& path, CProject& fresh, LoadProgress* progress) {
+    // Far more than millions of scenarios take; a bigger file is refused before it is read.
+    constexpr std::uint64_t kMaxProjectBytes = std::uint64_t{1} << 30;
     std::vector<std::uint8_t> bytes;
-    FileResult read = ReadWholeFile(path, bytes);
+    FileResult read = ReadWholeFile(path, bytes, kMaxProjectBytes);
     if (!read.ok) return read;
     return ParseProject(bytes, path, fresh, progress);
 }
