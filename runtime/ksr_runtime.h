@@ -4,7 +4,8 @@
  * one block; nothing allocates after that.
  *
  *   ksr_model *m;
- *   if (ksr_load_file("model.ksr", &m) != KSR_OK) ...
+ *   size_t where;                                 // where a damaged file went wrong
+ *   if (ksr_load_file("model.ksr", &m, &where) != KSR_OK) ...
  *   ksr_set_input(m, INPUT_Temperature, 21.5);   // IDs from inputsoutputs.h
  *   int decision = ksr_decide(m);                // an OUTPUT_ ID, 0 for none
  *   ksr_free(m);

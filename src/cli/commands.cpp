@@ -273,6 +273,17 @@ int Export(const ExportOptions& o) {
         }
     }
     if (const FileResult r = WriteFilesAtomically(files); !r.ok) return Report(r.message);
+    if (!o.output.empty())
+        if (const std::vector<std::string> bad = NamesNotValidInHeader(p); !bad.empty()) {
+            std::string list;
+            for (std::size_t i = 0; i < bad.size() && i < 5; ++i) list += (i ? ", \"" : "\"") + bad[i] + "\"";
+            if (bad.size() > 5) list += Format(" and %zu more", bad.size() - 5);
+            std::fprintf(stderr,
+                         "kestrine-cli: warning: %s uses names that are not C identifiers (%s), so it will not compile "
+                         "as it is; the header export --c-source writes (%s_net.h) has valid names for every input "
+                         "and output\n",
+                         headerPath.c_str(), list.c_str(), o.cPrefix.c_str());
+        }
     if (!o.output.empty()) {
         std::printf("%s\n", Format(msg::kHeaderWritten, inputs, outputs, headerPath.c_str()).c_str());
         std::printf(msg::kRuntimeReady, p.m_name.c_str());

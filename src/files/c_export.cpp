@@ -1,6 +1,7 @@
 #include "files/c_export.h"
 
 #include <algorithm>
+#include <set>
 #include <cctype>
 #include <cmath>
 #include <numeric>
@@ -144,7 +145,48 @@ std::string Upper(std::string s) {
     return s;
 }
 
+// A C string literal of a name (UTF-8 bytes kept, quotes, backslashes and
+// control characters escaped).
+std::string CString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            out += Format("\\%03o", c);
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+// A name inside a comment: "*/" would end it early.
+std::string CommentText(std::string text) {
+    for (std::size_t at; (at = text.find("*/")) != std::string::npos;) text.replace(at, 2, "* /");
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    return text;
+}
+
 }  // namespace
+
+std::vector<std::string> CIdentifierParts(const std::vector<std::string>& names) {
+    std::vector<std::string> out;
+    std::set<std::string> taken;
+    for (const std::string& name : names) {
+        std::string id;
+        for (unsigned char c : name) id += std::isalnum(c) || c == '_' ? static_cast<char>(c) : '_';
+        if (id.empty()) id = "UNNAMED";
+        if (std::isdigit(static_cast<unsigned char>(id[0]))) id = "N" + id;  // a part may also stand alone
+        std::string unique = id;
+        for (int k = 2; taken.count(unique); ++k) unique = id + "_" + std::to_string(k);
+        taken.insert(unique);
+        out.push_back(unique);
+    }
+    return out;
+}
 
 bool IsValidCPrefix(const std::string& prefix) {
     if (prefix.empty() || std::isdigit(static_cast<unsigned char>(prefix[0]))) return false;
@@ -158,17 +200,32 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
     out.sourceName = prefix + "_net.c";
     const std::string guard = Upper(prefix) + "_NET_H";
     const std::string fn = prefix + "_net_decide";
-    out.header = Format(
-        "/* %s: the network of \"%s\", exported by Kestrine. */\n"
-        "#ifndef %s\n#define %s\n\n"
-        "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n"
-        "/* Number of input values %s takes, in the order of the INPUT_ constants of inputsoutputs.h. */\n"
-        "#define %s_NET_INPUTS %d\n\n"
-        "/* The winning output's ID (an OUTPUT_ constant of inputsoutputs.h), 0 when none. */\n"
-        "int %s(const double *inputs);\n\n"
-        "#ifdef __cplusplus\n}\n#endif\n\n#endif\n",
-        out.headerName.c_str(), p.m_name.c_str(), guard.c_str(), guard.c_str(), fn.c_str(), Upper(prefix).c_str(),
-        p.m_inputs.Count(), fn.c_str());
+    const std::string PREFIX = Upper(prefix);
+    std::vector<std::string> inputNames, outputNames;
+    for (const auto& v : p.m_inputs.m_items) inputNames.push_back(v->m_name);
+    for (const auto& o : p.m_outputs.m_items) outputNames.push_back(o->m_name);
+    const std::vector<std::string> inputIds = CIdentifierParts(inputNames), outputIds = CIdentifierParts(outputNames);
+    std::string h = Format("/* %s: the network of \"%s\", exported by Kestrine. */\n"
+                           "#ifndef %s\n#define %s\n\n#include <stdint.h>\n\n"
+                           "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n",
+                           out.headerName.c_str(), CommentText(p.m_name).c_str(), guard.c_str(), guard.c_str());
+    h += Format("/* Number of input values %s takes. */\n#define %s_NET_INPUTS %d\n\n", fn.c_str(), PREFIX.c_str(),
+                p.m_inputs.Count());
+    h += "/* Where each input goes in the array, by name (the names as typed in the comments). */\n";
+    for (std::size_t i = 0; i < inputIds.size(); ++i)
+        h += Format("#define %s_INPUT_%s %zu /* %s */\n", PREFIX.c_str(), inputIds[i].c_str(), i,
+                    CommentText(inputNames[i]).c_str());
+    h += "\n/* The outputs' IDs, which the decision returns. */\n";
+    for (std::size_t i = 0; i < outputIds.size(); ++i)
+        h += Format("#define %s_OUTPUT_%s ((int32_t)%d) /* %s */\n", PREFIX.c_str(), outputIds[i].c_str(),
+                    p.m_outputs.m_items[i]->m_ID, CommentText(outputNames[i]).c_str());
+    h += Format("\n/* The winning output's ID (a %s_OUTPUT_ constant), 0 when none. */\n"
+                "int32_t %s(const double *inputs);\n\n"
+                "/* An output's name as typed in Kestrine; NULL for an ID that is no output. */\n"
+                "const char *%s_net_output_name(int32_t id);\n\n"
+                "#ifdef __cplusplus\n}\n#endif\n\n#endif\n",
+                PREFIX.c_str(), fn.c_str(), prefix.c_str());
+    out.header = h;
 
     if (!p.Model()) return out;
     const Layout l = Build(p);
@@ -198,7 +255,7 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
     arr("int", "items", List(l.items, IntSpell), n);
     arr("double", "minimum", List(l.minimum, Num), n);
     arr("double", "range", List(l.maximum, Num), n);
-    arr("int", "output_id", List(l.outputId, IntSpell), n);
+    arr("int32_t", "output_id", List(l.outputId, IntSpell), n);
     arr("signed char", "has_output", List(l.hasOutput, IntSpell), n);
     arr("int", "sensors", List(l.sensors, IntSpell), l.sensors.size());
     arr("int", "actions", List(l.actions, IntSpell), l.actions.size());
@@ -230,7 +287,11 @@ static double activate(int r, double net) {
 }
 
 )C";
-    s += "int " + fn + "(const double *inputs) {\n";
+    s += "const char *" + prefix + "_net_output_name(int32_t id) {\n    switch (id) {\n";
+    for (const auto& o : p.m_outputs.m_items)
+        s += Format("    case %d: return %s;\n", o->m_ID, CString(o->m_name).c_str());
+    s += "    default: return 0;\n    }\n}\n\n";
+    s += "int32_t " + fn + "(const double *inputs) {\n";
     s += R"C(    double out[RECEPTORS + 1];
     double best = -1.0;
     int i, winner = -1;

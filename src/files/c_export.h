@@ -3,6 +3,7 @@
 // constants, no allocation, no I/O, no mutable global state. Its sums run in
 // the trainer's order with nothing fused, so it decides as the trainer does.
 #include <string>
+#include <vector>
 
 #include "files/safe_file.h"
 
@@ -17,10 +18,15 @@ struct CSource {
     std::string source;
 };
 
-// The files for `int PREFIX_net_decide(const double *inputs)`, which takes the
+// The files for `int32_t PREFIX_net_decide(const double *inputs)`, which takes the
 // input values in the order of the project's input list and returns the
 // winning output's ID (0 when none).
 CSource GenerateCSource(const CProject& project, const std::string& prefix);
+// C identifier parts for names, in order: other characters become _, a
+// leading digit gets an N before it, an empty name is UNNAMED, and a part
+// met before is numbered (_2, _3, ...).
+std::vector<std::string> CIdentifierParts(const std::vector<std::string>& names);
+
 // True when prefix can start a C identifier and file name ([A-Za-z_][A-Za-z0-9_]*).
 bool IsValidCPrefix(const std::string& prefix);
 // Writes both files into folder.

@@ -1,6 +1,7 @@
 #include "files/header_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 
@@ -45,6 +46,24 @@ void Line(std::string& out, const char* fmt, ...) {
 const std::string kBanner = "/" + std::string(89, '*') + "/";
 
 }  // namespace
+
+std::vector<std::string> NamesNotValidInHeader(const CProject& p) {
+    std::vector<std::string> bad;
+    auto check = [&](const std::string& name) {
+        const std::string s = Sanitise(name);
+        const bool ok = !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+        });
+        if (!ok) bad.push_back(name);
+    };
+    for (const auto& v : p.m_inputs.m_items) {
+        check(v->m_name);
+        if (v->m_iType == kDescriptorList)
+            for (const auto& item : v->m_items) check(item->text);
+    }
+    for (const auto& o : p.m_outputs.m_items) check(o->m_name);
+    return bad;
+}
 
 std::string BuildHeaderText(const CProject& p, int* inputs, int* outputs) {
     std::string out;
