@@ -36,6 +36,9 @@ struct RpropState {
     static constexpr double kInitialStep = 0.1;
     static constexpr double kMinStep = 1e-6;
     static constexpr double kMaxStep = 50.0;
+    // Epochs without more scenarios learned before the weights are drawn
+    // again: a net stuck in a poor minimum (XOR at 3 of 4) does not leave it.
+    static constexpr std::int32_t kRestartEpochs = 150;
 
     std::uint64_t structureVersion = ~std::uint64_t{0};
     RpropError error = RpropError::CrossEntropy;
@@ -47,6 +50,8 @@ struct RpropState {
     // between the outputs and 1 for the target, 0 for the others.
     std::int32_t epochLearned = 0, epochCases = 0;
     double epochError = 0.0;
+    // The current attempt (since the run started or the last restart).
+    std::int32_t attemptBest = -1, sinceBetter = 0, restarts = 0;
 };
 
 }  // namespace ks

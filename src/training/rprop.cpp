@@ -38,6 +38,14 @@ void PrepareRprop(CProject& p) {
     if (p.m_rprop->structureVersion != m->m_structureVersion) Build(*p.m_rprop, *m);
 }
 
+void StartRpropRun(CProject& p) {
+    PrepareRprop(p);
+    if (!p.m_rprop) return;
+    p.m_rprop->attemptBest = -1;  // a run's first attempt starts from the weights as they are
+    p.m_rprop->sinceBetter = 0;
+    p.m_rprop->restarts = 0;
+}
+
 int RpropCycle(CProject& p) {
     TrainingState& t = p.m_training;
     if (!p.m_bOpen || !p.Model()) return 1;
@@ -119,6 +127,21 @@ int RpropCycle(CProject& p) {
         m.m_bSavedWeightsValid = true;
         StopTraining(p);
         return 0;
+    }
+    // Stuck: start again from weights drawn from the run's seeded generator.
+    // The run monitor keeps the best state any attempt reached.
+    if (learned > s.attemptBest) {
+        s.attemptBest = learned;
+        s.sinceBetter = 0;
+    } else if (++s.sinceBetter >= RpropState::kRestartEpochs << std::min(s.restarts, 6)) {
+        // Each attempt waits longer than the last: a slow learner still gets its time.
+        m.RandomizeAllWeights();
+        std::fill(s.step.begin(), s.step.end(), RpropState::kInitialStep);
+        std::fill(s.previous.begin(), s.previous.end(), 0.0);
+        s.attemptBest = -1;
+        s.sinceBetter = 0;
+        ++s.restarts;
+        return 1;
     }
     // iRPROP-: grow the step while the gradient keeps its sign; on a sign
     // change shrink it and skip this update.

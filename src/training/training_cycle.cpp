@@ -98,9 +98,11 @@ int StartTraining(CProject& p) {
     t.startTime = NowMilliseconds();
     t.cyclesSinceReset = 0;
     if (p.m_trainingMethod == TrainingMethod::Rprop) {
-        // Every scenario with a target, every epoch: no working set.
+        // Every scenario with a target, every epoch: no working set. The
+        // seed draws the weights of any restart, so a run repeats exactly.
+        SeedRandom(p.m_trainingSeed ? *p.m_trainingSeed : static_cast<std::uint32_t>(std::time(nullptr)));
         sm->m_bTrainingInProgress = true;
-        PrepareRprop(p);
+        StartRpropRun(p);
         model->m_bAccumulateChanges = true;
         t.correctionWalk = false;
         return 1;

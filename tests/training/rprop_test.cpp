@@ -31,8 +31,8 @@ int TrainRprop(CProject& p, int limit) {
     return -1;
 }
 
-void BuildXor(CProject& p) {
-    SeedRandom(3);
+void BuildXor(CProject& p, std::uint32_t seed = 3) {
+    SeedRandom(seed);
     p.NewProject(kProjectNew);
     for (int i = 0; i < 2; ++i) test::AddAssembledInput(p, test::RangedRecord(0, 1, 0, kBoolean), "b");
     test::AddAssembledOutput(p, "False");
@@ -67,6 +67,25 @@ TEST(Rprop, LearnsXorAndIsReproducible) {
         else
             EXPECT_EQ(Weights(p), first);
     }
+}
+
+TEST(Rprop, RestartsLeaveAPoorMinimumAndTheSeedDrawsThem) {
+    // Every starting point learns, stuck ones by starting again; a restarted
+    // run repeats with its seed and another seed may take another path.
+    int restarted = 0;
+    for (std::uint32_t start = 1; start <= 20; ++start) {
+        std::vector<std::vector<double>> byRun;
+        for (std::uint32_t seed : {1u, 1u, 2u}) {
+            CProject p;
+            BuildXor(p, start);
+            p.m_trainingSeed = seed;
+            ASSERT_GT(TrainRprop(p, 20000), 0) << "start " << start << ", seed " << seed;
+            byRun.push_back(Weights(p));
+            if (seed == 1 && byRun.size() == 1 && p.m_rprop->restarts > 0) ++restarted;
+        }
+        EXPECT_EQ(byRun[0], byRun[1]) << "start " << start;
+    }
+    EXPECT_GT(restarted, 0);  // the table holds starting points that needed a restart
 }
 
 TEST(Rprop, LearnsRangedAndDescriptorProblems) {
