@@ -141,11 +141,38 @@ void CDisplay::Align() {
 
 void CDisplay::Draw() {
     if (!m_bDrawingEnabled) return;
-    if (m_runner)
-        m_runner->Locked([&] { Render(); });
-    else
+    QString told;
+    auto render = [&] {
         Render();
+        told = Description();
+    };
+    if (m_runner)
+        m_runner->Locked(render);
+    else
+        render();
+    // What the picture shows, for screen readers and automation: the decision and the inputs.
+    if (accessibleDescription() != told) setAccessibleDescription(told);
     update();
+}
+
+QString CDisplay::Description() const {
+    if (!m_project || !m_project->m_bOpen) return "No project";
+    QStringList parts;
+    const COutput* decision = nullptr;
+    for (const auto& o : m_project->m_outputs.m_items)
+        if (o->m_bSelected) decision = o.get();
+    parts << (decision ? QString("Decision: %1").arg(QString::fromStdString(decision->m_name)) : QString("Decision: none"));
+    QStringList inputs;
+    for (const auto& v : m_project->m_inputs.m_items)
+        inputs << QString::fromStdString(v->m_name + " " + v->ValueText());
+    if (!inputs.isEmpty()) parts << "Inputs: " + inputs.join(", ");
+    QStringList outputs;
+    for (const auto& o : m_project->m_outputs.m_items)
+        outputs << QString::fromStdString(o->m_name + " " + o->m_countLabel);
+    if (!outputs.isEmpty()) parts << "Outputs: " + outputs.join(", ");
+    if (const CReceptorMgr* m = m_project->Model())
+        parts << QString("%1 receptors, %2 connections").arg(m->m_receptors.size()).arg(m->m_connections.size());
+    return parts.join(". ");
 }
 
 void CDisplay::paintEvent(QPaintEvent*) {

@@ -76,6 +76,9 @@ public:
     // and values, a connection's weight, an input or output item (a drawn
     // text may be cut short or left out for lack of room). Empty: nothing.
     QString TextAt(QPoint canvas) const;
+    // The decision, the inputs' values and the outputs' counts in words (the
+    // view's accessible description, kept up to date by Draw).
+    QString Description() const;
 
 protected:
     bool event(QEvent* e) override;

@@ -60,6 +60,8 @@ protected:
         else if (project.m_bOpen)
             text = QString("Project: %1 - Build Mode").arg(QString::fromStdString(project.m_name));
         p.drawText(QRect(title.left(), title.top() + 2, title.width(), 20), Qt::AlignCenter, text);
+        // What is painted is also told: the band's text is this area's name.
+        if (accessibleName() != text) setAccessibleName(text);
         p.drawText(QRect(controlsBand.left(), controlsBand.top() + 2, controlsBand.width(), 20), Qt::AlignCenter, "Controls");
         p.fillRect(controls, ToQColor(0xF0F0F0));
         DrawStatusStrip(p);
@@ -90,6 +92,9 @@ private:
             QString::asprintf("  Connections: %d", project.m_iConnectionCount),
         };
         const QRect cells[5] = {c1, c2, c3, c4, c5};
+        QStringList told;
+        for (const QString& t : texts) told << t.trimmed();
+        if (const QString d = told.join("; "); accessibleDescription() != d) setAccessibleDescription(d);
         QFont f("Arial");
         f.setPixelSize(12);
         p.setFont(f);
@@ -131,7 +136,9 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     m_view = new CDisplay(m_client);
     m_view->SetSession(m_session.get());
     m_listTabs = new QTabBar(m_client);
-    for (const char* t : {"   Inputs", "   Outputs   ", "   Scenarios"}) m_listTabs->addTab(t);
+    // The captions keep their look; a screen reader hears them without the padding.
+    for (const char* t : {"   Inputs", "   Outputs   ", "   Scenarios"})
+        m_listTabs->setAccessibleTabName(m_listTabs->addTab(t), QString(t).trimmed());
     m_list = new QTreeView(m_client);
     m_listModel = new CProjectListModel(m_project, this);
     m_list->setModel(m_listModel);
@@ -142,7 +149,8 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     m_collapse = new QToolButton(m_client);
     m_collapse->setText("^");
     m_toolTabs = new QTabBar(m_client);
-    for (const char* t : {"  Build", "  Train", "  Simulate"}) m_toolTabs->addTab(t);
+    for (const char* t : {"  Build", "  Train", "  Simulate"})
+        m_toolTabs->setAccessibleTabName(m_toolTabs->addTab(t), QString(t).trimmed());
     m_toolTabs->setExpanding(true);
     m_toolTabs->setUsesScrollButtons(false);
     m_toolTabs->setStyleSheet("QTabBar::tab { min-width: 50px; padding: 4px 2px; }");

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -21,6 +22,17 @@
 #include "ui/spin_arrows.h"
 
 namespace ks {
+
+// A field named by the label before it: the label points at it (Alt+letter,
+// screen readers) and the field's accessible name is the caption without its
+// colon and line breaks.
+void NameAfter(QLabel* label, QWidget* field) {
+    label->setBuddy(field);
+    QString name = label->text();
+    name.remove('&').replace("-\n", "").replace('\n', ' ');
+    if (name.endsWith(':')) name.chop(1);
+    field->setAccessibleName(name.trimmed());
+}
 
 namespace {
 
@@ -87,7 +99,10 @@ cdlgToolsPage::cdlgToolsPage(CSession& session) : m_session(session) {
         if (m_session.Project().m_bOpen) emit alignRequested();
     });
     connect(createRuntime, &QPushButton::clicked, this, &cdlgToolsPage::exportRequested);
-    connect(modelView, &QCheckBox::clicked, this, [this] { m_session.SetModelView(modelView->isChecked()); });
+    // Any change of the box (a click, the keyboard, an accessibility tool) changes the project.
+    connect(modelView, &QCheckBox::toggled, this, [this](bool on) {
+        if (on != m_session.Project().m_bModelView) m_session.SetModelView(on);
+    });
 }
 
 void cdlgToolsPage::UpdateBuildPage() {
@@ -97,6 +112,7 @@ void cdlgToolsPage::UpdateBuildPage() {
                                                       lessProcessors, processorBias, actionBias, removeBias, alignAll,
                                                       createRuntime, modelView})
         w->setEnabled(enabled);
+    const QSignalBlocker quiet(modelView);
     modelView->setChecked(p.m_bModelView);
 }
 
@@ -133,8 +149,10 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     auto* grid = new QVBoxLayout(params);
     grid->setContentsMargins(4, 4, 4, 4);
     // The method on a row of its own: beside its label the column would cut its name.
-    grid->addWidget(new QLabel("Method:"));
+    auto* methodLabel = new QLabel("Method:");
+    grid->addWidget(methodLabel);
     method = new QComboBox;
+    NameAfter(methodLabel, method);
     method->addItem("Winner Learning");
     method->addItem("Resilient Backprop");
     method->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -150,13 +168,15 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     for (int i = 0; i < 4; ++i) {
         auto* row = new QHBoxLayout;
         row->setSpacing(2);
-        row->addWidget(new QLabel(labels[i]), 1);
+        auto* label = new QLabel(labels[i]);
+        row->addWidget(label, 1);
         values[i] = new QLineEdit;
+        NameAfter(label, values[i]);
         values[i]->setReadOnly(true);
         values[i]->setFixedWidth(40);
         values[i]->setToolTip(tips[i]);
         row->addWidget(values[i]);
-        AddSpinArrows(row, up[i], down[i], this, [this, i](int change) { Spin(i, change); });
+        AddSpinArrows(row, up[i], down[i], this, [this, i](int change) { Spin(i, change); }, values[i]->accessibleName());
         grid->addLayout(row);
     }
     useMomentum = new QCheckBox("Use Momentum");
@@ -174,8 +194,10 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     auto spinRow = [&](const char* label, int lo, int hi, int step, const char* tip) {
         auto* row = new QHBoxLayout;
         row->setSpacing(2);
-        row->addWidget(new QLabel(label), 1);
+        auto* caption = new QLabel(label);
+        row->addWidget(caption, 1);
         auto* box = new QSpinBox;
+        NameAfter(caption, box);
         box->setRange(lo, hi);
         box->setSingleStep(step);
         box->setToolTip(tip);
@@ -226,12 +248,12 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     connect(editScenario, &QPushButton::clicked, this, &CdlgToolsPageTrain::editScenarioRequested);
     connect(deleteSelected, &QPushButton::clicked, this, [this] { m_session.DeleteSelectedScenarios(); });
     connect(deleteAll, &QPushButton::clicked, this, [this] { m_session.DeleteAllScenarios(); });
-    connect(useMomentum, &QCheckBox::clicked, this, [this] {
-        m_session.SetUseMomentum(useMomentum->isChecked());
+    connect(useMomentum, &QCheckBox::toggled, this, [this](bool on) {
+        m_session.SetUseMomentum(on);
         UpdateTrainPage();
     });
-    connect(errorCorrection, &QCheckBox::clicked, this, [this] {
-        m_session.SetErrorCorrection(errorCorrection->isChecked());
+    connect(errorCorrection, &QCheckBox::toggled, this, [this](bool on) {
+        m_session.SetErrorCorrection(on);
         UpdateTrainPage();
     });
 }
@@ -275,9 +297,13 @@ void CdlgToolsPageTrain::UpdateTrainPage() {
     for (QWidget* w : std::initializer_list<QWidget*>{useMomentum, errorCorrection, startStop, erase, createScenarios,
                                                       addScenario, editScenario, deleteSelected, deleteAll})
         w->setEnabled(open);
-    errorCorrection->setChecked(ready && p.Model()->m_bErrorCorrection);
     const bool momentum = ready && p.Model()->m_bUseMomentum;
-    useMomentum->setChecked(momentum);
+    {
+        // Showing the project's state is no change of it.
+        const QSignalBlocker quiet1(useMomentum), quiet2(errorCorrection);
+        errorCorrection->setChecked(ready && p.Model()->m_bErrorCorrection);
+        useMomentum->setChecked(momentum);
+    }
     values[1]->setEnabled(momentum);
     up[1]->setEnabled(momentum);
     down[1]->setEnabled(momentum);
@@ -378,8 +404,10 @@ CdlgPanelLowerLeft::CdlgPanelLowerLeft() {
     auto* fields = new QVBoxLayout;
     auto field = [&](const char* label) {
         auto* row = new QHBoxLayout;
-        row->addWidget(new QLabel(label), 1);
+        auto* caption = new QLabel(label);
+        row->addWidget(caption, 1);
         auto* edit = new QLineEdit("0");
+        NameAfter(caption, edit);
         edit->setReadOnly(true);
         edit->setAlignment(Qt::AlignCenter);
         edit->setFixedWidth(44);
@@ -403,6 +431,7 @@ CdlgPanelLowerLeft::CdlgPanelLowerLeft() {
     logo->setIconSize(QSize(40, 40));
     logo->setFlat(true);
     logo->setToolTip("Help");
+    logo->setAccessibleName("Kestrine help");
     fields->addWidget(logo, 0, Qt::AlignLeft);
     connect(logo, &QPushButton::clicked, this, [this] { emit helpRequested("halveklogo"); });
     layout->addLayout(fields, 1);
@@ -413,6 +442,8 @@ CdlgPanelLowerLeft::CdlgPanelLowerLeft() {
     caption->setFont(small);
     bar->addWidget(caption);
     knowledge = new QProgressBar;
+    knowledge->setAccessibleName("Knowledge Level");
+    knowledge->setAccessibleDescription("Scenarios learned of all scenarios");
     knowledge->setOrientation(Qt::Vertical);
     knowledge->setTextVisible(false);
     knowledge->setRange(0, 1);

@@ -14,6 +14,9 @@ class QToolButton;
 
 namespace ks {
 
+// Names a field after the label before it (buddy and accessible name).
+void NameAfter(class QLabel* label, QWidget* field);
+
 class CSession;
 
 class cdlgToolsPage : public QWidget {

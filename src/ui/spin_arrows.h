@@ -8,7 +8,8 @@
 namespace ks {
 
 template <class F>
-void AddSpinArrows(QBoxLayout* row, QToolButton*& up, QToolButton*& down, QObject* context, F onChange) {
+void AddSpinArrows(QBoxLayout* row, QToolButton*& up, QToolButton*& down, QObject* context, F onChange,
+                   const QString& what) {
     up = new QToolButton;
     up->setArrowType(Qt::UpArrow);
     down = new QToolButton;
@@ -22,6 +23,9 @@ void AddSpinArrows(QBoxLayout* row, QToolButton*& up, QToolButton*& down, QObjec
     }
     up->setToolTip("Raise the value one step (hold to keep raising)");
     down->setToolTip("Lower the value one step (hold to keep lowering)");
+    // A screen reader tells the arrows apart by these.
+    up->setAccessibleName(what + " up");
+    down->setAccessibleName(what + " down");
     row->addWidget(up);
     row->addWidget(down);
     QObject::connect(up, &QToolButton::clicked, context, [onChange] { onChange(-1); });

@@ -14,6 +14,7 @@
 #include "model/numeric.h"
 #include "model/project.h"
 #include "ui/dialogs/colour_button.h"
+#include "ui/pages.h"
 #include "ui/spin_arrows.h"
 
 namespace ks {
@@ -54,12 +55,15 @@ CTabOptionsPage2::CTabOptionsPage2() {
     const char* labels[4] = {"Learn Rate:", "Momentum:", "Batch Size:", "Reset Limit:"};
     for (std::size_t i = 0; i < 4; ++i) {
         auto* row = new QHBoxLayout;
-        row->addWidget(new QLabel(labels[i]), 1);
+        auto* caption = new QLabel(labels[i]);
+        row->addWidget(caption, 1);
         boxes[i] = new QLineEdit;
+        NameAfter(caption, boxes[i]);
         boxes[i]->setReadOnly(true);  // values change only through the arrows
         boxes[i]->setFixedWidth(70);
         row->addWidget(boxes[i]);
-        AddSpinArrows(row, up[i], down[i], this, [this, i](int change) { emit spun(static_cast<int>(i), change); });
+        AddSpinArrows(row, up[i], down[i], this, [this, i](int change) { emit spun(static_cast<int>(i), change); },
+                      boxes[i]->accessibleName());
         inner->addLayout(row);
     }
     updateTable = new QCheckBox("Update Scenarios Table While Learning");

@@ -51,7 +51,8 @@ CdlgConnection::CdlgConnection(const CConnection& c, QWidget* parent) : QDialog(
     weightBox->setReadOnly(true);
     weightBox->setToolTip("The connection's weight; change it with the arrows");
     row->addWidget(weightBox, 1);
-    AddSpinArrows(row, up, down, this, [this](int change) { Spin(change); });
+    weightBox->setAccessibleName("Weight");
+    AddSpinArrows(row, up, down, this, [this](int change) { Spin(change); }, "Weight");
     setToZero = new QPushButton("Set to 0.0");
     row->addWidget(setToZero);
     form->addRow("Connection Weight:", row);

@@ -43,7 +43,7 @@ CdlgDescriptor::CdlgDescriptor(VARIABLE_ITEM& item, QWidget* parent) : QDialog(p
     };
     colourCode->setChecked(item.colourCoding);
     showColour();
-    connect(colourCode, &QCheckBox::clicked, this, [this, showColour](bool on) {
+    connect(colourCode, &QCheckBox::toggled, this, [this, showColour](bool on) {
         m_item.colourCoding = on;
         showColour();
     });
@@ -155,11 +155,11 @@ CdlgVariable::CdlgVariable(const VARIABLE_RECORD* record, const std::string& nam
     connect(booleanType, &QRadioButton::clicked, this, [this] { ApplyType(kBoolean); });
     connect(rangedType, &QRadioButton::clicked, this, [this] { ApplyType(kRangedDouble); });
     connect(listType, &QRadioButton::clicked, this, [this] { ApplyType(kDescriptorList); });
-    connect(autoIncrement, &QCheckBox::clicked, this, [this](bool on) {
+    connect(autoIncrement, &QCheckBox::toggled, this, [this](bool on) {
         m_record.autoIncrement = on;
         incrementBox->setEnabled(on);
     });
-    connect(autoReset, &QCheckBox::clicked, this, [this](bool on) { m_record.autoReset = on; });
+    connect(autoReset, &QCheckBox::toggled, this, [this](bool on) { m_record.autoReset = on; });
     connect(colourButton, &CColourButton::colourChosen, this, [this](COLORREF c) { m_colour = c; });
     connect(addItem, &QPushButton::clicked, this, [this] { AddDescriptor(); });
     connect(editItem, &QPushButton::clicked, this, [this] { EditDescriptor(); });
