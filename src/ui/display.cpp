@@ -1,5 +1,6 @@
 #include "ui/display.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QHelpEvent>
 #include <QPainter>
@@ -38,10 +39,16 @@ CDisplay::CDisplay(QWidget* parent) : QWidget(parent) {
     m_font2.setPixelSize(14);
     m_font2.setWeight(QFont::DemiBold);
     setMouseTracking(true);
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(ViewAccessibleFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
+    m_a11y = std::make_unique<CViewAccessibility>(*this);
     Resize(720 + 38, 420 + 50);
 }
 
-CDisplay::~CDisplay() = default;
+CDisplay::~CDisplay() { m_a11y.reset(); }
 
 bool CDisplay::Training() const {
     return m_project && m_project->Scenarios() && m_project->Scenarios()->m_bTrainingInProgress;
@@ -142,9 +149,11 @@ void CDisplay::Align() {
 void CDisplay::Draw() {
     if (!m_bDrawingEnabled) return;
     QString told;
+    ViewWords words;
     auto render = [&] {
         Render();
         told = Description();
+        if (m_project) words = DescribeView(*m_project, size(), kBarHeight, m_keyPart, m_keyIndex);
     };
     if (m_runner)
         m_runner->Locked(render);
@@ -152,6 +161,7 @@ void CDisplay::Draw() {
         render();
     // What the picture shows, for screen readers and automation: the decision and the inputs.
     if (accessibleDescription() != told) setAccessibleDescription(told);
+    if (m_a11y) m_a11y->Update(std::move(words));
     update();
 }
 
@@ -178,6 +188,65 @@ QString CDisplay::Description() const {
 void CDisplay::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, m_buffer);
+    // Where the keyboard is: a dotted frame round its tile while the view has focus.
+    if (hasFocus() && m_a11y)
+        for (const ViewTile& t : m_a11y->Words().parts[m_keyPart])
+            if (t.focused) {
+                p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(t.rect.adjusted(-2, -2, 1, 1));
+            }
+}
+
+void CDisplay::focusInEvent(QFocusEvent* e) {
+    QWidget::focusInEvent(e);
+    // Arriving by Tab, the keyboard starts on the first input (or output); a
+    // window coming to the front selects nothing.
+    const bool tabbed = e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason;
+    if (m_keyIndex < 0 && tabbed && m_project && m_project->m_bOpen)
+        MoveKeyboard(m_project->m_inputs.Count() > 0 ? kPartInputs : kPartOutputs, 0);
+    else
+        Draw();
+}
+
+void CDisplay::focusOutEvent(QFocusEvent* e) {
+    QWidget::focusOutEvent(e);
+    update();
+}
+
+void CDisplay::MoveKeyboard(int part, int index) {
+    if (!m_project || !m_project->m_bOpen || (part != kPartInputs && part != kPartOutputs)) return;
+    const int count = part == kPartInputs ? m_project->m_inputs.Count() : m_project->m_outputs.Count();
+    if (count == 0) return;
+    m_keyPart = part;
+    m_keyIndex = std::clamp(index, 0, count - 1);
+    // Selected as a click on it would select it, so Delete and the pages act on it.
+    m_project->m_inputs.ClearSelection();
+    m_project->m_outputs.ClearSelection();
+    if (part == kPartInputs)
+        m_project->m_inputs.Select(m_project->m_inputs.m_items[static_cast<std::size_t>(m_keyIndex)].get());
+    else
+        m_project->m_outputs.Select(m_project->m_outputs.m_items[static_cast<std::size_t>(m_keyIndex)].get());
+    Draw();
+    Changed();
+}
+
+void CDisplay::OpenTile(std::int64_t key) {
+    if (!m_project || !m_project->m_bOpen) return;
+    const std::int32_t id = static_cast<std::int32_t>(key & 0xFFFFFFFF);
+    switch (PartOfKey(key)) {
+        case kPartInputs:
+            if (CVariable* v = m_project->m_inputs.Find(id); v && onSlider) onSlider(v);
+            break;
+        case kPartOutputs:
+            if (COutput* o = m_project->m_outputs.Find(id); o && onOpen) onOpen(kTargetOutput, o);
+            break;
+        case kPartNetwork:
+            if (CReceptor* r = m_project->Model() ? m_project->Model()->FindReceptor(id) : nullptr; r && onOpen)
+                onOpen(r->m_iKind, r);
+            break;
+        default: break;
+    }
 }
 
 QPoint CDisplay::ToModel(QPoint canvas) const {
@@ -467,6 +536,27 @@ void CDisplay::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Delete && onDelete) {
         onDelete();
         return;
+    }
+    const int part = m_keyPart == kPartOutputs ? kPartOutputs : kPartInputs;
+    const bool onTile = m_keyIndex >= 0;
+    switch (e->key()) {
+        case Qt::Key_Left: MoveKeyboard(part, onTile ? m_keyIndex - 1 : 0); return;
+        case Qt::Key_Right: MoveKeyboard(part, onTile ? m_keyIndex + 1 : 0); return;
+        case Qt::Key_Home: MoveKeyboard(part, 0); return;
+        case Qt::Key_End: MoveKeyboard(part, 1 << 20); return;
+        case Qt::Key_Up: MoveKeyboard(kPartInputs, onTile ? m_keyIndex : 0); return;
+        case Qt::Key_Down: MoveKeyboard(kPartOutputs, onTile ? m_keyIndex : 0); return;
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (m_a11y)
+                for (const ViewTile& t : m_a11y->Words().parts[part])
+                    if (t.focused) {
+                        OpenTile(t.key);
+                        return;
+                    }
+            break;
+        default: break;
     }
     QWidget::keyPressEvent(e);
 }

@@ -10,6 +10,7 @@
 
 #include "model/receptor.h"
 #include "ui/graphics.h"
+#include "ui/view_accessible.h"
 
 namespace ks {
 
@@ -80,6 +81,17 @@ public:
     // view's accessible description, kept up to date by Draw).
     QString Description() const;
 
+    // The view's tiles and receptors for assistive technology (view_accessible.h);
+    // none while the view is being destroyed.
+    CViewAccessibility* Accessibility() const { return m_a11y.get(); }
+    // What pressing a tile does, from the keyboard or assistive technology: an
+    // input opens its slider, an output or a receptor its properties dialog.
+    void OpenTile(std::int64_t key);
+    // The keyboard's tile: a part (inputs or outputs bar) and an index in it, selected as a click selects.
+    void MoveKeyboard(int part, int index);
+    int KeyboardPart() const { return m_keyPart; }
+    int KeyboardIndex() const { return m_keyIndex; }
+
 protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -88,6 +100,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     void Render();
@@ -125,6 +139,8 @@ private:
     GestureRecord m_gesture;
     std::vector<std::unique_ptr<CReceptor>> m_palette;
     QFont m_font1, m_font2;
+    int m_keyPart = kPartInputs, m_keyIndex = -1;
+    std::unique_ptr<CViewAccessibility> m_a11y;
 };
 
 }  // namespace ks

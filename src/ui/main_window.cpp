@@ -148,6 +148,7 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
     m_list->setAlternatingRowColors(false);
     m_collapse = new QToolButton(m_client);
     m_collapse->setText("^");
+    m_collapse->setAccessibleName("Collapse the view");
     m_toolTabs = new QTabBar(m_client);
     for (const char* t : {"  Build", "  Train", "  Simulate"})
         m_toolTabs->setAccessibleTabName(m_toolTabs->addTab(t), QString(t).trimmed());
@@ -163,7 +164,7 @@ CVeltrinoDlg::CVeltrinoDlg(ISettingsStore* settings, IPrompt* prompt, QWidget* p
 
     m_view->onEdited = [this] { RefreshPanels(); FillList(); m_client->update(); };
     // Delete in the view deletes the selected inputs or outputs, asking as the menu commands do.
-    m_view->setFocusPolicy(Qt::ClickFocus);
+    m_view->setFocusPolicy(Qt::StrongFocus);  // reached by Tab too: arrows move between the tiles
     m_view->onDelete = [this] {
         if (!m_project.m_bOpen || m_session->Training()) return;
         // The outputs bar's selection also marks the decision on show, so a
@@ -396,6 +397,8 @@ void CVeltrinoDlg::SelectToolTab(int tab) {
 void CVeltrinoDlg::SelectListTab(int tab) {
     m_listTab = tab;
     if (m_listTabs->currentIndex() != tab) m_listTabs->setCurrentIndex(tab);
+    // The list is named after what it lists, for a screen reader.
+    m_list->setAccessibleName(m_listTabs->accessibleTabName(tab));
     FillList();
     m_view->m_bDrawingEnabled = true;
 }
@@ -403,6 +406,7 @@ void CVeltrinoDlg::SelectListTab(int tab) {
 void CVeltrinoDlg::ToggleCollapse() {
     m_collapsed = !m_collapsed;
     m_collapse->setText(m_collapsed ? "v" : "^");
+    m_collapse->setAccessibleName(m_collapsed ? "Expand the view" : "Collapse the view");
     m_view->m_bCollapsed = m_collapsed;
     m_view->Resize(m_client->width(), m_collapsed ? 156 : m_client->height());
     LayoutControls();

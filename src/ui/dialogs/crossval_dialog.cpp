@@ -44,6 +44,7 @@ CdlgCrossval::CdlgCrossval(FoldTraining training, std::function<QString()> choos
     auto* form = new QFormLayout;
     auto* fileRow = new QHBoxLayout;
     file = new QLineEdit;
+    file->setAccessibleName("Data file");
     file->setToolTip("The data file, in the import's format");
     browse = new QPushButton("Browse...");
     fileRow->addWidget(file, 1);
@@ -64,6 +65,7 @@ CdlgCrossval::CdlgCrossval(FoldTraining training, std::function<QString()> choos
     form->addRow("Seed:", seed);
     layout->addLayout(form);
     progress = new QProgressBar;
+    progress->setAccessibleName("Folds done");
     progress->setRange(0, 10);
     progress->setValue(0);
     layout->addWidget(progress);

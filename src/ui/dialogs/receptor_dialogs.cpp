@@ -95,6 +95,7 @@ CdlgReceptorSensor::CdlgReceptorSensor(CReceptor& r, CSession& session,
     outer->addLayout(form);
     outer->addWidget(new QLabel("Output Connections"));
     connections = new QListWidget;
+    connections->setAccessibleName("Output Connections");
     outer->addWidget(connections);
     auto* row = new QHBoxLayout;
     add = new QPushButton("Add ...");

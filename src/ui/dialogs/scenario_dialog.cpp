@@ -34,6 +34,7 @@ CdlgScenario::CdlgScenario(CProject& project, CScenario& scenario, int selection
     layout->addLayout(form);
     layout->addWidget(new QLabel("Scenario Profile:"));
     profile = new QTreeWidget;
+    profile->setAccessibleName("Scenario Profile");
     profile->setRootIsDecorated(false);
     QStringList headers{"Name"};
     CReceptorMgr* m = project.Model();
@@ -86,6 +87,7 @@ CdlgSliderInput::CdlgSliderInput(const CVariable& input, Setter setValue, QWidge
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 30, 8, 24);
     slider = new QSlider(Qt::Horizontal);
+    slider->setAccessibleName(QString::fromStdString(input.m_name));
     if (input.m_iType == kDescriptorList)
         slider->setRange(0, input.ItemCount() - 1);
     else

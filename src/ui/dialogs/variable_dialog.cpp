@@ -33,6 +33,7 @@ CdlgDescriptor::CdlgDescriptor(VARIABLE_ITEM& item, QWidget* parent) : QDialog(p
     form->addRow("Descriptor Name:", name);
     colourCode = new QCheckBox("Color Code");
     colour = new CColourButton;
+    colour->setAccessibleName("Color");
     auto* row = new QHBoxLayout;
     row->addWidget(colourCode);
     row->addWidget(colour);
@@ -122,6 +123,7 @@ CdlgVariable::CdlgVariable(const VARIABLE_RECORD* record, const std::string& nam
     auto* listBox = new QGroupBox("Current Item Descriptors");
     auto* listLayout = new QVBoxLayout(listBox);
     itemList = new QTreeWidget;
+    itemList->setAccessibleName("Current Item Descriptors");
     itemList->setRootIsDecorated(false);
     itemList->setColumnCount(3);
     itemList->setHeaderLabels({"Name", "Index", "Color"});
@@ -144,6 +146,7 @@ CdlgVariable::CdlgVariable(const VARIABLE_RECORD* record, const std::string& nam
     auto* colourRow = new QHBoxLayout;
     colourRow->addWidget(new QLabel("Color: (optional)"));
     colourButton = new CColourButton;
+    colourButton->setAccessibleName("Color");
     colourRow->addWidget(colourButton);
     colourRow->addStretch(1);
     layout->addLayout(colourRow);
