@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
+#include <cmath>
 
 #include "model/messages.h"
 #include "model/project.h"
@@ -229,6 +230,16 @@ void CDisplay::MoveKeyboard(int part, int index) {
         m_project->m_outputs.Select(m_project->m_outputs.m_items[static_cast<std::size_t>(m_keyIndex)].get());
     Draw();
     Changed();
+}
+
+void CDisplay::SetTileValue(std::int64_t key, double value) {
+    if (!m_project || !m_project->m_bOpen || !m_session || Training() || PartOfKey(key) != kPartInputs) return;
+    CVariable* v = m_project->m_inputs.Find(static_cast<std::int32_t>(key & 0xFFFFFFFF));
+    const ViewTile* tile = m_a11y ? m_a11y->Words().Find(key) : nullptr;
+    if (!v || !tile || !std::isfinite(value)) return;
+    // The session tells the window, which redraws the view, the lists and the panels.
+    m_session->SetInputValue(v, std::clamp(value, tile->minimum, tile->maximum));
+    m_session->UpdateNetwork();
 }
 
 void CDisplay::OpenTile(std::int64_t key) {

@@ -87,6 +87,8 @@ public:
     // What pressing a tile does, from the keyboard or assistive technology: an
     // input opens its slider, an output or a receptor its properties dialog.
     void OpenTile(std::int64_t key);
+    // Sets an input's value from assistive technology, kept in its range, as its slider would.
+    void SetTileValue(std::int64_t key, double value);
     // The keyboard's tile: a part (inputs or outputs bar) and an index in it, selected as a click selects.
     void MoveKeyboard(int part, int index);
     int KeyboardPart() const { return m_keyPart; }

@@ -100,8 +100,8 @@ private:
     int m_part;
 };
 
-// One input tile, receptor or output tile. Its value is read-only here:
-// pressing it opens the slider or the properties dialog, as a double-click does.
+// One input tile, receptor or output tile. An input's value can be set as its
+// slider sets it; pressing a tile opens the slider or the properties dialog.
 class TileAccessible : public QAccessibleInterface, public QAccessibleValueInterface, public QAccessibleActionInterface {
 public:
     TileAccessible(const CViewAccessibility& owner, std::int64_t key) : m_owner(owner), m_key(key) {}
@@ -139,7 +139,7 @@ public:
         s.focused = tile->focused && m_owner.View().hasFocus();
         s.selectable = true;
         s.selected = tile->selected;
-        s.readOnly = true;
+        s.readOnly = PartOfKey(m_key) != kPartInputs;
         if (PartOfKey(m_key) == kPartOutputs) {
             s.checkable = true;
             s.checked = tile->decision;
@@ -152,12 +152,19 @@ public:
         return nullptr;
     }
 
-    // Value: the input's number within its range (read-only: the slider sets it).
+    // Value: the input's number within its range, set as the slider sets it.
     QVariant currentValue() const override { return Tile() ? QVariant(Tile()->number) : QVariant(); }
-    void setCurrentValue(const QVariant&) override {}
+    void setCurrentValue(const QVariant& value) override {
+        if (!Tile() || !value.canConvert<double>()) return;
+        QPointer<CDisplay> view(&m_owner.View());
+        const std::int64_t key = m_key;
+        const double number = value.toDouble();
+        QMetaObject::invokeMethod(
+            view, [view, key, number] { if (view) view->SetTileValue(key, number); }, Qt::QueuedConnection);
+    }
     QVariant maximumValue() const override { return Tile() ? QVariant(Tile()->maximum) : QVariant(); }
     QVariant minimumValue() const override { return Tile() ? QVariant(Tile()->minimum) : QVariant(); }
-    QVariant minimumStepSize() const override { return QVariant(0.0); }
+    QVariant minimumStepSize() const override { return Tile() ? QVariant(Tile()->step) : QVariant(); }
 
     QStringList actionNames() const override { return {pressAction()}; }
     QString localizedActionDescription(const QString& name) const override {

@@ -67,6 +67,8 @@ ViewWords DescribeView(const CProject& project, QSize size, int barHeight, int f
         t.maximum = v->m_iType == kDescriptorList ? static_cast<double>(v->m_items.size()) - 1.0
                     : v->m_iType == kBoolean      ? 1.0
                                                   : v->m_dMax;
+        // Whole steps where the input takes whole values; else a hundredth of the range.
+        t.step = v->m_iType == kRangedDouble ? (t.maximum - t.minimum) / 100.0 : 1.0;
         w.parts[kPartInputs].push_back(t);
     }
     // The decision follows the display rule: the first attached action with the highest value.

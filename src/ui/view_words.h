@@ -20,7 +20,7 @@ struct ViewTile {
     bool selected = false;
     bool decision = false;  // an output tile: the decision the network makes for the inputs shown
     bool focused = false;   // the tile the keyboard is on
-    double number = 0.0, minimum = 0.0, maximum = 0.0;  // an input's value and range
+    double number = 0.0, minimum = 0.0, maximum = 0.0, step = 0.0;  // an input's value, range and step
 };
 
 struct ViewWords {

@@ -3,6 +3,8 @@
 // changes raise events, and the view works from the keyboard.
 #include <QAccessible>
 #include <QAccessibleValueInterface>
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTabBar>
@@ -184,6 +186,12 @@ private slots:
             valueTold = valueTold || (g_events[i].first == QAccessible::ValueChanged && g_events[i].second == incomeTile->text(QAccessible::Name));
         QVERIFY(valueTold);
 
+        // Set through its value, as a screen reader's user sets it: kept in range, and the view follows.
+        incomeTile->valueInterface()->setCurrentValue(income.m_dMin - 50.0);
+        QTRY_COMPARE(income.m_dValue, income.m_dMin);
+        QCOMPARE(incomeTile->valueInterface()->currentValue().toDouble(), income.m_dMin);
+        QCOMPARE(incomeTile->text(QAccessible::Value), QString::fromStdString(income.ValueText()));
+
         // An input deleted: its tile goes with it, the bar is told.
         const int count = inputs->childCount();
         QAccessibleInterface* last = inputs->child(count - 1);
@@ -239,6 +247,31 @@ private slots:
         QAccessibleInterface* tile = PartOf(win.w, kPartInputs)->child(1);
         tile->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QTRY_COMPARE(opened, p.m_inputs.m_items[1].get());
+    }
+
+    // Tab goes round every control that can be used on each page, and a check
+    // box changed any way (as assistive technology toggles it) changes the project.
+    void everyPageIsReachableByTab() {
+        Window win;
+        QVERIFY(win.w.OpenProjectFile(KESTRINE_EXAMPLES "/loan_decision.ksm"));
+        QApplication::setActiveWindow(&win.w);
+        for (int page = 0; page < 3; ++page) {
+            win.w.ToolTabs().setCurrentIndex(page);
+            QApplication::processEvents();
+            std::set<QWidget*> reached;
+            QWidget* w = &win.w.View();
+            do {
+                if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) reached.insert(w);
+                w = w->nextInFocusChain();
+            } while (w != &win.w.View());
+            QWidget* pages[3] = {&win.w.BuildPage(), &win.w.TrainPage(), &win.w.SimulatePage()};
+            for (QAbstractButton* b : pages[page]->findChildren<QAbstractButton*>())
+                if (b->isVisible() && b->isEnabled())
+                    QVERIFY2(reached.count(b), qPrintable(QString("page %1: %2").arg(page).arg(b->text())));
+        }
+        CdlgToolsPageTrain& train = win.w.TrainPage();
+        train.useMomentum->setChecked(!train.useMomentum->isChecked());
+        QCOMPARE(win.w.Project().Model()->m_bUseMomentum, train.useMomentum->isChecked());
     }
 };
 
