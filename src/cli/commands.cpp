@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "files/c_export.h"
+#include "files/c_export_small.h"
+#include "files/export_verify.h"
 #include "files/data_import.h"
 #include "files/header_file.h"
 #include "files/messages.h"
@@ -235,6 +237,9 @@ int Info(const std::string& file, bool json) {
     return kOk;
 }
 
+// Prints how the C source decides against the trainer; kFailed when a scenario decides differently.
+int VerifyAndTell(CProject& p, const SmallNet& net, const std::string& type);
+
 int Export(const ExportOptions& o) {
     if (o.output.empty() && o.cSourceDir.empty()) {
         std::fprintf(stderr, "kestrine-cli: usage: export needs -o FILE.ksr, --c-source DIR or both\n");
@@ -249,7 +254,7 @@ int Export(const ExportOptions& o) {
     // Everything is checked and made before anything is written, and written
     // all or nothing: a failed export leaves no part of itself behind.
     std::vector<FileToWrite> files;
-    std::string headerPath;
+    std::string headerPath, sizes;
     int inputs = 0, outputs = 0;
     if (!o.output.empty()) {
         if (CheckOutput(o.output, OutputKind::Runtime, {o.file}, o.force) != kOk) return kFailed;
@@ -265,7 +270,14 @@ int Export(const ExportOptions& o) {
         std::filesystem::create_directories(o.cSourceDir, ec);
         if (!std::filesystem::is_directory(o.cSourceDir))
             return Report("cannot create the folder " + o.cSourceDir + (ec ? ": " + ec.message() : std::string()));
-        const CSource c = GenerateCSource(p, o.cPrefix);
+        const CNumberType type = o.cType == "float" ? CNumberType::Float : o.cType == "fixed" ? CNumberType::Fixed : CNumberType::Double;
+        std::string refusal;
+        const SmallNet net = BuildSmallNet(p, type, refusal);
+        if (!refusal.empty()) return Report("cannot export " + o.file + " as " + o.cType + " C source: " + refusal);
+        if (o.verify && VerifyAndTell(p, net, o.cType) != kOk && !o.force)
+            return Report("nothing written: a scenario would be decided differently by the " + o.cType +
+                          " C source (--force writes it anyway)");
+        const CSource c = type == CNumberType::Double ? GenerateCSource(p, o.cPrefix) : GenerateSmallCSource(p, net, o.cPrefix, &sizes);
         for (const auto& [name, text] : {std::pair{c.headerName, c.header}, std::pair{c.sourceName, c.source}}) {
             const std::string path = o.cSourceDir + "/" + name;
             if (CheckOutput(path, OutputKind::Text, {o.file, o.output}, true) != kOk) return kFailed;
@@ -292,7 +304,34 @@ int Export(const ExportOptions& o) {
     if (!o.cSourceDir.empty())
         std::printf("C source written: %s/%s_net.h and %s_net.c\n", o.cSourceDir.c_str(), o.cPrefix.c_str(),
                     o.cPrefix.c_str());
+    if (!sizes.empty()) std::printf("%s\n", sizes.c_str());
     return code;
+}
+
+int VerifyAndTell(CProject& p, const SmallNet& net, const std::string& type) {
+    const ExportCheck c = VerifyExport(p, net, 1, 100000);
+    auto tally = [](const ExportCheck::Tally& t) {
+        return Format("%lld of %lld", static_cast<long long>(t.agreeing), static_cast<long long>(t.cases));
+    };
+    std::printf("verify (%s): decided as the trainer decides: %s scenarios, %s %s, %s random inputs in range\n",
+                type.c_str(), tally(c.scenarios).c_str(), tally(c.grid).c_str(),
+                c.fullGrid ? "corners and midpoints" : "ends and middles of the inputs", tally(c.random).c_str());
+    const std::int64_t all = c.scenarios.cases + c.grid.cases + c.random.cases;
+    if (net.type == CNumberType::Double)
+        std::printf("verify (%s): %s\n", type.c_str(),
+                    c.differentValues == 0 ? "every action value of every case is the trainer's, bit for bit"
+                                           : Format("%lld of %lld cases have action values that are not the trainer's bit for bit",
+                                                    static_cast<long long>(c.differentValues), static_cast<long long>(all)).c_str());
+    else
+        std::printf("verify (%s): largest difference in an action's value: %.3g\n", type.c_str(), c.largestDifference);
+    if (!c.disagreeing.empty()) {
+        std::string list;
+        for (const std::string& name : c.disagreeing) list += (list.empty() ? "\"" : ", \"") + name + "\"";
+        const std::int64_t more = c.scenarios.cases - c.scenarios.agreeing - static_cast<std::int64_t>(c.disagreeing.size());
+        if (more > 0) list += Format(" and %lld more", static_cast<long long>(more));
+        std::printf("verify (%s): scenarios decided differently: %s\n", type.c_str(), list.c_str());
+    }
+    return c.scenarios.agreeing == c.scenarios.cases ? kOk : kFailed;
 }
 
 }  // namespace ks::cli

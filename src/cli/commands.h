@@ -133,6 +133,8 @@ struct ExportOptions {
     std::string output;  // the runtime file; empty: C source only
     std::string cSourceDir;
     std::string cPrefix = "kestrine";
+    std::string cType = "double";  // double, float or fixed
+    bool verify = false;            // decide alike before writing (on by default for float and fixed)
     bool force = false;
 };
 int Export(const ExportOptions& o);

@@ -133,6 +133,15 @@ int main(int argc, char** argv) {
     cmdExport->add_flag("--force", exportOpts.force, "Write even when the output's name says another kind of file");
     cmdExport->add_option("--c-source", exportOpts.cSourceDir, "Also write the network as C source into this folder");
     cmdExport->add_option("--c-prefix", exportOpts.cPrefix, "Name of the C files and function (default kestrine)");
+    cmdExport->add_option("--c-type", exportOpts.cType,
+                          "Numbers of the C source: double (the trainer's, bit for bit), float (single precision, "
+                          "no double) or fixed (16-bit integers, no floating point inside the network)")
+        ->check(CLI::IsMember({"double", "float", "fixed"}))
+        ->default_str("double");
+    auto* verifyFlag = cmdExport->add_flag("--verify,!--no-verify", exportOpts.verify,
+                                           "Decide every scenario, the corners and midpoints of the inputs and 100000 "
+                                           "random inputs with the trainer and with the C source (default: on for float "
+                                           "and fixed); a scenario decided differently refuses the export unless --force");
 
     std::string runModel, runBatch;
     std::vector<std::string> runPairs;
@@ -165,7 +174,10 @@ int main(int argc, char** argv) {
     if (*cmdTrain) return Train(trainOpts);
     if (*cmdEval) return Eval(evalOpts);
     if (*cmdCrossval) return Crossval(cvOpts);
-    if (*cmdExport) return Export(exportOpts);
+    if (*cmdExport) {
+        if (verifyFlag->count() == 0) exportOpts.verify = exportOpts.cType != "double";
+        return Export(exportOpts);
+    }
     if (*cmdRun) return Run(runModel, runPairs, runBatch);
     if (*cmdDemo) return Demo(demoDir);
     return kUsage;

@@ -145,9 +145,9 @@ std::string Upper(std::string s) {
     return s;
 }
 
-// A C string literal of a name (UTF-8 bytes kept, quotes, backslashes and
-// control characters escaped).
-std::string CString(const std::string& text) {
+}  // namespace
+
+std::string CStringLiteral(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
         if (c == '"' || c == '\\') {
@@ -161,6 +161,8 @@ std::string CString(const std::string& text) {
     }
     return out + "\"";
 }
+
+namespace {
 
 // A name inside a comment: "*/" would end it early.
 std::string CommentText(std::string text) {
@@ -194,7 +196,7 @@ bool IsValidCPrefix(const std::string& prefix) {
                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
 }
 
-CSource GenerateCSource(const CProject& p, const std::string& prefix) {
+CSource GenerateCHeaderOnly(const CProject& p, const std::string& prefix, const char* inputType) {
     CSource out;
     out.headerName = prefix + "_net.h";
     out.sourceName = prefix + "_net.c";
@@ -220,12 +222,18 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
         h += Format("#define %s_OUTPUT_%s ((int32_t)%d) /* %s */\n", PREFIX.c_str(), outputIds[i].c_str(),
                     p.m_outputs.m_items[i]->m_ID, CommentText(outputNames[i]).c_str());
     h += Format("\n/* The winning output's ID (a %s_OUTPUT_ constant), 0 when none. */\n"
-                "int32_t %s(const double *inputs);\n\n"
+                "int32_t %s(const %s *inputs);\n\n"
                 "/* An output's name as typed in Kestrine; NULL for an ID that is no output. */\n"
                 "const char *%s_net_output_name(int32_t id);\n\n"
                 "#ifdef __cplusplus\n}\n#endif\n\n#endif\n",
-                PREFIX.c_str(), fn.c_str(), prefix.c_str());
+                PREFIX.c_str(), fn.c_str(), inputType, prefix.c_str());
     out.header = h;
+    return out;
+}
+
+CSource GenerateCSource(const CProject& p, const std::string& prefix) {
+    CSource out = GenerateCHeaderOnly(p, prefix, "double");
+    const std::string fn = prefix + "_net_decide";
 
     if (!p.Model()) return out;
     const Layout l = Build(p);
@@ -289,7 +297,7 @@ static double activate(int r, double net) {
 )C";
     s += "const char *" + prefix + "_net_output_name(int32_t id) {\n    switch (id) {\n";
     for (const auto& o : p.m_outputs.m_items)
-        s += Format("    case %d: return %s;\n", o->m_ID, CString(o->m_name).c_str());
+        s += Format("    case %d: return %s;\n", o->m_ID, CStringLiteral(o->m_name).c_str());
     s += "    default: return 0;\n    }\n}\n\n";
     s += "int32_t " + fn + "(const double *inputs) {\n";
     s += R"C(    double out[RECEPTORS + 1];

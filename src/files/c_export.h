@@ -22,6 +22,11 @@ struct CSource {
 // input values in the order of the project's input list and returns the
 // winning output's ID (0 when none).
 CSource GenerateCSource(const CProject& project, const std::string& prefix);
+// The names and the header alone, for a decide function taking `inputType` values.
+CSource GenerateCHeaderOnly(const CProject& project, const std::string& prefix, const char* inputType);
+// A C string literal of a name (UTF-8 bytes kept, quotes, backslashes and
+// control characters escaped).
+std::string CStringLiteral(const std::string& text);
 // C identifier parts for names, in order: other characters become _, a
 // leading digit gets an N before it, an empty name is UNNAMED, and a part
 // met before is numbered (_2, _3, ...).

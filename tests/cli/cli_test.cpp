@@ -269,3 +269,44 @@ TEST_F(Cli, ImportSummaryMissingValuesAndRefusals) {
 }
 
 }  // namespace
+
+namespace ks::test {
+namespace {
+
+// Float and fixed-point C: checked against the trainer before anything is
+// written; a scenario decided differently writes nothing unless --force.
+TEST_F(Cli, SmallExportsAreVerifiedBeforeTheyAreWritten) {
+    struct Case {
+        std::string args;
+        int code;
+        std::vector<std::string> said;  // on stdout, or on stderr for a failure
+        bool written;
+    };
+    const std::string loan = Example("loan_decision.ksm"), fruit = Example("fruit_sorting.ksm");
+    const Case cases[] = {
+        {loan + " --c-type float", 0,
+         {"verify (float): decided as the trainer decides: 30 of 30 scenarios, 27 of 27 corners and midpoints, 100000 of "
+          "100000 random inputs in range", "float tables: "},
+         true},
+        {loan + " --c-type double --verify", 0, {"every action value of every case is the trainer's, bit for bit"}, true},
+        {loan + " --c-type double", 0, {"C source written"}, true},  // double: no check unless asked
+        {fruit + " --c-type fixed", 1,
+         {"verify (fixed): scenarios decided differently: \"sample 3\"", "nothing written"}, false},
+        {fruit + " --c-type fixed --force", 0, {"fixed-point tables: "}, true},
+        {fruit + " --c-type fixed --no-verify", 0, {"C source written"}, true},
+        {loan + " --c-type half", 2, {"--c-type"}, false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string out = dir.File("c" + std::to_string(n++));
+        const CliRun r = Exec("export " + c.args + " --c-source " + out);
+        EXPECT_EQ(r.code, c.code) << c.args << "\n" << r.out << r.err;
+        for (const std::string& s : c.said) EXPECT_NE((r.out + r.err).find(s), std::string::npos) << c.args << ": " << s << "\n" << r.out << r.err;
+        EXPECT_EQ(std::filesystem::exists(out + "/kestrine_net.c"), c.written) << c.args;
+    }
+    EXPECT_EQ(Exec("export " + loan + " --c-type float --no-verify --c-source " + dir.File("f2")).out.find("verify"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace ks::test

@@ -1,0 +1,586 @@
+#include "files/c_export_small.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <unordered_map>
+
+#include "ksr_kernel.h"
+#include "model/eval_plan.h"
+#include "model/project.h"
+#include "model/text.h"
+
+namespace ks {
+
+namespace {
+
+constexpr std::int64_t kSumLimit = 2147483646;  // |sum| stays below INT32_MAX, so B + 1 is an int32_t
+constexpr int kTablePoints = 257;               // the logistic at -8, -8 + 1/16, ..., +8
+
+// ------------------------------------------------------------ shared rules
+
+bool Bounded(int code) { return code != KSR_LINEAR; }
+
+// Round half away from zero, as the generated code does on entry.
+std::int32_t RoundAway(double q) { return q >= 0 ? static_cast<std::int32_t>(q + 0.5) : -static_cast<std::int32_t>(-q + 0.5); }
+
+// Toward zero, defined for negative numbers too (a plain >> of one is not).
+std::int32_t ShiftDown(std::int32_t a, int s) { return s <= 0 ? a : a >= 0 ? a >> s : -((-a) >> s); }
+
+// ------------------------------------------------------------- single precision
+
+std::int32_t Trunc32f(float x) {
+    if (!(x > -2147483649.0f && x < 2147483648.0f)) return INT32_MIN;
+    return static_cast<std::int32_t>(x);
+}
+
+float SensorFloat(const SmallNet::Sensor& s, float x) {
+    const float minimum = static_cast<float>(s.minimum), scale = static_cast<float>(s.scale);
+    if (s.type == KSR_TYPE_BOOLEAN) return x == 0.0f ? 0.0f : 1.0f;
+    if (s.type == KSR_TYPE_DESCRIPTOR_LIST) return s.items <= 1 ? 0.0f : scale * static_cast<float>(Trunc32f(x));
+    if (scale == 0.0f) return -3.0f;
+    const float out = (x - minimum) * scale - 3.0f;
+    return std::isfinite(out) ? out : -3.0f;
+}
+
+float ActivateFloat(int code, float threshold, int bit, float net) {
+    switch (code) {
+    case KSR_STEP:
+    case KSR_STEP2: return net >= threshold ? 1.0f : 0.0f;
+    case KSR_LINEAR: return net;
+    case KSR_LOGISTIC: return 1.0f / (1.0f + std::exp(-net));
+    case KSR_BAND: return (net < 0.0f ? -net : net) <= threshold ? 1.0f : 0.0f;
+    case KSR_NEGATIVE_STEP: return net <= -threshold ? 1.0f : 0.0f;
+    case KSR_BIT: return ((static_cast<std::uint32_t>(Trunc32f(net)) >> static_cast<std::uint32_t>(bit)) & 1u) ? 1.0f : 0.0f;
+    default: return 0.0f;
+    }
+}
+
+// ------------------------------------------------------------- fixed point
+
+std::int32_t LogisticFixed(const SmallNet& n, std::int32_t acc, int shift) {
+    const std::vector<std::int32_t>& t = n.logisticTable;
+    const std::int64_t limit = std::int64_t{8} << shift;
+    if (limit <= INT32_MAX) {
+        if (acc >= limit) return t[kTablePoints - 1];
+        if (acc <= -limit) return t[0];
+    }
+    // The sum with 12 fraction bits, from 0 at -8: 256 steps between table points.
+    const std::int32_t u = ShiftDown(acc, shift - 12) + 32768;
+    const std::int32_t index = u >> 8, frac = u & 255;
+    if (index >= kTablePoints - 1) return t[kTablePoints - 1];
+    return t[static_cast<std::size_t>(index)] +
+           (((t[static_cast<std::size_t>(index) + 1] - t[static_cast<std::size_t>(index)]) * frac) >> 8);
+}
+
+std::int32_t ActivateFixed(const SmallNet& n, const SmallNet::Stage& st, std::size_t i, std::int32_t acc) {
+    const int shift = n.valueShift + st.weightShift;
+    const std::int32_t one = std::int32_t{1} << n.valueShift, thr = st.qThreshold[i];
+    switch (st.code[i]) {
+    case KSR_STEP:
+    case KSR_STEP2: return acc >= thr ? one : 0;
+    case KSR_LOGISTIC: return LogisticFixed(n, acc, shift);
+    case KSR_BAND: return (acc < 0 ? -acc : acc) <= thr ? one : 0;
+    case KSR_NEGATIVE_STEP: return acc <= thr ? one : 0;
+    case KSR_BIT:
+        return ((static_cast<std::uint32_t>(ShiftDown(acc, shift)) >> static_cast<std::uint32_t>(st.bit[i])) & 1u) ? one : 0;
+    default: return 0;
+    }
+}
+
+// Lays out the fixed-point numbers: the value format, each stage's weight
+// format with the bound of every sum, the thresholds and the table.
+bool QuantiseFixed(SmallNet& n, std::string& refusal) {
+    double largest = 1.0;  // logistic and step outputs
+    std::vector<bool> setOnEntry(static_cast<std::size_t>(n.receptors), false);
+    for (const auto& s : n.sensors) {
+        setOnEntry[static_cast<std::size_t>(s.receptor)] = true;
+        largest = std::max(largest, s.type == KSR_TYPE_DESCRIPTOR_LIST ? 4.0 : s.type == KSR_TYPE_BOOLEAN ? 1.0 : 3.0);
+    }
+    for (int r = 0; r < n.receptors; ++r) {
+        const double v = n.initial[static_cast<std::size_t>(r)];
+        if (setOnEntry[static_cast<std::size_t>(r)]) continue;
+        if (!std::isfinite(v)) {
+            refusal = Format("receptor %d sends %g, which has no fixed-point value", r + 1, v);
+            return false;
+        }
+        largest = std::max(largest, std::fabs(v));
+    }
+    int shift = 14;
+    while (shift >= 0 && std::ldexp(largest, shift) + 0.5 > 32767.0) --shift;
+    if (shift < 0) {
+        refusal = Format("a value of %g does not fit 16 bits", largest);
+        return false;
+    }
+    n.valueShift = shift;
+    n.qInitial.clear();
+    std::vector<std::int64_t> most(static_cast<std::size_t>(n.receptors));  // the largest |value| each may hold
+    for (int r = 0; r < n.receptors; ++r) {
+        const auto q = setOnEntry[static_cast<std::size_t>(r)] ? 0 : RoundAway(std::ldexp(n.initial[static_cast<std::size_t>(r)], shift));
+        n.qInitial.push_back(q);
+        most[static_cast<std::size_t>(r)] = setOnEntry[static_cast<std::size_t>(r)] ? 32767 : std::abs(q);
+    }
+    for (const SmallNet::Stage& st : n.stages)
+        for (int r : st.receivers)
+            most[static_cast<std::size_t>(r)] = std::max<std::int64_t>(most[static_cast<std::size_t>(r)], std::int64_t{1} << shift);
+    n.logisticTable.clear();
+    for (int j = 0; j < kTablePoints; ++j) n.logisticTable.push_back(RoundAway(std::ldexp(ksr_logistic(-8.0 + j / 16.0), shift)));
+
+    for (SmallNet::Stage& st : n.stages) {
+        double w = 0.0;
+        for (double x : st.weight) {
+            if (!std::isfinite(x)) {
+                refusal = "a weight that is not a finite number has no fixed-point value";
+                return false;
+            }
+            w = std::max(w, std::fabs(x));
+        }
+        int ws = 15;
+        while (ws > -16 && std::ldexp(w, ws) + 0.5 > 32767.0) --ws;
+        for (;; --ws) {
+            if (shift + ws < 12) {
+                refusal = "the weights are too large for 16-bit fixed point with a 32-bit sum";
+                return false;
+            }
+            st.qWeight.clear();
+            for (double x : st.weight) st.qWeight.push_back(RoundAway(std::ldexp(x, ws)));
+            st.bound.assign(st.receivers.size(), 0);
+            bool fits = true;
+            for (std::size_t i = 0; i < st.receivers.size(); ++i) {
+                for (int k = st.linkStart[i]; k < st.linkStart[i + 1]; ++k) {
+                    const int source = st.source[static_cast<std::size_t>(st.dense ? k - st.linkStart[i] : k)];
+                    st.bound[i] += std::abs(std::int64_t{st.qWeight[static_cast<std::size_t>(k)]}) * most[static_cast<std::size_t>(source)];
+                }
+                fits = fits && st.bound[i] <= kSumLimit;
+            }
+            if (fits) break;
+        }
+        st.weightShift = ws;
+        st.qThreshold.assign(st.receivers.size(), 0);
+        for (std::size_t i = 0; i < st.receivers.size(); ++i) {
+            const double t = st.threshold[i], limit = static_cast<double>(st.bound[i] + 1);
+            const double scaled = std::ldexp(t, shift + ws);
+            double q = 0.0;
+            switch (st.code[i]) {
+            case KSR_STEP:
+            case KSR_STEP2: q = std::isnan(t) ? limit : std::ceil(scaled); break;           // acc >= q
+            case KSR_BAND: q = std::isnan(t) ? -1.0 : std::floor(scaled); break;             // |acc| <= q
+            case KSR_NEGATIVE_STEP: q = std::isnan(t) ? -limit : std::floor(-scaled); break;  // acc <= q
+            default: break;
+            }
+            st.qThreshold[i] = static_cast<std::int32_t>(std::clamp(q, -limit, limit));
+        }
+    }
+    return true;
+}
+
+// ------------------------------------------------------------------ C text
+
+std::string FloatNum(double v) {
+    const float f = static_cast<float>(v);
+    if (std::isnan(f)) return "NAN";
+    if (std::isinf(f)) return f > 0 ? "INFINITY" : "-INFINITY";
+    return Format("%af", static_cast<double>(f));
+}
+
+std::string DoubleNum(double v) {
+    if (std::isnan(v)) return "NAN";
+    if (std::isinf(v)) return v > 0 ? "INFINITY" : "-INFINITY";
+    return Format("%a", v);
+}
+
+const char* IndexType(std::int64_t largest) { return largest <= 255 ? "uint8_t" : largest <= 65535 ? "uint16_t" : "uint32_t"; }
+std::size_t IndexBytes(std::int64_t largest) { return largest <= 255 ? 1 : largest <= 65535 ? 2 : 4; }
+
+struct Tables {
+    std::string text;
+    std::size_t bytes = 0, weightBytes = 0;
+    template <class T, class F>
+    void Add(const char* type, std::size_t size, const std::string& name, const std::vector<T>& values, F spell) {
+        text += Format("static const %s %s[%zu] = {", type, name.c_str(), std::max<std::size_t>(values.size(), 1));
+        for (std::size_t i = 0; i < values.size(); ++i) text += (i % 12 == 0 ? "\n    " : " ") + spell(values[i]) + (i + 1 < values.size() ? "," : "");
+        if (values.empty()) text += "0";
+        text += "\n};\n";
+        bytes += size * std::max<std::size_t>(values.size(), 1);
+    }
+};
+
+std::string IntText(std::int64_t v) { return std::to_string(v); }
+
+}  // namespace
+
+SmallNet BuildSmallNet(const CProject& p, CNumberType type, std::string& refusal) {
+    SmallNet n;
+    n.type = type;
+    refusal.clear();
+    if (!p.Model()) {
+        refusal = "the project has no network";
+        return n;
+    }
+    FlatNetwork f;
+    BuildFlatNetwork(*p.Model(), f);
+    n.receptors = static_cast<int>(f.receptors.size());
+    std::unordered_map<const CVariable*, int> inputIndex;
+    for (std::size_t i = 0; i < p.m_inputs.m_items.size(); ++i) inputIndex[p.m_inputs.m_items[i].get()] = static_cast<int>(i);
+    for (const CReceptor* r : f.receptors) {
+        n.initial.push_back(r->m_iKind == kBias ? r->m_dBiasValue : r->m_dOutput);
+        n.hasOutput.push_back(r->m_pOutput ? 1 : 0);
+        n.outputId.push_back(r->m_pOutput ? r->m_pOutput->m_ID : 0);
+    }
+    for (const std::int32_t idx : f.sensors) {
+        const CVariable* v = f.receptors[static_cast<std::size_t>(idx)]->m_pVariable;
+        const auto found = v ? inputIndex.find(v) : inputIndex.end();
+        if (found == inputIndex.end()) continue;  // keeps the value it has
+        n.sensors.push_back({idx, found->second, v->m_iType, v->ItemCount(), v->m_dMin,
+                             ksr_sensor_scale(v->m_iType, v->ItemCount(), v->m_dRange)});
+    }
+    const std::vector<std::int32_t>* lists[2] = {&f.processors, &f.actions};
+    std::string unbounded;
+    for (int s = 0; s < 2; ++s) {
+        SmallNet::Stage& st = n.stages[s];
+        st.linkStart.push_back(0);
+        for (const std::int32_t idx : *lists[s]) {
+            const CReceptor& r = *f.receptors[static_cast<std::size_t>(idx)];
+            const int code = r.m_iKind == kAction ? (r.m_bLinearOutput ? KSR_LINEAR : KSR_LOGISTIC) : r.m_iActivation;
+            st.receivers.push_back(idx);
+            st.code.push_back(code);
+            st.threshold.push_back(r.m_dThreshold);
+            st.bit.push_back(static_cast<int>(static_cast<std::uint32_t>(r.m_iBitIndex) % 32u));
+            st.allLogistic = st.allLogistic && code == KSR_LOGISTIC;
+            if (!Bounded(code) && unbounded.size() < 200) unbounded += (unbounded.empty() ? "" : ", ") + r.m_label;
+            for (int k = f.inStart[static_cast<std::size_t>(idx)]; k < f.inStart[static_cast<std::size_t>(idx) + 1]; ++k) {
+                st.source.push_back(f.inSender[static_cast<std::size_t>(k)]);
+                st.weight.push_back(f.connections[static_cast<std::size_t>(f.inConnection[static_cast<std::size_t>(k)])]->Weight());
+            }
+            st.linkStart.push_back(static_cast<int>(st.weight.size()));
+        }
+        // One list of senders serves a stage whose receivers all read the same ones in the same order.
+        const std::size_t count = st.receivers.size();
+        const int width = count ? st.linkStart[1] : 0;
+        st.dense = count > 1;
+        for (std::size_t i = 0; st.dense && i < count; ++i) {
+            st.dense = st.linkStart[i + 1] - st.linkStart[i] == width;
+            for (int k = 0; st.dense && k < width; ++k)
+                st.dense = st.source[static_cast<std::size_t>(st.linkStart[i] + k)] == st.source[static_cast<std::size_t>(k)];
+        }
+        if (st.dense) st.source.resize(static_cast<std::size_t>(width));
+    }
+    n.actions.assign(f.actions.begin(), f.actions.end());
+    if (type == CNumberType::Fixed) {
+        if (!unbounded.empty()) {
+            refusal = "fixed point needs receptors whose output is bounded; linear: " + unbounded;
+            return n;
+        }
+        QuantiseFixed(n, refusal);
+    }
+    return n;
+}
+
+std::int32_t EmulateSmallNet(const SmallNet& n, const double* inputs, std::vector<double>* actionValues) {
+    const auto R = static_cast<std::size_t>(n.receptors);
+    std::int32_t winner = -1;
+    if (actionValues) actionValues->clear();
+    if (n.type == CNumberType::Fixed) {
+        std::vector<std::int32_t> v(n.qInitial.begin(), n.qInitial.end());
+        const double one = std::ldexp(1.0, n.valueShift);
+        for (const auto& s : n.sensors) {
+            double q = ksr_sensor_output(s.type, s.items, s.minimum, s.scale, inputs[s.input]) * one;
+            q = std::clamp(q, -32767.0, 32767.0);
+            v[static_cast<std::size_t>(s.receptor)] = RoundAway(q);
+        }
+        for (const SmallNet::Stage& st : n.stages)
+            for (std::size_t i = 0; i < st.receivers.size(); ++i) {
+                std::int32_t acc = 0;
+                for (int k = st.linkStart[i]; k < st.linkStart[i + 1]; ++k) {
+                    const int source = st.source[static_cast<std::size_t>(st.dense ? k - st.linkStart[i] : k)];
+                    acc += v[static_cast<std::size_t>(source)] * st.qWeight[static_cast<std::size_t>(k)];
+                }
+                v[static_cast<std::size_t>(st.receivers[i])] = ActivateFixed(n, st, i, acc);
+            }
+        std::int32_t best = -(std::int32_t{1} << n.valueShift);
+        for (int a : n.actions) {
+            const std::int32_t x = v[static_cast<std::size_t>(a)];
+            if (actionValues) actionValues->push_back(std::ldexp(static_cast<double>(x), -n.valueShift));
+            if (n.hasOutput[static_cast<std::size_t>(a)] && x > best) {
+                best = x;
+                winner = a;
+            }
+        }
+    } else if (n.type == CNumberType::Double) {
+        // As the double export computes: the trainer's kernel, each sum in link order.
+        std::vector<double> v(n.initial.begin(), n.initial.end());
+        for (const auto& s : n.sensors)
+            v[static_cast<std::size_t>(s.receptor)] = ksr_sensor_output(s.type, s.items, s.minimum, s.scale, inputs[s.input]);
+        for (int s = 0; s < 2; ++s) {
+            const SmallNet::Stage& st = n.stages[s];
+            for (std::size_t i = 0; i < st.receivers.size(); ++i) {
+                double acc = 0.0;
+                for (int k = st.linkStart[i]; k < st.linkStart[i + 1]; ++k) {
+                    const int source = st.source[static_cast<std::size_t>(st.dense ? k - st.linkStart[i] : k)];
+                    acc += v[static_cast<std::size_t>(source)] * st.weight[static_cast<std::size_t>(k)];
+                }
+                v[static_cast<std::size_t>(st.receivers[i])] =
+                    s == 1 ? ksr_action_output(st.code[i] == KSR_LINEAR, acc)
+                           : ksr_processor_output(st.code[i], acc, st.threshold[i], st.bit[i]);
+            }
+        }
+        double best = -1.0;
+        for (int a : n.actions) {
+            const double x = v[static_cast<std::size_t>(a)];
+            if (actionValues) actionValues->push_back(x);
+            if (n.hasOutput[static_cast<std::size_t>(a)] && x > best) {
+                best = x;
+                winner = a;
+            }
+        }
+    } else {
+        std::vector<float> v(R);
+        for (std::size_t r = 0; r < R; ++r) v[r] = static_cast<float>(n.initial[r]);
+        for (const auto& s : n.sensors)
+            v[static_cast<std::size_t>(s.receptor)] = SensorFloat(s, static_cast<float>(inputs[s.input]));
+        for (const SmallNet::Stage& st : n.stages)
+            for (std::size_t i = 0; i < st.receivers.size(); ++i) {
+                float sum = 0.0f;
+                for (int k = st.linkStart[i]; k < st.linkStart[i + 1]; ++k) {
+                    const int source = st.source[static_cast<std::size_t>(st.dense ? k - st.linkStart[i] : k)];
+                    sum += v[static_cast<std::size_t>(source)] * static_cast<float>(st.weight[static_cast<std::size_t>(k)]);
+                }
+                v[static_cast<std::size_t>(st.receivers[i])] =
+                    ActivateFloat(st.code[i], static_cast<float>(st.threshold[i]), st.bit[i], sum);
+            }
+        float best = -1.0f;
+        for (int a : n.actions) {
+            const float x = v[static_cast<std::size_t>(a)];
+            if (actionValues) actionValues->push_back(x);
+            if (n.hasOutput[static_cast<std::size_t>(a)] && x > best) {
+                best = x;
+                winner = a;
+            }
+        }
+    }
+    return winner < 0 ? 0 : n.outputId[static_cast<std::size_t>(winner)];
+}
+
+CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::string& prefix, std::string* sizes) {
+    const bool fixed = n.type == CNumberType::Fixed;
+    CSource out = GenerateCHeaderOnly(p, prefix, fixed ? "double" : "float");
+    const char* value = fixed ? "int16_t" : "float";
+    const char* sum = fixed ? "int32_t" : "float";
+    const std::size_t valueBytes = fixed ? 2 : 4;
+    auto spellValue = [&](double x) { return FloatNum(x); };
+    Tables t;
+    const char* rtype = IndexType(n.receptors);
+    const std::size_t rbytes = IndexBytes(n.receptors);
+    if (fixed)
+        t.Add("int16_t", 2, "initial", n.qInitial, IntText);
+    else
+        t.Add("float", 4, "initial", n.initial, spellValue);
+    std::vector<int> sr, si, st, sn;
+    std::vector<double> smin, sscale;
+    for (const auto& s : n.sensors) {
+        sr.push_back(s.receptor);
+        si.push_back(s.input);
+        st.push_back(s.type);
+        sn.push_back(s.items);
+        smin.push_back(s.minimum);
+        sscale.push_back(s.scale);
+    }
+    t.Add(rtype, rbytes, "sensor_receptor", sr, IntText);
+    t.Add(IndexType(p.m_inputs.Count()), IndexBytes(p.m_inputs.Count()), "sensor_input", si, IntText);
+    t.Add("uint8_t", 1, "sensor_type", st, IntText);
+    t.Add("int32_t", 4, "sensor_items", sn, IntText);
+    if (fixed) {
+        t.Add("double", 8, "sensor_minimum", smin, DoubleNum);
+        t.Add("double", 8, "sensor_scale", sscale, DoubleNum);
+        t.Add("int16_t", 2, "logistic_table", n.logisticTable, IntText);
+    } else {
+        t.Add("float", 4, "sensor_minimum", smin, spellValue);
+        t.Add("float", 4, "sensor_scale", sscale, spellValue);
+    }
+    std::string stages;
+    for (int s = 0; s < 2; ++s) {
+        const SmallNet::Stage& g = n.stages[s];
+        const std::string S = std::to_string(s + 1);
+        if (g.receivers.empty()) continue;
+        t.Add(rtype, rbytes, "receiver" + S, g.receivers, IntText);
+        t.Add(rtype, rbytes, "source" + S, g.source, IntText);
+        const std::size_t before = t.bytes;
+        if (fixed)
+            t.Add("int16_t", 2, "weight" + S, g.qWeight, IntText);
+        else
+            t.Add("float", 4, "weight" + S, g.weight, spellValue);
+        t.weightBytes += t.bytes - before;
+        if (!g.dense) t.Add(IndexType(g.weight.size()), IndexBytes(static_cast<std::int64_t>(g.weight.size())), "link_start" + S, g.linkStart, IntText);
+        if (!g.allLogistic) {
+            t.Add("uint8_t", 1, "code" + S, g.code, IntText);
+            t.Add("uint8_t", 1, "bit" + S, g.bit, IntText);
+            if (fixed)
+                t.Add("int32_t", 4, "threshold" + S, g.qThreshold, IntText);
+            else
+                t.Add("float", 4, "threshold" + S, g.threshold, spellValue);
+        }
+        const std::size_t count = g.receivers.size();
+        const int width = g.dense ? g.linkStart[1] : 0;
+        std::string body;
+        if (fixed) {
+            std::int64_t bound = 0;
+            for (std::int64_t b : g.bound) bound = std::max(bound, b);
+            body += Format("    /* Stage %d: %zu receivers; weights carry %d fraction bits, values %d, so a sum carries %d.\n"
+                           "       No sum can overflow: for each receiver, the sum of |weight| times the largest |value|\n"
+                           "       its sender can hold (32767 for an input, %d for a receptor's output) is at most\n"
+                           "       %lld < 2^31 - 1, worked out for every receiver when this file was written. */\n",
+                           s + 1, count, g.weightShift, n.valueShift, g.weightShift + n.valueShift, 1 << n.valueShift,
+                           static_cast<long long>(bound));
+        } else {
+            body += Format("    /* Stage %d: %zu receivers, each sum in link order. */\n", s + 1, count);
+        }
+        body += Format("    for (i = 0; i < %zu; ++i) {\n        %s acc = 0;\n", count, sum);
+        if (g.dense)
+            body += Format("        const %s *w = weight%s + i * %d;\n        for (k = 0; k < %d; ++k) acc += %sv[source%s[k]] * %sw[k];\n",
+                           fixed ? "int16_t" : "float", S.c_str(), width, width, fixed ? "(int32_t)" : "", S.c_str(),
+                           fixed ? "(int32_t)" : "");
+        else
+            body += Format("        for (k = link_start%s[i]; k < link_start%s[i + 1]; ++k) acc += %sv[source%s[k]] * %sweight%s[k];\n",
+                           S.c_str(), S.c_str(), fixed ? "(int32_t)" : "", S.c_str(), fixed ? "(int32_t)" : "", S.c_str());
+        if (g.allLogistic)
+            body += fixed ? Format("        v[receiver%s[i]] = (int16_t)logistic_q(acc, %d);\n", S.c_str(), g.weightShift + n.valueShift)
+                          : Format("        v[receiver%s[i]] = 1.0f / (1.0f + expf(-acc));\n", S.c_str());
+        else
+            body += fixed ? Format("        v[receiver%s[i]] = (int16_t)activate_q(code%s[i], threshold%s[i], bit%s[i], acc, %d);\n",
+                                   S.c_str(), S.c_str(), S.c_str(), S.c_str(), g.weightShift + n.valueShift)
+                          : Format("        v[receiver%s[i]] = activate_f(code%s[i], threshold%s[i], bit%s[i], acc);\n",
+                                   S.c_str(), S.c_str(), S.c_str(), S.c_str());
+        body += "    }\n";
+        stages += body;
+    }
+    std::vector<int> dr, dout;
+    for (int a : n.actions)
+        if (n.hasOutput[static_cast<std::size_t>(a)]) {
+            dr.push_back(a);
+            dout.push_back(n.outputId[static_cast<std::size_t>(a)]);
+        }
+    t.Add(rtype, rbytes, "decision_receptor", dr, IntText);
+    t.Add("int32_t", 4, "decision_output", dout, IntText);
+
+    std::string s = Format("/* %s: the network of \"%s\", exported by Kestrine in %s.\n", out.sourceName.c_str(),
+                           p.m_name.c_str(), fixed ? "16-bit fixed point" : "single precision");
+    s += fixed ? " * Integers only, but for the scaling of the inputs on entry; no libm. Decisions may differ from the\n"
+                 " * trainer's where two outputs are close: kestrine-cli export --verify counts where. */\n"
+               : " * No double anywhere. Decisions may differ from the trainer's where two outputs are close:\n"
+                 " * kestrine-cli export --verify counts where. */\n";
+    s += "#include \"" + out.headerName + "\"\n\n#include <math.h>\n#include <string.h>\n\n";
+    s += "#if defined(__clang__)\n#pragma clang fp contract(off)\n#elif defined(__GNUC__)\n"
+         "#pragma GCC optimize(\"fp-contract=off\")\n#endif\n\n";
+    s += Format("#define RECEPTORS %d\n#define SENSORS %zu\n#define DECISIONS %zu\n\n", n.receptors, n.sensors.size(), dr.size());
+    s += t.text + "\n";
+    s += "const char *" + prefix + "_net_output_name(int32_t id) {\n    switch (id) {\n";
+    for (const auto& o : p.m_outputs.m_items) s += Format("    case %d: return %s;\n", o->m_ID, CStringLiteral(o->m_name).c_str());
+    s += "    default: return 0;\n    }\n}\n\n";
+    if (fixed) {
+        s += Format(R"C(/* An input onto its sensor, as the trainer scales it, then to %d fraction bits (saturating). */
+static int16_t sensor_q(int i, double x) {
+    const int type = sensor_type[i];
+    const int32_t items = sensor_items[i];
+    const double scale = sensor_scale[i];
+    double out, q;
+    if (type == 0) {
+        out = x == 0.0 ? 0.0 : 1.0;
+    } else if (type == 7) {
+        int32_t index = INT32_MIN;
+        if (x > -2147483649.0 && x < 2147483648.0) index = (int32_t)x;
+        out = items <= 1 ? 0.0 : (double)(float)(scale * (double)index);
+    } else if (scale == 0.0) {
+        out = -3.0;
+    } else {
+        out = (x - sensor_minimum[i]) * scale - 3.0;
+        if (!isfinite(out)) out = -3.0;
+    }
+    q = out * %d.0;
+    if (q > 32767.0) q = 32767.0;
+    if (q < -32767.0) q = -32767.0;
+    return (int16_t)(q >= 0 ? (int32_t)(q + 0.5) : -(int32_t)(-q + 0.5));
+}
+
+/* Toward zero (a right shift of a negative number is not defined in C). */
+static int32_t shift_down(int32_t a, int s) { return s <= 0 ? a : a >= 0 ? a >> s : -((-a) >> s); }
+
+/* The logistic of a sum with `shift` fraction bits: the table between -8 and +8
+ * (points 1/16 apart, linear in between), its ends beyond. */
+static int32_t logistic_q(int32_t acc, int shift) {
+    const int32_t limit = shift <= 27 ? (int32_t)8 << shift : INT32_MAX;
+    int32_t u, index, frac;
+    if (shift <= 27 && acc >= limit) return logistic_table[256];
+    if (shift <= 27 && acc <= -limit) return logistic_table[0];
+    u = shift_down(acc, shift - 12) + 32768; /* 12 fraction bits, from 0 at -8 */
+    index = u >> 8;
+    frac = u & 255;
+    if (index >= 256) return logistic_table[256];
+    return logistic_table[index] + ((((int32_t)logistic_table[index + 1] - logistic_table[index]) * frac) >> 8);
+}
+)C",
+                    n.valueShift, 1 << n.valueShift);
+        if (!n.stages[0].allLogistic || !n.stages[1].allLogistic)
+            s += Format(R"C(
+static int32_t activate_q(int code, int32_t threshold, int bit, int32_t acc, int shift) {
+    const int32_t one = (int32_t)1 << %d;
+    switch (code) {
+    case 0: case 5: return acc >= threshold ? one : 0;
+    case 2: return logistic_q(acc, shift);
+    case 3: return (acc < 0 ? -acc : acc) <= threshold ? one : 0;
+    case 4: return acc <= threshold ? one : 0;
+    case 6: return (((uint32_t)shift_down(acc, shift) >> (uint32_t)bit) & 1u) ? one : 0;
+    default: return 0;
+    }
+}
+)C",
+                        n.valueShift);
+    } else {
+        s += R"C(static int32_t trunc32f(float x) {
+    if (!(x > -2147483649.0f && x < 2147483648.0f)) return INT32_MIN;
+    return (int32_t)x;
+}
+
+static float sensor_f(int i, float x) {
+    const int type = sensor_type[i];
+    const float scale = sensor_scale[i];
+    float out;
+    if (type == 0) return x == 0.0f ? 0.0f : 1.0f;
+    if (type == 7) return sensor_items[i] <= 1 ? 0.0f : scale * (float)trunc32f(x);
+    if (scale == 0.0f) return -3.0f;
+    out = (x - sensor_minimum[i]) * scale - 3.0f;
+    return isfinite(out) ? out : -3.0f;
+}
+)C";
+        if (!n.stages[0].allLogistic || !n.stages[1].allLogistic)
+            s += R"C(
+static float activate_f(int code, float threshold, int bit, float net) {
+    switch (code) {
+    case 0: case 5: return net >= threshold ? 1.0f : 0.0f;
+    case 1: return net;
+    case 2: return 1.0f / (1.0f + expf(-net));
+    case 3: return (net < 0.0f ? -net : net) <= threshold ? 1.0f : 0.0f;
+    case 4: return net <= -threshold ? 1.0f : 0.0f;
+    case 6: return (((uint32_t)trunc32f(net) >> (uint32_t)bit) & 1u) ? 1.0f : 0.0f;
+    default: return 0.0f;
+    }
+}
+)C";
+    }
+    s += Format("\nint32_t %s_net_decide(const %s *inputs) {\n    %s v[RECEPTORS];\n    %s best = %s;\n"
+                "    int i, k, winner = -1;\n    (void)k;\n    memcpy(v, initial, sizeof v);\n"
+                "    for (i = 0; i < SENSORS; ++i) v[sensor_receptor[i]] = %s(i, inputs[sensor_input[i]]);\n",
+                prefix.c_str(), fixed ? "double" : "float", value, sum,
+                fixed ? Format("-((int32_t)1 << %d)", n.valueShift).c_str() : "-1.0f", fixed ? "sensor_q" : "sensor_f");
+    s += stages;
+    s += "    for (i = 0; i < DECISIONS; ++i)\n        if (v[decision_receptor[i]] > best) {\n"
+         "            best = v[decision_receptor[i]];\n            winner = i;\n        }\n"
+         "    return winner < 0 ? 0 : decision_output[winner];\n}\n";
+    out.source = s;
+    if (sizes)
+        *sizes = Format("%s tables: %zu bytes (weights %zu), %zu bytes of values on the stack", fixed ? "fixed-point" : "float",
+                        t.bytes, t.weightBytes, valueBytes * static_cast<std::size_t>(n.receptors));
+    return out;
+}
+
+}  // namespace ks
