@@ -19,6 +19,7 @@
 
 #include "files/byte_io.h"
 #include "files/c_export.h"
+#include "files/c_export_small.h"
 #include "files/data_import.h"
 #include "files/project_file.h"
 #include "ksr_runtime.h"
@@ -104,18 +105,18 @@ Scaled Cases(CProject& p) {
     return s;
 }
 
-using DecideFn = int (*)(const double*);
+using DecideFn = std::int32_t (*)(const double*);
+using DecideFloatFn = std::int32_t (*)(const float*);
 
-// Compiles the generated C into a shared object and loads its function.
-DecideFn CompileGenerated(const CProject& p, const std::string& dir, void** handle) {
-    const CSource c = GenerateCSource(p, "bench");
+// Compiles generated C into a shared object and loads its decide function.
+void* CompileGenerated(const CSource& c, const std::string& dir, const std::string& prefix, void** handle) {
     std::ofstream(dir + "/" + c.headerName) << c.header;
     std::ofstream(dir + "/" + c.sourceName) << c.source;
-    const std::string so = dir + "/bench_net.so";
+    const std::string so = dir + "/" + prefix + "_net.so";
     const std::string cmd = "cc -std=c99 -O2 -march=native -fPIC -shared -o " + so + " " + dir + "/" + c.sourceName + " -lm";
     if (std::system(cmd.c_str()) != 0) return nullptr;
     *handle = dlopen(so.c_str(), RTLD_NOW);
-    return *handle ? reinterpret_cast<DecideFn>(dlsym(*handle, "bench_net_decide")) : nullptr;
+    return *handle ? dlsym(*handle, (prefix + "_net_decide").c_str()) : nullptr;
 }
 
 struct TrainResult {
@@ -208,8 +209,8 @@ int main(int argc, char** argv) {
     char tmpl[] = "/tmp/kestrine-bench-XXXXXX";
     const std::string dir = mkdtemp(tmpl) ? tmpl : "/tmp";
 
-    std::printf("%-22s %-9s %9s %9s %9s %9s %7s %7s\n", "data set", "network", "core ns", "runtime", "gen. C", "FANN",
-                "rt/FANN", "C/FANN");
+    std::printf("%-22s %-9s %9s %9s %9s %9s %9s %9s %7s %7s %7s %7s\n", "data set", "network", "core ns", "runtime", "gen. C",
+                "float C", "fixed C", "FANN", "rt/FANN", "C/FANN", "fl/FANN", "fx/FANN");
     struct Row {
         std::string name;
         TrainResult ours, rprop, fann;
@@ -256,12 +257,34 @@ int main(int argc, char** argv) {
         }, 20000);
         ksr_free(rt);
         void* handle = nullptr;
-        const DecideFn generated = CompileGenerated(p, dir, &handle);
+        const auto generated = reinterpret_cast<DecideFn>(CompileGenerated(GenerateCSource(p, "bench"), dir, "bench", &handle));
         const double cNs = generated ? NsPerCall([&] {
             volatile int d = generated(cases.raw[k++ % cases.raw.size()].data());
             (void)d;
         }, 20000) : 0.0;
         if (handle) dlclose(handle);
+        // Single precision and fixed point, as exported for small devices.
+        std::string refusal;
+        std::vector<std::vector<float>> rawFloat;
+        for (const auto& raw : cases.raw) rawFloat.emplace_back(raw.begin(), raw.end());
+        void* floatHandle = nullptr;
+        const auto floatFn = reinterpret_cast<DecideFloatFn>(CompileGenerated(
+            GenerateSmallCSource(p, BuildSmallNet(p, CNumberType::Float, refusal), "benchf"), dir, "benchf", &floatHandle));
+        const double floatNs = floatFn ? NsPerCall([&] {
+            volatile int d = floatFn(rawFloat[k++ % rawFloat.size()].data());
+            (void)d;
+        }, 20000) : 0.0;
+        if (floatHandle) dlclose(floatHandle);
+        const SmallNet fixedNet = BuildSmallNet(p, CNumberType::Fixed, refusal);
+        void* fixedHandle = nullptr;
+        const auto fixedFn = refusal.empty() ? reinterpret_cast<DecideFn>(CompileGenerated(
+                                                   GenerateSmallCSource(p, fixedNet, "benchq"), dir, "benchq", &fixedHandle))
+                                             : nullptr;
+        const double fixedNs = fixedFn ? NsPerCall([&] {
+            volatile int d = fixedFn(cases.raw[k++ % cases.raw.size()].data());
+            (void)d;
+        }, 20000) : 0.0;
+        if (fixedHandle) dlclose(fixedHandle);
         fann* ann = fann_create_standard(3, inputs, hidden, outputs);
         fann_set_activation_function_hidden(ann, FANN_SIGMOID);
         fann_set_activation_function_output(ann, FANN_SIGMOID);
@@ -272,8 +295,9 @@ int main(int argc, char** argv) {
         }, 20000);
         fann_destroy(ann);
         const std::string net = std::to_string(inputs) + "-" + std::to_string(hidden) + "-" + std::to_string(outputs);
-        std::printf("%-22s %-9s %9.0f %9.0f %9.0f %9.0f %7.2f %7.2f\n", set.name.c_str(), net.c_str(), core, runtime,
-                    cNs, fannNs, runtime / fannNs, cNs / fannNs);
+        std::printf("%-22s %-9s %9.0f %9.0f %9.0f %9.0f %9.0f %9.0f %7.2f %7.2f %7.2f %7.2f\n", set.name.c_str(), net.c_str(),
+                    core, runtime, cNs, floatNs, fixedNs, fannNs, runtime / fannNs, cNs / fannNs, floatNs / fannNs,
+                    fixedNs / fannNs);
         std::fflush(stdout);
 
         Row row{set.name, {}, {}, {}, cases.cls.size()};

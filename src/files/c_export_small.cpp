@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::int64_t kSumLimit = 2147483646;  // |sum| stays below INT32_MAX, so B + 1 is an int32_t
 constexpr int kTablePoints = 257;               // the logistic at -8, -8 + 1/16, ..., +8
+constexpr std::size_t kLanes = 8;               // receivers summed side by side (a vector's width of floats)
 
 // ------------------------------------------------------------ shared rules
 
@@ -405,11 +406,29 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
         if (g.receivers.empty()) continue;
         t.Add(rtype, rbytes, "receiver" + S, g.receivers, IntText);
         t.Add(rtype, rbytes, "source" + S, g.source, IntText);
+        // A dense stage that reads none of its own receivers sums kLanes receivers at
+        // once (each still in link order): their weights go link by link across the
+        // lanes, the rest receiver by receiver.
+        const std::size_t count = g.receivers.size();
+        const int width = g.dense ? g.linkStart[1] : 0;
+        bool blocked = g.dense && count >= kLanes;
+        for (int r : g.receivers) blocked = blocked && std::find(g.source.begin(), g.source.end(), r) == g.source.end();
+        const std::size_t full = blocked ? count / kLanes : 0;
+        std::vector<std::size_t> order;  // link positions in the order the table holds them
+        for (std::size_t b = 0; b < full; ++b)
+            for (int k = 0; k < width; ++k)
+                for (std::size_t j = 0; j < kLanes; ++j) order.push_back((b * kLanes + j) * static_cast<std::size_t>(width) + static_cast<std::size_t>(k));
+        for (std::size_t at = full * kLanes * static_cast<std::size_t>(width); at < g.weight.size(); ++at) order.push_back(at);
         const std::size_t before = t.bytes;
-        if (fixed)
-            t.Add("int16_t", 2, "weight" + S, g.qWeight, IntText);
-        else
-            t.Add("float", 4, "weight" + S, g.weight, spellValue);
+        if (fixed) {
+            std::vector<std::int32_t> w;
+            for (std::size_t at : order) w.push_back(g.qWeight[at]);
+            t.Add("int16_t", 2, "weight" + S, w, IntText);
+        } else {
+            std::vector<double> w;
+            for (std::size_t at : order) w.push_back(g.weight[at]);
+            t.Add("float", 4, "weight" + S, w, spellValue);
+        }
         t.weightBytes += t.bytes - before;
         if (!g.dense) t.Add(IndexType(g.weight.size()), IndexBytes(static_cast<std::int64_t>(g.weight.size())), "link_start" + S, g.linkStart, IntText);
         if (!g.allLogistic) {
@@ -420,8 +439,6 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
             else
                 t.Add("float", 4, "threshold" + S, g.threshold, spellValue);
         }
-        const std::size_t count = g.receivers.size();
-        const int width = g.dense ? g.linkStart[1] : 0;
         std::string body;
         if (fixed) {
             std::int64_t bound = 0;
@@ -435,23 +452,40 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
         } else {
             body += Format("    /* Stage %d: %zu receivers, each sum in link order. */\n", s + 1, count);
         }
-        body += Format("    for (i = 0; i < %zu; ++i) {\n        %s acc = 0;\n", count, sum);
-        if (g.dense)
-            body += Format("        const %s *w = weight%s + i * %d;\n        for (k = 0; k < %d; ++k) acc += %sv[source%s[k]] * %sw[k];\n",
-                           fixed ? "int16_t" : "float", S.c_str(), width, width, fixed ? "(int32_t)" : "", S.c_str(),
-                           fixed ? "(int32_t)" : "");
-        else
-            body += Format("        for (k = link_start%s[i]; k < link_start%s[i + 1]; ++k) acc += %sv[source%s[k]] * %sweight%s[k];\n",
-                           S.c_str(), S.c_str(), fixed ? "(int32_t)" : "", S.c_str(), fixed ? "(int32_t)" : "", S.c_str());
-        if (g.allLogistic)
-            body += fixed ? Format("        v[receiver%s[i]] = (int16_t)logistic_q(acc, %d);\n", S.c_str(), g.weightShift + n.valueShift)
-                          : Format("        v[receiver%s[i]] = 1.0f / (1.0f + expf(-acc));\n", S.c_str());
-        else
-            body += fixed ? Format("        v[receiver%s[i]] = (int16_t)activate_q(code%s[i], threshold%s[i], bit%s[i], acc, %d);\n",
-                                   S.c_str(), S.c_str(), S.c_str(), S.c_str(), g.weightShift + n.valueShift)
-                          : Format("        v[receiver%s[i]] = activate_f(code%s[i], threshold%s[i], bit%s[i], acc);\n",
-                                   S.c_str(), S.c_str(), S.c_str(), S.c_str());
-        body += "    }\n";
+        // The line that turns receiver i's sum into its value.
+        auto assign = [&](const std::string& indent, const std::string& accText) {
+            const int shift = g.weightShift + n.valueShift;
+            if (g.allLogistic)
+                return fixed ? Format("%sv[receiver%s[i]] = (int16_t)logistic_q(%s, %d);\n", indent.c_str(), S.c_str(), accText.c_str(), shift)
+                             : Format("%sv[receiver%s[i]] = 1.0f / (1.0f + expf(-%s));\n", indent.c_str(), S.c_str(), accText.c_str());
+            return fixed ? Format("%sv[receiver%s[i]] = (int16_t)activate_q(code%s[i], threshold%s[i], bit%s[i], %s, %d);\n",
+                                  indent.c_str(), S.c_str(), S.c_str(), S.c_str(), S.c_str(), accText.c_str(), shift)
+                         : Format("%sv[receiver%s[i]] = activate_f(code%s[i], threshold%s[i], bit%s[i], %s);\n", indent.c_str(),
+                                  S.c_str(), S.c_str(), S.c_str(), S.c_str(), accText.c_str());
+        };
+        const char* widen = fixed ? "(int32_t)" : "";
+        const char* wtype = fixed ? "int16_t" : "float";
+        if (full > 0) {
+            body += Format("    for (b = 0; b < %zu; ++b) {\n        %s acc[%zu];\n        const %s *w = weight%s + b * %zu;\n"
+                           "        for (j = 0; j < %zu; ++j) acc[j] = 0;\n        for (k = 0; k < %d; ++k) {\n"
+                           "            const %s x = v[source%s[k]];\n"
+                           "            for (j = 0; j < %zu; ++j) acc[j] += x * %sw[k * %zu + j];\n        }\n"
+                           "        for (j = 0; j < %zu; ++j) {\n            i = b * %zu + j;\n",
+                           full, sum, kLanes, wtype, S.c_str(), kLanes * static_cast<std::size_t>(width), kLanes, width, sum,
+                           S.c_str(), kLanes, widen, kLanes, kLanes, kLanes);
+            body += assign("            ", "acc[j]") + "        }\n    }\n";
+        }
+        if (full * kLanes < count) {
+            body += Format("    for (i = %zu; i < %zu; ++i) {\n        %s acc = 0;\n", full * kLanes, count, sum);
+            if (g.dense)
+                body += Format("        const %s *w = weight%s + %zu + (i - %zu) * %d;\n        for (k = 0; k < %d; ++k) acc += %sv[source%s[k]] * %sw[k];\n",
+                               wtype, S.c_str(), full * kLanes * static_cast<std::size_t>(width), full * kLanes, width, width,
+                               widen, S.c_str(), widen);
+            else
+                body += Format("        for (k = link_start%s[i]; k < link_start%s[i + 1]; ++k) acc += %sv[source%s[k]] * %sweight%s[k];\n",
+                               S.c_str(), S.c_str(), widen, S.c_str(), widen, S.c_str());
+            body += assign("        ", "acc") + "    }\n";
+        }
         stages += body;
     }
     std::vector<int> dr, dout;
@@ -568,7 +602,7 @@ static float activate_f(int code, float threshold, int bit, float net) {
 )C";
     }
     s += Format("\nint32_t %s_net_decide(const %s *inputs) {\n    %s v[RECEPTORS];\n    %s best = %s;\n"
-                "    int i, k, winner = -1;\n    (void)k;\n    memcpy(v, initial, sizeof v);\n"
+                "    int i, k, b, j, winner = -1;\n    (void)k;\n    (void)b;\n    (void)j;\n    memcpy(v, initial, sizeof v);\n"
                 "    for (i = 0; i < SENSORS; ++i) v[sensor_receptor[i]] = %s(i, inputs[sensor_input[i]]);\n",
                 prefix.c_str(), fixed ? "double" : "float", value, sum,
                 fixed ? Format("-((int32_t)1 << %d)", n.valueShift).c_str() : "-1.0f", fixed ? "sensor_q" : "sensor_f");

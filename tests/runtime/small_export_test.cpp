@@ -124,6 +124,10 @@ TEST(SmallExport, CompiledCodeDecidesAsItsEmulation) {
     CProject mixed;
     BuildMixedProject(mixed);
     for (CNumberType type : {CNumberType::Float, CNumberType::Fixed}) ExpectCompiledIsEmulated(mixed, type);
+    // Thirteen processors: eight summed side by side, five one by one.
+    CProject wide;
+    test::BuildProject(wide, 12, 3, 9);
+    for (CNumberType type : {CNumberType::Float, CNumberType::Fixed}) ExpectCompiledIsEmulated(wide, type);
 }
 
 TEST(SmallExport, VerificationCountsWhatDecidesAlike) {
