@@ -373,39 +373,85 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
     Tables t;
     const char* rtype = IndexType(n.receptors);
     const std::size_t rbytes = IndexBytes(n.receptors);
+    // Value slots with the actions last: when nothing reads an action, its value is
+    // compared as it is made and never kept, and the array holds the others only.
+    const auto R = static_cast<std::size_t>(n.receptors);
+    std::vector<bool> isAction(R, false);
+    for (int a : n.actions) isAction[static_cast<std::size_t>(a)] = true;
+    bool actionsRead = false;
+    for (const SmallNet::Stage& g : n.stages)
+        for (int source : g.source) actionsRead = actionsRead || isAction[static_cast<std::size_t>(source)];
+    std::vector<int> slot(R);
+    std::vector<std::size_t> bySlot;
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::size_t r = 0; r < R; ++r)
+            if (isAction[r] == (pass == 1)) {
+                slot[r] = static_cast<int>(bySlot.size());
+                bySlot.push_back(r);
+            }
+    const std::size_t kept = actionsRead ? R : R - n.actions.size();
+    auto slots = [&](const std::vector<int>& receptors) {
+        std::vector<int> out;
+        for (int r : receptors) out.push_back(slot[static_cast<std::size_t>(r)]);
+        return out;
+    };
+    std::vector<std::int32_t> qInitial;
+    std::vector<double> initial;
+    for (std::size_t k = 0; k < kept; ++k) {
+        if (fixed) qInitial.push_back(n.qInitial[bySlot[k]]);
+        initial.push_back(n.initial[bySlot[k]]);
+    }
     if (fixed)
-        t.Add("int16_t", 2, "initial", n.qInitial, IntText);
+        t.Add("int16_t", 2, "initial", qInitial, IntText);
     else
-        t.Add("float", 4, "initial", n.initial, spellValue);
-    std::vector<int> sr, si, st, sn;
+        t.Add("float", 4, "initial", initial, spellValue);
+    // Each distinct scaling of an input onto its sensor is stored once.
+    std::vector<int> sr, si, sk, st, sn;
     std::vector<double> smin, sscale;
     for (const auto& s : n.sensors) {
-        sr.push_back(s.receptor);
+        sr.push_back(slot[static_cast<std::size_t>(s.receptor)]);
         si.push_back(s.input);
-        st.push_back(s.type);
-        sn.push_back(s.items);
-        smin.push_back(s.minimum);
-        sscale.push_back(s.scale);
+        std::size_t k = 0;
+        while (k < st.size() && !(st[k] == s.type && sn[k] == s.items && std::memcmp(&smin[k], &s.minimum, sizeof(double)) == 0 &&
+                                  std::memcmp(&sscale[k], &s.scale, sizeof(double)) == 0))
+            ++k;
+        if (k == st.size()) {
+            st.push_back(s.type);
+            sn.push_back(s.items);
+            smin.push_back(s.minimum);
+            sscale.push_back(s.scale);
+        }
+        sk.push_back(static_cast<int>(k));
     }
+    std::int64_t mostItems = 0;
+    for (int items : sn) mostItems = std::max<std::int64_t>(mostItems, items);
     t.Add(rtype, rbytes, "sensor_receptor", sr, IntText);
     t.Add(IndexType(p.m_inputs.Count()), IndexBytes(p.m_inputs.Count()), "sensor_input", si, IntText);
-    t.Add("uint8_t", 1, "sensor_type", st, IntText);
-    t.Add("int32_t", 4, "sensor_items", sn, IntText);
+    t.Add(IndexType(static_cast<std::int64_t>(st.size())), IndexBytes(static_cast<std::int64_t>(st.size())), "sensor_scaling", sk, IntText);
+    t.Add("uint8_t", 1, "scaling_type", st, IntText);
+    t.Add(IndexType(mostItems), IndexBytes(mostItems), "scaling_items", sn, IntText);
     if (fixed) {
-        t.Add("double", 8, "sensor_minimum", smin, DoubleNum);
-        t.Add("double", 8, "sensor_scale", sscale, DoubleNum);
+        t.Add("double", 8, "scaling_minimum", smin, DoubleNum);
+        t.Add("double", 8, "scaling_factor", sscale, DoubleNum);
         t.Add("int16_t", 2, "logistic_table", n.logisticTable, IntText);
     } else {
-        t.Add("float", 4, "sensor_minimum", smin, spellValue);
-        t.Add("float", 4, "sensor_scale", sscale, spellValue);
+        t.Add("float", 4, "scaling_minimum", smin, spellValue);
+        t.Add("float", 4, "scaling_factor", sscale, spellValue);
     }
     std::string stages;
     for (int s = 0; s < 2; ++s) {
         const SmallNet::Stage& g = n.stages[s];
         const std::string S = std::to_string(s + 1);
         if (g.receivers.empty()) continue;
-        t.Add(rtype, rbytes, "receiver" + S, g.receivers, IntText);
-        t.Add(rtype, rbytes, "source" + S, g.source, IntText);
+        const bool compared = s == 1 && !actionsRead;  // the actions, compared as they are made
+        if (compared) {
+            std::vector<std::int32_t> ids;
+            for (int r : g.receivers) ids.push_back(n.hasOutput[static_cast<std::size_t>(r)] ? n.outputId[static_cast<std::size_t>(r)] : 0);
+            t.Add("int32_t", 4, "output" + S, ids, IntText);
+        } else {
+            t.Add(rtype, rbytes, "receiver" + S, slots(g.receivers), IntText);
+        }
+        t.Add(rtype, rbytes, "source" + S, slots(g.source), IntText);
         // A dense stage that reads none of its own receivers sums kLanes receivers at
         // once (each still in link order): their weights go link by link across the
         // lanes, the rest receiver by receiver.
@@ -455,6 +501,17 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
         // The line that turns receiver i's sum into its value.
         auto assign = [&](const std::string& indent, const std::string& accText) {
             const int shift = g.weightShift + n.valueShift;
+            if (compared) {
+                // Ties keep the first action in the list, as the trainer's rule does.
+                const std::string y = g.allLogistic
+                    ? (fixed ? Format("logistic_q(%s, %d)", accText.c_str(), shift) : "1.0f / (1.0f + expf(-" + accText + "))")
+                    : (fixed ? Format("activate_q(code%s[i], threshold%s[i], bit%s[i], %s, %d)", S.c_str(), S.c_str(), S.c_str(), accText.c_str(), shift)
+                             : Format("activate_f(code%s[i], threshold%s[i], bit%s[i], %s)", S.c_str(), S.c_str(), S.c_str(), accText.c_str()));
+                return Format("%s{\n%s    const %s y = %s;\n%s    if (output%s[i] != 0 && y > best) {\n%s        best = y;\n"
+                              "%s        decided = output%s[i];\n%s    }\n%s}\n",
+                              indent.c_str(), indent.c_str(), sum, y.c_str(), indent.c_str(), S.c_str(), indent.c_str(),
+                              indent.c_str(), S.c_str(), indent.c_str(), indent.c_str());
+            }
             if (g.allLogistic)
                 return fixed ? Format("%sv[receiver%s[i]] = (int16_t)logistic_q(%s, %d);\n", indent.c_str(), S.c_str(), accText.c_str(), shift)
                              : Format("%sv[receiver%s[i]] = 1.0f / (1.0f + expf(-%s));\n", indent.c_str(), S.c_str(), accText.c_str());
@@ -491,11 +548,13 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
     std::vector<int> dr, dout;
     for (int a : n.actions)
         if (n.hasOutput[static_cast<std::size_t>(a)]) {
-            dr.push_back(a);
+            dr.push_back(slot[static_cast<std::size_t>(a)]);
             dout.push_back(n.outputId[static_cast<std::size_t>(a)]);
         }
-    t.Add(rtype, rbytes, "decision_receptor", dr, IntText);
-    t.Add("int32_t", 4, "decision_output", dout, IntText);
+    if (actionsRead) {
+        t.Add(rtype, rbytes, "decision_receptor", dr, IntText);
+        t.Add("int32_t", 4, "decision_output", dout, IntText);
+    }
 
     std::string s = Format("/* %s: the network of \"%s\", exported by Kestrine in %s.\n", out.sourceName.c_str(),
                            p.m_name.c_str(), fixed ? "16-bit fixed point" : "single precision");
@@ -506,7 +565,7 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
     s += "#include \"" + out.headerName + "\"\n\n#include <math.h>\n#include <string.h>\n\n";
     s += "#if defined(__clang__)\n#pragma clang fp contract(off)\n#elif defined(__GNUC__)\n"
          "#pragma GCC optimize(\"fp-contract=off\")\n#endif\n\n";
-    s += Format("#define RECEPTORS %d\n#define SENSORS %zu\n#define DECISIONS %zu\n\n", n.receptors, n.sensors.size(), dr.size());
+    s += Format("#define VALUES %zu\n#define SENSORS %zu\n#define DECISIONS %zu\n\n", kept, n.sensors.size(), dr.size());
     s += t.text + "\n";
     s += "const char *" + prefix + "_net_output_name(int32_t id) {\n    switch (id) {\n";
     for (const auto& o : p.m_outputs.m_items) s += Format("    case %d: return %s;\n", o->m_ID, CStringLiteral(o->m_name).c_str());
@@ -514,9 +573,9 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
     if (fixed) {
         s += Format(R"C(/* An input onto its sensor, as the trainer scales it, then to %d fraction bits (saturating). */
 static int16_t sensor_q(int i, double x) {
-    const int type = sensor_type[i];
-    const int32_t items = sensor_items[i];
-    const double scale = sensor_scale[i];
+    const int k = sensor_scaling[i], type = scaling_type[k];
+    const int32_t items = scaling_items[k];
+    const double scale = scaling_factor[k];
     double out, q;
     if (type == 0) {
         out = x == 0.0 ? 0.0 : 1.0;
@@ -527,7 +586,7 @@ static int16_t sensor_q(int i, double x) {
     } else if (scale == 0.0) {
         out = -3.0;
     } else {
-        out = (x - sensor_minimum[i]) * scale - 3.0;
+        out = (x - scaling_minimum[k]) * scale - 3.0;
         if (!isfinite(out)) out = -3.0;
     }
     q = out * %d.0;
@@ -576,13 +635,13 @@ static int32_t activate_q(int code, int32_t threshold, int bit, int32_t acc, int
 }
 
 static float sensor_f(int i, float x) {
-    const int type = sensor_type[i];
-    const float scale = sensor_scale[i];
+    const int k = sensor_scaling[i], type = scaling_type[k];
+    const float scale = scaling_factor[k];
     float out;
     if (type == 0) return x == 0.0f ? 0.0f : 1.0f;
-    if (type == 7) return sensor_items[i] <= 1 ? 0.0f : scale * (float)trunc32f(x);
+    if (type == 7) return scaling_items[k] <= 1 ? 0.0f : scale * (float)trunc32f(x);
     if (scale == 0.0f) return -3.0f;
-    out = (x - sensor_minimum[i]) * scale - 3.0f;
+    out = (x - scaling_minimum[k]) * scale - 3.0f;
     return isfinite(out) ? out : -3.0f;
 }
 )C";
@@ -601,19 +660,23 @@ static float activate_f(int code, float threshold, int bit, float net) {
 }
 )C";
     }
-    s += Format("\nint32_t %s_net_decide(const %s *inputs) {\n    %s v[RECEPTORS];\n    %s best = %s;\n"
-                "    int i, k, b, j, winner = -1;\n    (void)k;\n    (void)b;\n    (void)j;\n    memcpy(v, initial, sizeof v);\n"
+    s += Format("\nint32_t %s_net_decide(const %s *inputs) {\n    %s v[VALUES];\n    %s best = %s;\n"
+                "    int32_t decided = 0;\n    (void)decided;\n"
+                "    int i, k, b, j, winner = -1;\n    (void)k;\n    (void)b;\n    (void)j;\n    (void)winner;\n    memcpy(v, initial, sizeof v);\n"
                 "    for (i = 0; i < SENSORS; ++i) v[sensor_receptor[i]] = %s(i, inputs[sensor_input[i]]);\n",
                 prefix.c_str(), fixed ? "double" : "float", value, sum,
                 fixed ? Format("-((int32_t)1 << %d)", n.valueShift).c_str() : "-1.0f", fixed ? "sensor_q" : "sensor_f");
     s += stages;
-    s += "    for (i = 0; i < DECISIONS; ++i)\n        if (v[decision_receptor[i]] > best) {\n"
-         "            best = v[decision_receptor[i]];\n            winner = i;\n        }\n"
-         "    return winner < 0 ? 0 : decision_output[winner];\n}\n";
+    if (actionsRead)
+        s += "    for (i = 0; i < DECISIONS; ++i)\n        if (v[decision_receptor[i]] > best) {\n"
+             "            best = v[decision_receptor[i]];\n            winner = i;\n        }\n"
+             "    return winner < 0 ? 0 : decision_output[winner];\n}\n";
+    else
+        s += "    return decided;\n}\n";
     out.source = s;
     if (sizes)
         *sizes = Format("%s tables: %zu bytes (weights %zu), %zu bytes of values on the stack", fixed ? "fixed-point" : "float",
-                        t.bytes, t.weightBytes, valueBytes * static_cast<std::size_t>(n.receptors));
+                        t.bytes, t.weightBytes, valueBytes * kept);
     return out;
 }
 
