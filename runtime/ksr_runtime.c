@@ -21,6 +21,7 @@
 #include "ksr_kernel.h"
 
 enum { LANES = 16 };               /* receivers evaluated side by side */
+enum { BATCH = 4 };                /* cases evaluated side by side by ksr_decide_batch */
 enum { HEADER = 24, RECEPTOR = 28, CONNECTION = 32, VARIABLE_CORE = 160 };
 #define MAX_COUNT (1 << 24)        /* no real network comes near this */
 
@@ -65,6 +66,7 @@ struct ksr_model {
     double *step_weight;
     unsigned char *step_uniform;
     id_entry *variable_ids;        /* sorted, for ksr_set_input */
+    double *batch_values;          /* BATCH cases side by side: receptor r's values at (r + 1) * BATCH */
 };
 
 const char *ksr_status_message(ksr_status status) {
@@ -303,7 +305,7 @@ ksr_status ksr_load_memory(const void *data, size_t size, ksr_model **out, size_
     /* Every array below, each rounded up to 16 bytes by carve(). */
     total = 16 * 32 + sizeof(ksr_model) + n_in * sizeof(variable) + n_out * sizeof(int) + n_rec * sizeof(receptor) +
             (n_rec + 1) * sizeof(int) + n_con * (sizeof(int) + sizeof(double)) + 3 * n_rec * sizeof(int) +
-            (n_rec + 1) * sizeof(double) + n_rec * sizeof(block) + steps_max * LANES * (sizeof(int) + sizeof(double)) +
+            (n_rec + 1) * sizeof(double) * (1 + BATCH) + n_rec * sizeof(block) + steps_max * LANES * (sizeof(int) + sizeof(double)) +
             steps_max + 2 * n_rec * sizeof(int) + (n_rec + n_in + n_out) * sizeof(id_entry) + n_rec * sizeof(by_count);
     at = (unsigned char *)calloc(1, total);
     if (!at) return KSR_ERR_NO_MEMORY;
@@ -322,6 +324,7 @@ ksr_status ksr_load_memory(const void *data, size_t size, ksr_model **out, size_
     m->processors = (int *)carve(&at, n_rec * sizeof(int));
     m->actions = (int *)carve(&at, n_rec * sizeof(int));
     m->values = (double *)carve(&at, (n_rec + 1) * sizeof(double));
+    m->batch_values = (double *)carve(&at, (n_rec + 1) * BATCH * sizeof(double));
     m->blocks = (block *)carve(&at, n_rec * sizeof(block));
     m->step_source = (int *)carve(&at, steps_max * LANES * sizeof(int));
     m->step_weight = (double *)carve(&at, steps_max * LANES * sizeof(double));
@@ -539,6 +542,78 @@ int ksr_decide(ksr_model *m) {
         }
     }
     return winner < 0 ? 0 : m->receptors[winner].output_id;
+}
+
+/* Decides BATCH cases at once: every sum of every case in the same order as
+ * ksr_decide takes it, so each case's numbers are the same to the bit; the
+ * cases share each weight as it is read. Layered networks only. */
+static void decide_batch(ksr_model *m, const double *inputs, int32_t *decisions, double *action_values) {
+    double *bv = m->batch_values;
+    const int ni = m->n_inputs;
+    int i, c, stage;
+    for (i = 0; i <= m->n_receptors; ++i)
+        for (c = 0; c < BATCH; ++c) bv[i * BATCH + c] = m->values[i];
+    for (i = 0; i < m->n_sensors; ++i) {
+        const int index = m->sensors[i];
+        const receptor *r = &m->receptors[index];
+        const variable *v;
+        if (r->variable < 0) continue;
+        v = &m->variables[r->variable];
+        for (c = 0; c < BATCH; ++c)
+            bv[(index + 1) * BATCH + c] = ksr_sensor_output(v->type, v->items, v->minimum, v->scale, inputs[c * ni + r->variable]);
+    }
+    for (stage = 0; stage < 2; ++stage) {
+        const int *list = stage == 0 ? m->processors : m->actions;
+        const int count = stage == 0 ? m->n_processors : m->n_actions;
+        for (i = 0; i < count; ++i) {
+            const int index = list[i];
+            const receptor *r = &m->receptors[index];
+            double acc[BATCH];
+            int k;
+            for (c = 0; c < BATCH; ++c) acc[c] = 0.0;
+            for (k = m->link_start[index]; k < m->link_start[index + 1]; ++k) {
+                const double *from = bv + (m->link_sender[k] + 1) * BATCH, w = m->link_weight[k];
+                for (c = 0; c < BATCH; ++c) acc[c] += from[c] * w;
+            }
+            for (c = 0; c < BATCH; ++c)
+                bv[(index + 1) * BATCH + c] =
+                    r->kind == KSR_KIND_ACTION || r->code == KSR_LOGISTIC ? ksr_logistic(acc[c]) : activate(r, acc[c]);
+        }
+    }
+    for (c = 0; c < BATCH; ++c) {
+        double best = -1.0;
+        int winner = -1;
+        for (i = 0; i < m->n_actions; ++i) {
+            const int index = m->actions[i];
+            const double out = bv[(index + 1) * BATCH + c];
+            if (action_values) action_values[c * m->n_actions + i] = out;
+            if (m->receptors[index].has_output && out > best) {
+                best = out;
+                winner = index;
+            }
+        }
+        decisions[c] = winner < 0 ? 0 : m->receptors[winner].output_id;
+    }
+}
+
+ksr_status ksr_decide_batch(ksr_model *m, const double *inputs, size_t n, int32_t *decisions, double *action_values) {
+    size_t done = 0;
+    int i;
+    if (!m || (n > 0 && (!inputs || !decisions))) return KSR_ERR_ARGUMENT;
+    if (n == 0) return KSR_OK;
+    if (m->layered)
+        for (; done + BATCH < n; done += BATCH)
+            decide_batch(m, inputs + done * (size_t)m->n_inputs, decisions + done,
+                         action_values ? action_values + done * (size_t)m->n_actions : NULL);
+    /* The rest one at a time; the last case is always decided so, which leaves
+     * the model as deciding every case in turn would have left it. */
+    for (; done < n; ++done) {
+        ksr_set_inputs(m, inputs + done * (size_t)m->n_inputs, m->n_inputs);
+        decisions[done] = ksr_decide(m);
+        if (action_values)
+            for (i = 0; i < m->n_actions; ++i) action_values[done * (size_t)m->n_actions + i] = m->receptors[m->actions[i]].out;
+    }
+    return KSR_OK;
 }
 
 /* ------------------------------------------------------------ accessors */

@@ -16,6 +16,7 @@
 #define KSR_RUNTIME_H
 
 #include <stddef.h>
+#include <stdint.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -58,6 +59,13 @@ ksr_status ksr_set_inputs(ksr_model *model, const double *values, int count);
  * action receptor with an output holding the highest value above -1.0;
  * 0 when there is none. */
 int ksr_decide(ksr_model *model);
+
+/* Decides n cases at once: inputs holds n rows of ksr_input_count values in
+ * file order, decisions receives n output IDs and action_values (when not
+ * NULL) n rows of ksr_action_count values. Each decision and value, and the
+ * model afterwards, is exactly what ksr_set_inputs and ksr_decide case by case
+ * would give; several cases share each weight as it is read, which is faster. */
+ksr_status ksr_decide_batch(ksr_model *model, const double *inputs, size_t n, int32_t *decisions, double *action_values);
 
 /* Action receptors in the file's order, with their values after the last
  * ksr_decide and the output each stands for (0: none). */

@@ -208,7 +208,7 @@ CSource GenerateCHeaderOnly(const CProject& p, const std::string& prefix, const 
     for (const auto& o : p.m_outputs.m_items) outputNames.push_back(o->m_name);
     const std::vector<std::string> inputIds = CIdentifierParts(inputNames), outputIds = CIdentifierParts(outputNames);
     std::string h = Format("/* %s: the network of \"%s\", exported by Kestrine. */\n"
-                           "#ifndef %s\n#define %s\n\n#include <stdint.h>\n\n"
+                           "#ifndef %s\n#define %s\n\n#include <stddef.h>\n#include <stdint.h>\n\n"
                            "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n",
                            out.headerName.c_str(), CommentText(p.m_name).c_str(), guard.c_str(), guard.c_str());
     h += Format("/* Number of input values %s takes. */\n#define %s_NET_INPUTS %d\n\n", fn.c_str(), PREFIX.c_str(),
@@ -223,11 +223,18 @@ CSource GenerateCHeaderOnly(const CProject& p, const std::string& prefix, const 
                     p.m_outputs.m_items[i]->m_ID, CommentText(outputNames[i]).c_str());
     h += Format("\n/* The winning output's ID (a %s_OUTPUT_ constant), 0 when none. */\n"
                 "int32_t %s(const %s *inputs);\n\n"
+                "/* Decides n cases, one after another: inputs holds n rows of %s_NET_INPUTS values,\n"
+                "   decisions receives n output IDs, each the one %s gives for its row. */\n"
+                "void %s_batch(const %s *inputs, size_t n, int32_t *decisions);\n\n"
                 "/* An output's name as typed in Kestrine; NULL for an ID that is no output. */\n"
                 "const char *%s_net_output_name(int32_t id);\n\n"
                 "#ifdef __cplusplus\n}\n#endif\n\n#endif\n",
-                PREFIX.c_str(), fn.c_str(), inputType, prefix.c_str());
+                PREFIX.c_str(), fn.c_str(), inputType, PREFIX.c_str(), fn.c_str(), fn.c_str(), inputType, prefix.c_str());
     out.header = h;
+    // Every export carries the batch form; it is the same for every number type.
+    out.source = Format("\nvoid %s_batch(const %s *inputs, size_t n, int32_t *decisions) {\n"
+                        "    size_t c;\n    for (c = 0; c < n; ++c) decisions[c] = %s(inputs + c * %s_NET_INPUTS);\n}\n",
+                        fn.c_str(), inputType, fn.c_str(), PREFIX.c_str());
     return out;
 }
 
@@ -235,7 +242,10 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
     CSource out = GenerateCHeaderOnly(p, prefix, "double");
     const std::string fn = prefix + "_net_decide";
 
-    if (!p.Model()) return out;
+    if (!p.Model()) {
+        out.source.clear();  // nothing to decide with
+        return out;
+    }
     const Layout l = Build(p);
     const std::size_t n = l.kind.size();
     std::string s;
@@ -360,7 +370,7 @@ static double activate(int r, double net) {
     return winner < 0 ? 0 : output_id[winner];
 }
 )C";
-    out.source = s;
+    out.source = s + out.source;
     return out;
 }
 

@@ -673,7 +673,7 @@ static float activate_f(int code, float threshold, int bit, float net) {
              "    return winner < 0 ? 0 : decision_output[winner];\n}\n";
     else
         s += "    return decided;\n}\n";
-    out.source = s;
+    out.source = s + out.source;
     if (sizes)
         *sizes = Format("%s tables: %zu bytes (weights %zu), %zu bytes of values on the stack", fixed ? "fixed-point" : "float",
                         t.bytes, t.weightBytes, valueBytes * kept);
