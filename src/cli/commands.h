@@ -78,6 +78,7 @@ struct TrainOptions {
     std::string method;  // "winner" or "rprop"; empty: the stored choice
     std::optional<double> holdout;  // fraction of the scenarios kept out of training
     std::int32_t patience = 0;  // cycles without a better figure before stopping (0: no plateau stop)
+    std::int32_t threads = 0;   // resilient back-propagation's threads (0: one per core)
     std::string curve;          // CSV file for the learning curve
     bool json = false;
     bool force = false;

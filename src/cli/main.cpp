@@ -71,6 +71,10 @@ int main(int argc, char** argv) {
     cmdTrain->add_option("-o,--output", trainOpts.output, "Where to save the trained project (default: in place)");
     cmdTrain->add_option("--seed", trainOpts.seed, "Seed of the random generator (default 1)");
     cmdTrain->add_option("--max-cycles", trainOpts.maxCycles, "Stop after this many cycles")->check(Between(1, 2147483647));
+    cmdTrain->add_option("--threads", trainOpts.threads,
+                         "Threads for resilient back-propagation on big data (default: one per core); any count gives "
+                         "the same result")
+        ->check(Between(1, 256));
     cmdTrain->add_option("--max-seconds", trainOpts.maxSeconds, "Stop after this many seconds")
         ->check(Between(0, 1e7, true));
     cmdTrain->add_option("--learn-rate", trainOpts.learnRate, "Learn rate for this run")->check(Between(0, 10, true));

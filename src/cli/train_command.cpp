@@ -51,6 +51,7 @@ void ApplyTrainOptions(CProject& p, const TrainOptions& o) {
     m.m_bUseMomentum = o.useMomentum;
     m.m_bErrorCorrection = o.errorCorrection;
     p.m_trainingSeed = o.seed.value_or(1);  // one default seed everywhere: a run repeats unless asked otherwise
+    p.m_trainingThreads = o.threads;
     std::string method = o.method;
     if (method.empty()) {
         QSettingsStore store;

@@ -99,6 +99,9 @@ public:
     // When set, starting training seeds the generator with this instead of
     // the clock, so a run is reproducible (the command-line tool's --seed, tests).
     std::optional<std::uint32_t> m_trainingSeed;
+    // Threads for resilient back-propagation's big epochs (0: one per core);
+    // the result is the same for any count. Not stored in the file.
+    std::int32_t m_trainingThreads = 0;
     // The training method and the resilient back-propagation state (kept
     // while the network is unchanged, so a stopped run continues).
     TrainingMethod m_trainingMethod = TrainingMethod::Winner;

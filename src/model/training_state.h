@@ -3,6 +3,7 @@
 // cycle works on, and the resilient back-propagation arrays.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace ks {
@@ -52,6 +53,30 @@ struct RpropState {
     double epochError = 0.0;
     // The current attempt (since the run started or the last restart).
     std::int32_t attemptBest = -1, sinceBetter = 0, restarts = 0;
+
+    // The training scenarios' sensor values, scaled once when a run starts (a
+    // row per scenario in list order), so that an epoch reads them instead of
+    // setting every input; with the network's fixed parts in flat arrays.
+    bool usePacked = true;  // false: every epoch goes through the inputs (tests compare the two)
+    bool packed = false;
+    bool layered = false;  // no stage reads its own receivers: they may advance side by side
+    std::size_t packedScenarios = 0;       // the scenario count when packed: another count packs again
+    std::uint64_t packedVersion = ~std::uint64_t{0};
+    std::vector<std::int32_t> packedSensors;  // receptor indexes of the sensors with an input
+    std::vector<double> packedValues;         // rows × packedSensors
+    std::vector<std::int32_t> packedTarget;   // per row: the target's receptor index
+    std::vector<class CScenario*> packedRows; // per row: its scenario
+    struct Node {
+        std::int32_t kind = 0, code = 0, bit = 0, id = 0;
+        bool logistic = false, linear = false, attached = false;
+        double threshold = 0.0;
+    };
+    std::vector<Node> nodes;                              // per receptor
+    std::vector<double> inWeight, outWeight;  // per link in and out, for one epoch
+    // Threads for a big epoch (0: one per core). A big epoch is cut into the
+    // same parts whatever this is, so it changes the speed, never the result.
+    std::int32_t threads = 0;
+    std::shared_ptr<struct RpropParallel> parallel;
 };
 
 }  // namespace ks

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/project.h"
+#include "training/rprop_epoch.h"
 #include "training/run_support.h"
 
 namespace ks {
@@ -41,6 +42,8 @@ void PrepareRprop(CProject& p) {
 void StartRpropRun(CProject& p) {
     PrepareRprop(p);
     if (!p.m_rprop) return;
+    p.m_rprop->packed = p.m_rprop->usePacked && PackRpropScenarios(p, *p.m_rprop);
+    p.m_rprop->threads = p.m_trainingThreads;
     p.m_rprop->attemptBest = -1;  // a run's first attempt starts from the weights as they are
     p.m_rprop->sinceBetter = 0;
     p.m_rprop->restarts = 0;
@@ -68,7 +71,19 @@ int RpropCycle(CProject& p) {
     std::int32_t learned = 0, withTarget = 0;
     double squares = 0.0;
     std::int32_t outputs = 0;  // attached actions: the terms of the error
+    // The rows were packed when the run started; a changed network or scenario list packs them again.
+    if (s.packed && (s.packedVersion != m.m_structureVersion || s.packedScenarios != sm.Scenarios().size()))
+        s.packed = PackRpropScenarios(p, s);
+    if (s.packed) {
+        EpochFigures e;
+        RpropEpochPacked(p, s, e);
+        learned = e.learned;
+        withTarget = e.withTarget;
+        squares = e.squares;
+        outputs = e.outputs;
+    }
     for (const auto& scenario : sm.Scenarios()) {
+        if (s.packed) break;
         CScenario& sc = *scenario;
         if (sc.m_bHeldOut) continue;
         sc.m_bLearned = false;

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "model/project.h"
 #include "support/network_fixture.h"
 #include "support/recording_prompt.h"
 #include "training/endpoints.h"
+#include "training/rprop_epoch.h"
 #include "training/training_cycle.h"
 
 namespace ks {
@@ -132,6 +135,102 @@ TEST(Rprop, ScenariosWithoutTargetAreLeftOut) {
     orphan->m_iTargetID = 0;
     EXPECT_GT(TrainRprop(p, 500), 0);
     EXPECT_FALSE(orphan->m_bLearned);
+}
+
+}  // namespace
+}  // namespace ks
+
+namespace ks {
+namespace {
+
+// Ranged and descriptor inputs, biases, two step processors, a held-out
+// scenario and one without a target: every path of an epoch.
+void BuildVariedProject(CProject& p) {
+    test::BuildProject(p, 2, 3, 17);
+    VARIABLE_RECORD list;
+    list.type = kDescriptorList;
+    CVariable* colour = test::AddAssembledInput(p, list, "colour");
+    for (int i = 0; i < 4; ++i) colour->AddItem("c" + std::to_string(i), i, i, false, 0);
+    AddBiases(p);
+    for (int i = 0; i < 40; ++i) {
+        p.m_inputs.m_items[0]->SetValue((i * 3) % 10);
+        p.m_inputs.m_items[1]->SetValue((i * 7) % 11 * 0.9);
+        colour->SetValue(i % 4);
+        p.Scenarios()->CreateScenario(p.Model()->Actions()[static_cast<std::size_t>((i % 4 + (i % 10 >= 6)) % 3)]);
+    }
+    p.Scenarios()->Scenarios()[5]->m_bHeldOut = true;
+    p.Scenarios()->Scenarios()[9]->m_pTarget = nullptr;
+    p.Scenarios()->Scenarios()[9]->m_iTargetID = 0;
+    p.Model()->Processors()[1]->m_iActivation = 0;  // a step: passes no gradient, still decides
+    p.Model()->Processors()[1]->m_dThreshold = 0.4;
+    p.m_trainingSeed = 5;
+}
+
+// The packed epoch and the epoch through the inputs: the same run, bit for
+// bit, epoch by epoch (gradients, error, scores, weights). The runs take turns
+// (a restart draws from the one process-wide generator).
+TEST(Rprop, PackedEpochsAreTheEpochsThroughTheInputs) {
+    for (int variant = 0; variant < 3; ++variant) {
+        SCOPED_TRACE(variant);
+        std::vector<std::vector<double>> trace[2];  // per epoch: gradient, error, scores, weights
+        for (int packed = 0; packed < 2; ++packed) {
+            CProject p;
+            if (variant == 0) BuildXor(p, 4);
+            if (variant == 1) BuildVariedProject(p);
+            if (variant == 2) test::BuildThreeClassProject(p);
+            p.m_rprop = std::make_unique<RpropState>();
+            p.m_rprop->usePacked = packed == 1;
+            p.m_trainingMethod = TrainingMethod::Rprop;
+            ASSERT_EQ(StartStopTraining(p), 1);
+            EXPECT_EQ(p.m_rprop->packed, packed == 1);
+            for (int epoch = 0; epoch < 400; ++epoch) {
+                const int more = TrainingCycle(p);
+                std::vector<double> state = p.m_rprop->gradient;
+                state.push_back(p.m_rprop->epochError);
+                state.push_back(p.m_rprop->epochLearned);
+                for (const auto& sc : p.Scenarios()->Scenarios()) state.push_back(sc->m_fScore);
+                for (double w : Weights(p)) state.push_back(w);
+                trace[packed].push_back(state);
+                if (more == 0) break;
+            }
+        }
+        EXPECT_GT(trace[0].size(), 5u);
+        ASSERT_EQ(trace[0].size(), trace[1].size());
+        for (std::size_t e = 0; e < trace[0].size(); ++e)
+            ASSERT_EQ(std::memcmp(trace[0][e].data(), trace[1][e].data(), trace[0][e].size() * sizeof(double)), 0) << "epoch " << e;
+    }
+}
+
+// A big epoch is cut into the same parts whatever the thread count: one,
+// two or three threads give the same bytes, epoch after epoch.
+TEST(Rprop, ThreadsChangeTheSpeedNotTheResult) {
+    std::vector<double> first;
+    for (int threads : {1, 2, 3}) {
+        SCOPED_TRACE(threads);
+        CProject p;
+        test::BuildProject(p, 20, 4, 23);
+        AddBiases(p);
+        for (int i = 0; i < 700; ++i) {
+            for (std::size_t k = 0; k < 20; ++k) p.m_inputs.m_items[k]->SetValue(static_cast<double>((i * (k + 3) + k * k) % 11));
+            p.Scenarios()->CreateScenario(p.Model()->Actions()[static_cast<std::size_t>((i * 7 + i / 5) % 4)]);
+        }
+        p.m_trainingSeed = 3;
+        p.m_trainingThreads = threads;
+        p.m_trainingMethod = TrainingMethod::Rprop;
+        ASSERT_EQ(StartStopTraining(p), 1);
+        std::vector<double> trace;
+        for (int epoch = 0; epoch < 25 && TrainingCycle(p) == 1; ++epoch) {
+            trace.insert(trace.end(), p.m_rprop->gradient.begin(), p.m_rprop->gradient.end());
+            trace.push_back(p.m_rprop->epochError);
+        }
+        for (double w : Weights(p)) trace.push_back(w);
+        EXPECT_EQ(EpochParts(*p.m_rprop), 8u);
+        EXPECT_EQ(EpochThreads(*p.m_rprop), static_cast<std::size_t>(threads));
+        if (first.empty())
+            first = trace;
+        else
+            EXPECT_EQ(std::memcmp(first.data(), trace.data(), first.size() * sizeof(double)), 0);
+    }
 }
 
 }  // namespace
