@@ -40,6 +40,7 @@ inline constexpr const char* kKeyTrainingMethod = "TrainingMethod";  // 0 winner
 inline constexpr const char* kKeyHoldOutPercent = "HoldOutPercent";
 inline constexpr const char* kKeyHoldOutSeed = "HoldOutSeed";
 inline constexpr const char* kKeyPatience = "Patience";
+inline constexpr const char* kKeyThreads = "TrainingThreads";
 inline constexpr const char* kKeyHelpAddress = "HelpAddress";  // scheme and host of the online help; none: the installed manual
 
 }  // namespace ks

@@ -61,6 +61,7 @@ struct TrainingWatch {
     std::int32_t holdoutPercent = 0;  // of each output's scenarios kept out of training (0: none)
     std::int32_t seed = 1;            // of that split
     std::int32_t patience = 0;        // cycles without a better figure before stopping (0: none)
+    std::int32_t threads = 0;         // resilient back-propagation's threads (0: one per core); never the result
 };
 
 // What the last run ended with (valid once a watched run has ended).

@@ -16,6 +16,7 @@ TrainingWatch CSession::Watch() {
     w.holdoutPercent = std::clamp(m_settings->ReadInt(kSettingsSection, kKeyHoldOutPercent).value_or(0), 0, 90);
     w.seed = std::max(1, m_settings->ReadInt(kSettingsSection, kKeyHoldOutSeed).value_or(1));
     w.patience = std::max(0, m_settings->ReadInt(kSettingsSection, kKeyPatience).value_or(0));
+    w.threads = std::clamp(m_settings->ReadInt(kSettingsSection, kKeyThreads).value_or(0), 0, 256);
     return w;
 }
 
@@ -24,6 +25,7 @@ void CSession::SetWatch(const TrainingWatch& w) {
     m_settings->WriteInt(kSettingsSection, kKeyHoldOutPercent, std::clamp(w.holdoutPercent, 0, 90));
     m_settings->WriteInt(kSettingsSection, kKeyHoldOutSeed, std::max(1, w.seed));
     m_settings->WriteInt(kSettingsSection, kKeyPatience, std::max(0, w.patience));
+    m_settings->WriteInt(kSettingsSection, kKeyThreads, std::clamp(w.threads, 0, 256));
 }
 
 void CSession::ForgetRun() {
@@ -41,6 +43,7 @@ int CSession::StartStopTraining() {
         const TrainingWatch w = Watch();
         std::string refused;
         m_runner.Locked([&] {
+            m_project.m_trainingThreads = w.threads;
             CScenarioMgr& sm = *m_project.Scenarios();
             if (w.holdoutPercent > 0) {
                 refused = HoldOutScenarios(sm, w.holdoutPercent / 100.0, static_cast<std::uint32_t>(w.seed));

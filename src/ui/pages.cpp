@@ -213,6 +213,9 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     patience = spinRow("Patience:", 0, 1000000, 50,
                        "Stop after this many cycles without a better held-out (or learned) figure (0: never)");
     patience->setSpecialValueText("off");
+    threads = spinRow("Threads:", 0, 64, 1,
+                      "Threads for resilient back-propagation on big data (0: one per core); any number learns the same");
+    threads->setSpecialValueText("all");
     trainingFigure = new QLabel;
     heldOutFigure = new QLabel;
     stopFigure = new QLabel;
@@ -228,9 +231,10 @@ CdlgToolsPageTrain::CdlgToolsPageTrain(CSession& session) : m_session(session) {
     holdOut->setValue(watch.holdoutPercent);
     holdOutSeed->setValue(watch.seed);
     patience->setValue(watch.patience);
-    for (QSpinBox* box : {holdOut, holdOutSeed, patience})
+    threads->setValue(watch.threads);
+    for (QSpinBox* box : {holdOut, holdOutSeed, patience, threads})
         connect(box, &QSpinBox::valueChanged, this, [this] {
-            m_session.SetWatch({holdOut->value(), holdOutSeed->value(), patience->value()});
+            m_session.SetWatch({holdOut->value(), holdOutSeed->value(), patience->value(), threads->value()});
         });
     connect(curve, &QPushButton::clicked, this, &CdlgToolsPageTrain::curveRequested);
     outer->addStretch(1);
@@ -328,7 +332,7 @@ void CdlgToolsPageTrain::UpdateTrainPage() {
         }
         useMomentum->setEnabled(false);
     }
-    for (QSpinBox* box : {holdOut, holdOutSeed, patience}) box->setEnabled(!m_session.Training());
+    for (QSpinBox* box : {holdOut, holdOutSeed, patience, threads}) box->setEnabled(!m_session.Training());
     ShowFigures(nullptr);
 }
 

@@ -60,7 +60,7 @@ public:
     QCheckBox *useMomentum, *errorCorrection;
     QComboBox* method;  // "Winner Learning" or "Resilient Backprop"
     // How good is it: the held-out part and the plateau stop (per user), the figures.
-    QSpinBox *holdOut, *holdOutSeed, *patience;
+    QSpinBox *holdOut, *holdOutSeed, *patience, *threads;
     QLabel *trainingFigure, *heldOutFigure, *stopFigure;
     QPushButton* curve;
     // The figures of the run under way (from its snapshot) or of the last one.

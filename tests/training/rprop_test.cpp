@@ -18,6 +18,15 @@ void AddBiases(CProject& p) {
     }
 }
 
+// A Descriptor List input "colour" with items c0, c1, ...
+CVariable* AddColour(CProject& p, int items) {
+    VARIABLE_RECORD list;
+    list.type = kDescriptorList;
+    CVariable* colour = test::AddAssembledInput(p, list, "colour");
+    for (int i = 0; i < items; ++i) colour->AddItem("c" + std::to_string(i), i, i, false, 0);
+    return colour;
+}
+
 std::vector<double> Weights(const CProject& p) {
     std::vector<double> w;
     for (const auto& c : p.Model()->m_connections) w.push_back(c->Weight());
@@ -94,10 +103,7 @@ TEST(Rprop, RestartsLeaveAPoorMinimumAndTheSeedDrawsThem) {
 TEST(Rprop, LearnsRangedAndDescriptorProblems) {
     CProject p;
     test::BuildProject(p, 2, 3, 13);
-    VARIABLE_RECORD list;
-    list.type = kDescriptorList;
-    CVariable* colour = test::AddAssembledInput(p, list, "colour");
-    for (int i = 0; i < 3; ++i) colour->AddItem("c" + std::to_string(i), i, i, false, 0);
+    CVariable* colour = AddColour(p, 3);
     AddBiases(p);
     // Class: the colour, shifted by one when the first input is high.
     for (int i = 0; i < 30; ++i) {
@@ -147,10 +153,7 @@ namespace {
 // scenario and one without a target: every path of an epoch.
 void BuildVariedProject(CProject& p) {
     test::BuildProject(p, 2, 3, 17);
-    VARIABLE_RECORD list;
-    list.type = kDescriptorList;
-    CVariable* colour = test::AddAssembledInput(p, list, "colour");
-    for (int i = 0; i < 4; ++i) colour->AddItem("c" + std::to_string(i), i, i, false, 0);
+    CVariable* colour = AddColour(p, 4);
     AddBiases(p);
     for (int i = 0; i < 40; ++i) {
         p.m_inputs.m_items[0]->SetValue((i * 3) % 10);

@@ -414,13 +414,16 @@ private slots:
         QCOMPARE(page.heldOutFigure->text(), QString("Held out: -"));
         page.holdOut->setValue(30);
         page.patience->setValue(100);
+        page.threads->setValue(2);
         QCOMPARE(*store.ReadInt(kSettingsSection, kKeyHoldOutPercent), 30);  // kept per user
+        QCOMPARE(*store.ReadInt(kSettingsSection, kKeyThreads), 2);
         w.SetTrainingMethod(TrainingMethod::Rprop);
         page.startStop->click();
         QTRY_VERIFY_WITH_TIMEOUT(!w.TrainingTimer().isActive(), 60000);
         int held = 0;
         for (const auto& s : w.Project().Scenarios()->Scenarios()) held += s->m_bHeldOut ? 1 : 0;
         QCOMPARE(held, 9);  // 30% of each decision of the thirty
+        QCOMPARE(w.Project().m_trainingThreads, 2);  // the run took the page's thread count
         const RunSummary& last = w.Session().LastRun();
         QVERIFY(last.valid && last.hasHeldOut);
         QCOMPARE(page.heldOutFigure->text(),
