@@ -268,6 +268,12 @@ SmallNet BuildSmallNet(const CProject& p, CNumberType type, std::string& refusal
         if (st.dense) st.source.resize(static_cast<std::size_t>(width));
     }
     n.actions.assign(f.actions.begin(), f.actions.end());
+    std::vector<bool> isAction(static_cast<std::size_t>(n.receptors), false);
+    for (int a : n.actions) isAction[static_cast<std::size_t>(a)] = true;
+    bool actionsRead = false;
+    for (const SmallNet::Stage& g : n.stages)
+        for (int source : g.source) actionsRead = actionsRead || isAction[static_cast<std::size_t>(source)];
+    n.decideByNet = n.stages[1].allLogistic && !actionsRead;
     if (type == CNumberType::Fixed) {
         if (!unbounded.empty()) {
             refusal = "fixed point needs receptors whose output is bounded; linear: " + unbounded;
@@ -290,6 +296,7 @@ std::int32_t EmulateSmallNet(const SmallNet& n, const double* inputs, std::vecto
             q = std::clamp(q, -32767.0, 32767.0);
             v[static_cast<std::size_t>(s.receptor)] = RoundAway(q);
         }
+        std::vector<std::int32_t> nets;  // the actions' sums
         for (const SmallNet::Stage& st : n.stages)
             for (std::size_t i = 0; i < st.receivers.size(); ++i) {
                 std::int32_t acc = 0;
@@ -298,11 +305,13 @@ std::int32_t EmulateSmallNet(const SmallNet& n, const double* inputs, std::vecto
                     acc += v[static_cast<std::size_t>(source)] * st.qWeight[static_cast<std::size_t>(k)];
                 }
                 v[static_cast<std::size_t>(st.receivers[i])] = ActivateFixed(n, st, i, acc);
+                if (&st == &n.stages[1]) nets.push_back(acc);
             }
-        std::int32_t best = -(std::int32_t{1} << n.valueShift);
-        for (int a : n.actions) {
-            const std::int32_t x = v[static_cast<std::size_t>(a)];
-            if (actionValues) actionValues->push_back(std::ldexp(static_cast<double>(x), -n.valueShift));
+        std::int32_t best = n.decideByNet ? INT32_MIN : -(std::int32_t{1} << n.valueShift);
+        for (std::size_t j = 0; j < n.actions.size(); ++j) {
+            const int a = n.actions[j];
+            const std::int32_t x = n.decideByNet ? nets[j] : v[static_cast<std::size_t>(a)];
+            if (actionValues) actionValues->push_back(std::ldexp(static_cast<double>(v[static_cast<std::size_t>(a)]), -n.valueShift));
             if (n.hasOutput[static_cast<std::size_t>(a)] && x > best) {
                 best = x;
                 winner = a;
@@ -340,6 +349,7 @@ std::int32_t EmulateSmallNet(const SmallNet& n, const double* inputs, std::vecto
         for (std::size_t r = 0; r < R; ++r) v[r] = static_cast<float>(n.initial[r]);
         for (const auto& s : n.sensors)
             v[static_cast<std::size_t>(s.receptor)] = SensorFloat(s, static_cast<float>(inputs[s.input]));
+        std::vector<float> nets;  // the actions' sums
         for (const SmallNet::Stage& st : n.stages)
             for (std::size_t i = 0; i < st.receivers.size(); ++i) {
                 float sum = 0.0f;
@@ -349,11 +359,13 @@ std::int32_t EmulateSmallNet(const SmallNet& n, const double* inputs, std::vecto
                 }
                 v[static_cast<std::size_t>(st.receivers[i])] =
                     ActivateFloat(st.code[i], static_cast<float>(st.threshold[i]), st.bit[i], sum);
+                if (&st == &n.stages[1]) nets.push_back(sum);
             }
-        float best = -1.0f;
-        for (int a : n.actions) {
-            const float x = v[static_cast<std::size_t>(a)];
-            if (actionValues) actionValues->push_back(x);
+        float best = n.decideByNet ? -std::numeric_limits<float>::infinity() : -1.0f;
+        for (std::size_t j = 0; j < n.actions.size(); ++j) {
+            const int a = n.actions[j];
+            const float x = n.decideByNet ? nets[j] : v[static_cast<std::size_t>(a)];
+            if (actionValues) actionValues->push_back(v[static_cast<std::size_t>(a)]);
             if (n.hasOutput[static_cast<std::size_t>(a)] && x > best) {
                 best = x;
                 winner = a;
@@ -501,6 +513,10 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
         // The line that turns receiver i's sum into its value.
         auto assign = [&](const std::string& indent, const std::string& accText) {
             const int shift = g.weightShift + n.valueShift;
+            if (compared && n.decideByNet)
+                return Format("%sif (output%s[i] != 0 && %s > best) {\n%s    best = %s;\n%s    decided = output%s[i];\n%s}\n",
+                              indent.c_str(), S.c_str(), accText.c_str(), indent.c_str(), accText.c_str(), indent.c_str(),
+                              S.c_str(), indent.c_str());
             if (compared) {
                 // Ties keep the first action in the list, as the trainer's rule does.
                 const std::string y = g.allLogistic
@@ -558,6 +574,9 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
 
     std::string s = Format("/* %s: the network of \"%s\", exported by Kestrine in %s.\n", out.sourceName.c_str(),
                            p.m_name.c_str(), fixed ? "16-bit fixed point" : "single precision");
+    if (n.decideByNet)
+        s += " * The decision compares the actions' sums: the logistic orders them alike, and sums still differ\n"
+             " * where every output has reached 1 in this precision.\n";
     s += fixed ? " * Integers only, but for the scaling of the inputs on entry; no libm. Decisions may differ from the\n"
                  " * trainer's where two outputs are close: kestrine-cli export --verify counts where. */\n"
                : " * No double anywhere. Decisions may differ from the trainer's where two outputs are close:\n"
@@ -665,7 +684,9 @@ static float activate_f(int code, float threshold, int bit, float net) {
                 "    int i, k, b, j, winner = -1;\n    (void)k;\n    (void)b;\n    (void)j;\n    (void)winner;\n    memcpy(v, initial, sizeof v);\n"
                 "    for (i = 0; i < SENSORS; ++i) v[sensor_receptor[i]] = %s(i, inputs[sensor_input[i]]);\n",
                 prefix.c_str(), fixed ? "double" : "float", value, sum,
-                fixed ? Format("-((int32_t)1 << %d)", n.valueShift).c_str() : "-1.0f", fixed ? "sensor_q" : "sensor_f");
+                n.decideByNet ? (fixed ? "INT32_MIN" : "-INFINITY")
+                              : (fixed ? Format("-((int32_t)1 << %d)", n.valueShift).c_str() : "-1.0f"),
+                fixed ? "sensor_q" : "sensor_f");
     s += stages;
     if (actionsRead)
         s += "    for (i = 0; i < DECISIONS; ++i)\n        if (v[decision_receptor[i]] > best) {\n"

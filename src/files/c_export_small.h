@@ -48,6 +48,10 @@ struct SmallNet {
     };
     Stage stages[2];
     std::vector<int> actions;      // receptor indexes in the action list's order
+    // Every action logistic and read by nothing: the decision compares their
+    // sums, which the logistic orders alike and which still differ where the
+    // outputs have all reached 1 in the precision at hand.
+    bool decideByNet = false;
     std::vector<int> hasOutput;    // per receptor
     std::vector<std::int32_t> outputId;
     // Fixed point: every value carries `valueShift` fraction bits in 16 bits.
