@@ -1,10 +1,11 @@
 // Kestrine against FANN on the same data and the same network shape:
 // inputs, max(inputs, outputs) + 1 logistic hidden units, outputs, with the
 // inputs scaled to -3..+3 as our sensors scale them. One run, side by side:
-// ns per forward pass (core, runtime library, generated C, fann_run) and the
-// time to classify the whole training set correctly (our training until "all
-// learned" with a fixed seed, FANN's default training until every case's
-// highest output is its class).
+// ns per decision (core, runtime library one at a time and in batches, the
+// double, float and fixed-point C exports, fann_run), the time to classify the
+// whole training set correctly (our training until "all learned" with a fixed
+// seed, FANN's default training until every case's highest output is its
+// class), and the time of one epoch. Usage: peer_bench EXAMPLES SECONDS [DATA.csv ...].
 #include <dlfcn.h>
 #include <floatfann.h>
 
@@ -268,6 +269,11 @@ int main(int argc, char** argv) {
         {"loan_decision", ReadFile(examples + "/loan_decision.csv"), false},
         {"digits64 (generated)", GeneratedDigits(), false},
     };
+    // More data files (a header row, the class last), such as public data sets kept outside the tree.
+    for (int a = 3; a < argc; ++a) {
+        const std::string path = argv[a];
+        sets.push_back({path.substr(path.find_last_of('/') + 1), ReadFile(path), false});
+    }
     char tmpl[] = "/tmp/kestrine-bench-XXXXXX";
     const std::string dir = mkdtemp(tmpl) ? tmpl : "/tmp";
 
