@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
-#include <cmath>
 
 #include "model/messages.h"
 #include "model/project.h"
@@ -197,67 +196,6 @@ void CDisplay::paintEvent(QPaintEvent*) {
                 p.setBrush(Qt::NoBrush);
                 p.drawRect(t.rect.adjusted(-2, -2, 1, 1));
             }
-}
-
-void CDisplay::focusInEvent(QFocusEvent* e) {
-    QWidget::focusInEvent(e);
-    // Arriving by Tab, the keyboard starts on the first input (or output); a
-    // window coming to the front selects nothing.
-    const bool tabbed = e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason;
-    if (m_keyIndex < 0 && tabbed && m_project && m_project->m_bOpen)
-        MoveKeyboard(m_project->m_inputs.Count() > 0 ? kPartInputs : kPartOutputs, 0);
-    else
-        Draw();
-}
-
-void CDisplay::focusOutEvent(QFocusEvent* e) {
-    QWidget::focusOutEvent(e);
-    update();
-}
-
-void CDisplay::MoveKeyboard(int part, int index) {
-    if (!m_project || !m_project->m_bOpen || (part != kPartInputs && part != kPartOutputs)) return;
-    const int count = part == kPartInputs ? m_project->m_inputs.Count() : m_project->m_outputs.Count();
-    if (count == 0) return;
-    m_keyPart = part;
-    m_keyIndex = std::clamp(index, 0, count - 1);
-    // Selected as a click on it would select it, so Delete and the pages act on it.
-    m_project->m_inputs.ClearSelection();
-    m_project->m_outputs.ClearSelection();
-    if (part == kPartInputs)
-        m_project->m_inputs.Select(m_project->m_inputs.m_items[static_cast<std::size_t>(m_keyIndex)].get());
-    else
-        m_project->m_outputs.Select(m_project->m_outputs.m_items[static_cast<std::size_t>(m_keyIndex)].get());
-    Draw();
-    Changed();
-}
-
-void CDisplay::SetTileValue(std::int64_t key, double value) {
-    if (!m_project || !m_project->m_bOpen || !m_session || Training() || PartOfKey(key) != kPartInputs) return;
-    CVariable* v = m_project->m_inputs.Find(static_cast<std::int32_t>(key & 0xFFFFFFFF));
-    const ViewTile* tile = m_a11y ? m_a11y->Words().Find(key) : nullptr;
-    if (!v || !tile || !std::isfinite(value)) return;
-    // The session tells the window, which redraws the view, the lists and the panels.
-    m_session->SetInputValue(v, std::clamp(value, tile->minimum, tile->maximum));
-    m_session->UpdateNetwork();
-}
-
-void CDisplay::OpenTile(std::int64_t key) {
-    if (!m_project || !m_project->m_bOpen) return;
-    const std::int32_t id = static_cast<std::int32_t>(key & 0xFFFFFFFF);
-    switch (PartOfKey(key)) {
-        case kPartInputs:
-            if (CVariable* v = m_project->m_inputs.Find(id); v && onSlider) onSlider(v);
-            break;
-        case kPartOutputs:
-            if (COutput* o = m_project->m_outputs.Find(id); o && onOpen) onOpen(kTargetOutput, o);
-            break;
-        case kPartNetwork:
-            if (CReceptor* r = m_project->Model() ? m_project->Model()->FindReceptor(id) : nullptr; r && onOpen)
-                onOpen(r->m_iKind, r);
-            break;
-        default: break;
-    }
 }
 
 QPoint CDisplay::ToModel(QPoint canvas) const {
@@ -541,35 +479,6 @@ void CDisplay::DoubleClick(QPoint p) {
     Draw();
     if (type && onOpen) onOpen(type, object);
     m_gesture.Reset();
-}
-
-void CDisplay::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Delete && onDelete) {
-        onDelete();
-        return;
-    }
-    const int part = m_keyPart == kPartOutputs ? kPartOutputs : kPartInputs;
-    const bool onTile = m_keyIndex >= 0;
-    switch (e->key()) {
-        case Qt::Key_Left: MoveKeyboard(part, onTile ? m_keyIndex - 1 : 0); return;
-        case Qt::Key_Right: MoveKeyboard(part, onTile ? m_keyIndex + 1 : 0); return;
-        case Qt::Key_Home: MoveKeyboard(part, 0); return;
-        case Qt::Key_End: MoveKeyboard(part, 1 << 20); return;
-        case Qt::Key_Up: MoveKeyboard(kPartInputs, onTile ? m_keyIndex : 0); return;
-        case Qt::Key_Down: MoveKeyboard(kPartOutputs, onTile ? m_keyIndex : 0); return;
-        case Qt::Key_Space:
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            if (m_a11y)
-                for (const ViewTile& t : m_a11y->Words().parts[part])
-                    if (t.focused) {
-                        OpenTile(t.key);
-                        return;
-                    }
-            break;
-        default: break;
-    }
-    QWidget::keyPressEvent(e);
 }
 
 void CDisplay::mousePressEvent(QMouseEvent* e) {
