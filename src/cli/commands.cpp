@@ -238,7 +238,7 @@ int Info(const std::string& file, bool json) {
 }
 
 // Prints how the C source decides against the trainer; kFailed when a scenario decides differently.
-int VerifyAndTell(CProject& p, const SmallNet& net, const std::string& type);
+int VerifyAndTell(CProject& p, const SmallNet& net);
 
 int Export(const ExportOptions& o) {
     if (o.output.empty() && o.cSourceDir.empty()) {
@@ -274,7 +274,7 @@ int Export(const ExportOptions& o) {
         std::string refusal;
         const SmallNet net = BuildSmallNet(p, type, refusal);
         if (!refusal.empty()) return Report("cannot export " + o.file + " as " + o.cType + " C source: " + refusal);
-        if (o.verify && VerifyAndTell(p, net, o.cType) != kOk && !o.force)
+        if (o.verify && VerifyAndTell(p, net) != kOk && !o.force)
             return Report("nothing written: a scenario would be decided differently by the " + o.cType +
                           " C source (--force writes it anyway)");
         const CSource c = type == CNumberType::Double ? GenerateCSource(p, o.cPrefix) : GenerateSmallCSource(p, net, o.cPrefix, &sizes);
@@ -308,29 +308,9 @@ int Export(const ExportOptions& o) {
     return code;
 }
 
-int VerifyAndTell(CProject& p, const SmallNet& net, const std::string& type) {
+int VerifyAndTell(CProject& p, const SmallNet& net) {
     const ExportCheck c = VerifyExport(p, net, 1, 100000);
-    auto tally = [](const ExportCheck::Tally& t) {
-        return Format("%lld of %lld", static_cast<long long>(t.agreeing), static_cast<long long>(t.cases));
-    };
-    std::printf("verify (%s): decided as the trainer decides: %s scenarios, %s %s, %s random inputs in range\n",
-                type.c_str(), tally(c.scenarios).c_str(), tally(c.grid).c_str(),
-                c.fullGrid ? "corners and midpoints" : "ends and middles of the inputs", tally(c.random).c_str());
-    const std::int64_t all = c.scenarios.cases + c.grid.cases + c.random.cases;
-    if (net.type == CNumberType::Double)
-        std::printf("verify (%s): %s\n", type.c_str(),
-                    c.differentValues == 0 ? "every action value of every case is the trainer's, bit for bit"
-                                           : Format("%lld of %lld cases have action values that are not the trainer's bit for bit",
-                                                    static_cast<long long>(c.differentValues), static_cast<long long>(all)).c_str());
-    else
-        std::printf("verify (%s): largest difference in an action's value: %.3g\n", type.c_str(), c.largestDifference);
-    if (!c.disagreeing.empty()) {
-        std::string list;
-        for (const std::string& name : c.disagreeing) list += (list.empty() ? "\"" : ", \"") + name + "\"";
-        const std::int64_t more = c.scenarios.cases - c.scenarios.agreeing - static_cast<std::int64_t>(c.disagreeing.size());
-        if (more > 0) list += Format(" and %lld more", static_cast<long long>(more));
-        std::printf("verify (%s): scenarios decided differently: %s\n", type.c_str(), list.c_str());
-    }
+    for (const std::string& line : DescribeExportCheck(c, net.type)) std::printf("%s\n", line.c_str());
     return c.scenarios.agreeing == c.scenarios.cases ? kOk : kFailed;
 }
 

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "model/project.h"
+#include "model/text.h"
 
 namespace ks {
 
@@ -126,6 +127,37 @@ ExportCheck VerifyExport(CProject& p, const SmallNet& net, std::uint64_t seed, s
     set(kept);
     m->Evaluate();
     return check;
+}
+
+const char* NumberTypeName(CNumberType type) {
+    return type == CNumberType::Float ? "float" : type == CNumberType::Fixed ? "fixed" : "double";
+}
+
+std::vector<std::string> DescribeExportCheck(const ExportCheck& c, CNumberType type) {
+    const std::string head = Format("verify (%s): ", NumberTypeName(type));
+    auto tally = [](const ExportCheck::Tally& t) {
+        return Format("%lld of %lld", static_cast<long long>(t.agreeing), static_cast<long long>(t.cases));
+    };
+    std::vector<std::string> lines;
+    lines.push_back(head + "decided as the trainer decides: " + tally(c.scenarios) + " scenarios, " + tally(c.grid) +
+                    (c.fullGrid ? " corners and midpoints, " : " ends and middles of the inputs, ") + tally(c.random) +
+                    " random inputs in range");
+    const std::int64_t all = c.scenarios.cases + c.grid.cases + c.random.cases;
+    if (type == CNumberType::Double)
+        lines.push_back(head + (c.differentValues == 0
+                                    ? std::string("every action value of every case is the trainer's, bit for bit")
+                                    : Format("%lld of %lld cases have action values that are not the trainer's bit for bit",
+                                             static_cast<long long>(c.differentValues), static_cast<long long>(all))));
+    else
+        lines.push_back(head + Format("largest difference in an action's value: %.3g", c.largestDifference));
+    if (!c.disagreeing.empty()) {
+        std::string list;
+        for (const std::string& name : c.disagreeing) list += (list.empty() ? "\"" : ", \"") + name + "\"";
+        const std::int64_t more = c.scenarios.cases - c.scenarios.agreeing - static_cast<std::int64_t>(c.disagreeing.size());
+        if (more > 0) list += Format(" and %lld more", static_cast<long long>(more));
+        lines.push_back(head + "scenarios decided differently: " + list);
+    }
+    return lines;
 }
 
 }  // namespace ks

@@ -26,4 +26,11 @@ struct ExportCheck {
 // Decides the cases both ways. The project's input values are put back afterwards.
 ExportCheck VerifyExport(CProject& project, const SmallNet& net, std::uint64_t seed, std::int64_t randomCases);
 
+// The check in lines for people, each starting "verify (TYPE): ": how many of
+// each group decide alike, the largest difference (or bit-identity for
+// double), and the scenarios decided differently.
+std::vector<std::string> DescribeExportCheck(const ExportCheck& check, CNumberType type);
+// "double", "float" or "fixed".
+const char* NumberTypeName(CNumberType type);
+
 }  // namespace ks

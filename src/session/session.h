@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "files/c_export_small.h"
 #include "files/safe_file.h"
 #include "model/project.h"
 #include "training/run_monitor.h"
@@ -230,7 +231,13 @@ public:
     FileResult SaveTo(const std::string& path, const std::vector<std::uint8_t>& image);
     // inputsoutputs.h and the runtime file into the runtime file's folder.
     FileResult ExportRuntime(const std::string& path, FileResult* header = nullptr);
-    FileResult ExportCSource(const std::string& folder, const std::string& prefix);
+    // The network as C source in `folder`. Float and fixed point are checked
+    // against the trainer first (`report` receives the check's lines); when a
+    // scenario would be decided differently nothing is written unless
+    // `writeAnyway` (asked with those lines) says so.
+    FileResult ExportCSource(const std::string& folder, const std::string& prefix, CNumberType type = CNumberType::Double,
+                             std::vector<std::string>* report = nullptr,
+                             const std::function<bool(const std::vector<std::string>&)>& writeAnyway = {});
 
 private:
     void Changed(unsigned changes);

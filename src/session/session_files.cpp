@@ -1,6 +1,8 @@
 // Starting, opening, saving, closing and exporting the session's project.
 #include "files/byte_io.h"
 #include "files/c_export.h"
+#include "files/c_export_small.h"
+#include "files/export_verify.h"
 #include "files/data_import.h"
 #include "files/header_file.h"
 #include "files/messages.h"
@@ -85,8 +87,29 @@ FileResult CSession::ExportRuntime(const std::string& path, FileResult* header) 
     return m_runner.Locked([&] { return SaveRuntimeFile(path, m_project); });
 }
 
-FileResult CSession::ExportCSource(const std::string& folder, const std::string& prefix) {
-    return m_runner.Locked([&] { return WriteCSource(folder, m_project, prefix); });
+FileResult CSession::ExportCSource(const std::string& folder, const std::string& prefix, CNumberType type,
+                                   std::vector<std::string>* report,
+                                   const std::function<bool(const std::vector<std::string>&)>& writeAnyway) {
+    if (type == CNumberType::Double) return m_runner.Locked([&] { return WriteCSource(folder, m_project, prefix); });
+    if (!IsValidCPrefix(prefix)) return WriteCSource(folder, m_project, prefix);  // says why
+    std::string refusal;
+    SmallNet net;
+    ExportCheck check;
+    m_runner.Locked([&] {
+        if (!m_project.Model()) return;
+        net = BuildSmallNet(m_project, type, refusal);
+        if (refusal.empty()) check = VerifyExport(m_project, net, 1, 100000);
+    });
+    if (!m_project.Model()) return {false, "The project has no network to export.", {}};
+    if (!refusal.empty()) return {false, std::string("The network cannot be written in ") + NumberTypeName(type) + ": " + refusal + ".", {}};
+    const std::vector<std::string> lines = DescribeExportCheck(check, type);
+    if (report) *report = lines;
+    if (check.scenarios.agreeing != check.scenarios.cases && !(writeAnyway && writeAnyway(lines)))
+        return {false, "Nothing was written: the C source would decide some scenarios differently from the network.", {}};
+    const CSource c = m_runner.Locked([&] { return GenerateSmallCSource(m_project, net, prefix); });
+    const std::string dir = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    return WriteFilesAtomically({{dir + c.headerName, {c.header.begin(), c.header.end()}},
+                                 {dir + c.sourceName, {c.source.begin(), c.source.end()}}});
 }
 
 // ------------------------------------------------------------------- undo

@@ -277,14 +277,7 @@ void CVeltrinoDlg::CreateMenus() {
     file->addAction("Save", this, [this] { SaveProject(); });
     file->addAction("Save As...", this, [this] { SaveProjectAs(); });
     file->addAction("Export AI System for Integration...", this, [this] { ExportSystem(); });
-    file->addAction("Export C Source...", this, [this] {
-        if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNoProjectToExport);
-        const QString folder = ChooseFile({FileRequest::Folder, "Export C Source", {}, {}, {}, {}});
-        if (folder.isEmpty()) return;
-        const FileResult r = m_session->ExportCSource(folder.toStdString(), "kestrine");
-        m_prompt->Notify(r.ok ? "The network is written as C source: kestrine_net.h and kestrine_net.c in " + folder.toStdString() + "."
-                              : r.message);
-    });
+    file->addAction("Export C Source...", this, [this] { ExportCSource(); });
     file->addSeparator();
     file->addAction("Exit", this, [this] { close(); });  // closeEvent joins the training thread
     // The Build page's accelerators act on the Build page.

@@ -28,6 +28,9 @@ namespace ks {
 
 class ISettingsStore;
 
+// Asks which numbers the C source computes in (see CVeltrinoDlg::chooseNumberType).
+int ChooseNumberType(QWidget* parent);
+
 class CVeltrinoDlg : public QMainWindow, public IWizardHost {
     Q_OBJECT
 public:
@@ -87,6 +90,10 @@ public:
     void DeleteSelectedInputs();
     void DeleteSelectedOutputs();
     void ExportSystem();
+    // Export C Source...: the number type, the folder, the check of float and
+    // fixed point against the network, and what was written.
+    void ExportCSource();
+    std::function<int(QWidget*)> chooseNumberType = ChooseNumberType;  // 0 double, 1 float, 2 fixed, -1 cancel; tests replace it
     void AddScenarioForOutput(CReceptor* action) override;
     bool EditScenarios(CScenario* scenario) override;
     void StartSimulation();

@@ -1,6 +1,8 @@
 // The main window's flows that change the project through dialogs: adding
 // and editing inputs, outputs and scenarios, deleting, exporting.
+#include <QApplication>
 #include <QFileInfo>
+#include <QInputDialog>
 
 #include "files/header_file.h"
 #include "files/messages.h"
@@ -27,6 +29,40 @@ void CVeltrinoDlg::ExportSystem() {
     m_prompt->Notify(header.message);
     if (!runtime.ok) return m_prompt->Notify(runtime.message);
     m_prompt->Notify(Format(msg::kRuntimeReady, m_project.m_name.c_str()));
+}
+
+int ChooseNumberType(QWidget* parent) {
+    const QStringList kinds{"Double: decides exactly as the network here",
+                            "Float: single precision, for small devices",
+                            "Fixed point: 16-bit integers, for devices without floating point"};
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, "Export C Source", "Numbers:", kinds, 0, false, &ok);
+    return ok ? static_cast<int>(kinds.indexOf(chosen)) : -1;
+}
+
+void CVeltrinoDlg::ExportCSource() {
+    if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNoProjectToExport);
+    const int kind = chooseNumberType(this);
+    if (kind < 0) return;
+    const CNumberType type = kind == 1 ? CNumberType::Float : kind == 2 ? CNumberType::Fixed : CNumberType::Double;
+    const QString folder = ChooseFile({FileRequest::Folder, "Export C Source", {}, {}, {}, {}});
+    if (folder.isEmpty()) return;
+    // Float and fixed point are checked against the network first: every scenario and 100 000 inputs.
+    std::vector<std::string> report;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const FileResult r = m_session->ExportCSource(folder.toStdString(), "kestrine", type, &report, [this](const std::vector<std::string>& lines) {
+        QApplication::restoreOverrideCursor();
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        const bool anyway = m_prompt->Ask(text + "\nWrite the C source anyway?", Buttons::YesNo) == Answer::Yes;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return anyway;
+    });
+    QApplication::restoreOverrideCursor();
+    std::string text = r.ok ? "The network is written as C source: kestrine_net.h and kestrine_net.c in " + folder.toStdString() + "."
+                            : r.message;
+    for (const std::string& line : report) text += "\n" + line;
+    m_prompt->Notify(text);
 }
 
 void CVeltrinoDlg::EditInput(CVariable* input) {

@@ -160,6 +160,44 @@ private slots:
         QVERIFY(QFile::exists(QString::fromStdString(dir.File("net.ksr"))));
     }
 
+    // Export C Source...: the number type first; float and fixed point are checked
+    // and a scenario decided differently writes nothing unless the user says so.
+    void exportCSourceChecksSmallNumberTypes() {
+        test::TempDir dir;
+        test::Window t;
+        auto& [store, prompt, files, w] = t;
+        int kind = 1;
+        w.chooseNumberType = [&](QWidget*) { return kind; };
+        QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/loan_decision.ksm"));
+        const QString folder = QString::fromStdString(dir.File(""));
+        files.answers = {folder};
+        w.ExportCSource();
+        QVERIFY(QFile::exists(folder + "/kestrine_net.c"));
+        QVERIFY2(prompt.notices.back().find("verify (float): decided as the trainer decides: 30 of 30 scenarios") != std::string::npos,
+                 prompt.notices.back().c_str());
+        QVERIFY(QFile(folder + "/kestrine_net.h").open(QIODevice::ReadOnly));
+        // Fruit sorting in fixed point decides a near tie differently: asked, No writes nothing, Yes writes.
+        QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/fruit_sorting.ksm"));
+        kind = 2;
+        const QString other = QString::fromStdString(dir.File("fixed"));
+        QDir().mkpath(other);
+        files.answers = {other};
+        prompt.answers = {Answer::No};
+        w.ExportCSource();
+        QVERIFY(!QFile::exists(other + "/kestrine_net.c"));
+        QVERIFY(prompt.asked.back().find("scenarios decided differently") != std::string::npos);
+        QVERIFY(prompt.notices.back().find("Nothing was written") != std::string::npos);
+        files.answers = {other};
+        prompt.answers = {Answer::Yes};
+        w.ExportCSource();
+        QVERIFY(QFile::exists(other + "/kestrine_net.c"));
+        // Cancelling the type asks for no folder.
+        kind = -1;
+        const std::size_t asked = files.asked.size();
+        w.ExportCSource();
+        QCOMPARE(files.asked.size(), asked);
+    }
+
     void optionsDialog() {
         test::Window t;
         auto& [store, prompt, files, w] = t;

@@ -174,8 +174,11 @@ void CdlgCrossval::Run() {
 }
 
 void CdlgCrossval::Poll() {
+    // Done is read first: once the worker is done its count is final, so the
+    // bar never stays a fold short of what was run.
+    const bool done = m_workerDone;
     progress->setValue(m_foldsDone.load());
-    if (!m_workerDone) return;
+    if (!done) return;
     m_poll->stop();
     Join();
     m_finished = true;
