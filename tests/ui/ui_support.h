@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the desktop app's tests.
 #include <QApplication>
+#include <QPointer>
 #include <QDir>
 #include <QTest>
 #include <QTimer>
@@ -19,12 +20,16 @@ inline void Shot(QWidget& w, const char* name) {
     w.grab().save(QString(KESTRINE_ARTIFACTS) + "/" + name + ".png");
 }
 
-// Runs `act` on the next modal dialog of type D once it is open.
+// Runs `act` on the next modal dialog of type D once it is open. A check
+// that fails inside `act` returns early: the dialog is then closed, so the
+// test fails instead of waiting for it forever.
 template <class D, class F>
 void OnDialog(QObject* context, F act) {
     QTimer::singleShot(0, context, [act] {
         QTRY_VERIFY(qobject_cast<D*>(QApplication::activeModalWidget()) != nullptr);
-        act(*qobject_cast<D*>(QApplication::activeModalWidget()));
+        QPointer<D> dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+        act(*dialog);
+        if (dialog && QTest::currentTestFailed() && dialog->isVisible()) dialog->reject();
     });
 }
 
