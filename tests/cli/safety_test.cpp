@@ -138,7 +138,9 @@ TEST_F(Cli, AKilledSaveLeavesTheOldFileOrTheNewOneAndNothingElse) {
         waitpid(pid, &status, 0);
         for (const auto& e : fs::directory_iterator(dir.File("")))
             EXPECT_EQ(e.path().filename().string().rfind(".kstmp-", 0), std::string::npos) << "after " << delayMs << " ms";
-        if (fs::exists(project)) EXPECT_EQ(Exec("info " + project).code, 0) << "after " << delayMs << " ms";
+        if (fs::exists(project)) {
+            EXPECT_EQ(Exec("info " + project).code, 0) << "after " << delayMs << " ms";
+        }
     }
 }
 
