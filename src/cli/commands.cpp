@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "files/c_export.h"
-#include "files/c_export_small.h"
 #include "files/export_verify.h"
 #include "files/data_import.h"
 #include "files/header_file.h"
@@ -237,9 +236,6 @@ int Info(const std::string& file, bool json) {
     return kOk;
 }
 
-// Prints how the C source decides against the trainer; kFailed when a scenario decides differently.
-int VerifyAndTell(CProject& p, const SmallNet& net);
-
 int Export(const ExportOptions& o) {
     if (o.output.empty() && o.cSourceDir.empty()) {
         std::fprintf(stderr, "kestrine-cli: usage: export needs -o FILE.ksr, --c-source DIR or both\n");
@@ -271,13 +267,14 @@ int Export(const ExportOptions& o) {
         if (!std::filesystem::is_directory(o.cSourceDir))
             return Report("cannot create the folder " + o.cSourceDir + (ec ? ": " + ec.message() : std::string()));
         const CNumberType type = o.cType == "float" ? CNumberType::Float : o.cType == "fixed" ? CNumberType::Fixed : CNumberType::Double;
-        std::string refusal;
-        const SmallNet net = BuildSmallNet(p, type, refusal);
-        if (!refusal.empty()) return Report("cannot export " + o.file + " as " + o.cType + " C source: " + refusal);
-        if (o.verify && VerifyAndTell(p, net) != kOk && !o.force)
+        const CheckedCSource checked = MakeCheckedCSource(p, type, o.cPrefix, o.verify);
+        if (!checked.refusal.empty()) return Report("cannot export " + o.file + " as " + o.cType + " C source: " + checked.refusal);
+        for (const std::string& line : checked.lines) std::printf("%s\n", line.c_str());
+        if (!checked.agrees && !o.force)
             return Report("nothing written: a scenario would be decided differently by the " + o.cType +
                           " C source (--force writes it anyway)");
-        const CSource c = type == CNumberType::Double ? GenerateCSource(p, o.cPrefix) : GenerateSmallCSource(p, net, o.cPrefix, &sizes);
+        const CSource& c = checked.source;
+        sizes = checked.sizes;
         for (const auto& [name, text] : {std::pair{c.headerName, c.header}, std::pair{c.sourceName, c.source}}) {
             const std::string path = o.cSourceDir + "/" + name;
             if (CheckOutput(path, OutputKind::Text, {o.file, o.output}, true) != kOk) return kFailed;
@@ -308,10 +305,5 @@ int Export(const ExportOptions& o) {
     return code;
 }
 
-int VerifyAndTell(CProject& p, const SmallNet& net) {
-    const ExportCheck c = VerifyExport(p, net, 1, 100000);
-    for (const std::string& line : DescribeExportCheck(c, net.type)) std::printf("%s\n", line.c_str());
-    return c.scenarios.agreeing == c.scenarios.cases ? kOk : kFailed;
-}
 
 }  // namespace ks::cli

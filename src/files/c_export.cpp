@@ -19,12 +19,6 @@ namespace {
 
 constexpr int kLanes = 16;
 
-// Exact C99 spelling of a double: hexadecimal, or the math.h macros.
-std::string Num(double v) {
-    if (std::isnan(v)) return "NAN";
-    if (std::isinf(v)) return v > 0 ? "INFINITY" : "-INFINITY";
-    return Format("%a", v);
-}
 
 // Joins values as an initialiser list, ten to a line.
 template <class T, class F>
@@ -147,6 +141,12 @@ std::string Upper(std::string s) {
 
 }  // namespace
 
+std::string CDoubleLiteral(double v) {
+    if (std::isnan(v)) return "NAN";
+    if (std::isinf(v)) return v > 0 ? "INFINITY" : "-INFINITY";
+    return Format("%a", v);
+}
+
 std::string CStringLiteral(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
@@ -265,14 +265,14 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
     arr("int", "code", List(l.code, IntSpell), n);
     arr("int", "bit", List(l.bit, IntSpell), n);
     arr("signed char", "linear", List(l.linear, IntSpell), n);
-    arr("double", "threshold", List(l.threshold, Num), n);
-    arr("double", "bias", List(l.bias, Num), n);
-    arr("double", "initial", List(l.initial, Num), n);
+    arr("double", "threshold", List(l.threshold, CDoubleLiteral), n);
+    arr("double", "bias", List(l.bias, CDoubleLiteral), n);
+    arr("double", "initial", List(l.initial, CDoubleLiteral), n);
     arr("int", "input", List(l.variable, IntSpell), n);
     arr("int", "type", List(l.type, IntSpell), n);
     arr("int", "items", List(l.items, IntSpell), n);
-    arr("double", "minimum", List(l.minimum, Num), n);
-    arr("double", "range", List(l.maximum, Num), n);
+    arr("double", "minimum", List(l.minimum, CDoubleLiteral), n);
+    arr("double", "range", List(l.maximum, CDoubleLiteral), n);
     arr("int32_t", "output_id", List(l.outputId, IntSpell), n);
     arr("signed char", "has_output", List(l.hasOutput, IntSpell), n);
     arr("int", "sensors", List(l.sensors, IntSpell), l.sensors.size());
@@ -284,13 +284,13 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
         arr("int", "block_lanes", List(l.blockLanes, IntSpell), l.blockLanes.size());
         arr("int", "block_receiver", List(l.blockReceiver, IntSpell), l.blockReceiver.size());
         arr("int", "step_source", List(l.stepSource, IntSpell), l.stepSource.size());
-        arr("double", "step_weight", List(l.stepWeight, Num), l.stepWeight.size());
+        arr("double", "step_weight", List(l.stepWeight, CDoubleLiteral), l.stepWeight.size());
         arr("unsigned char", "step_uniform", List(l.stepUniform, IntSpell), l.stepUniform.size());
         s += Format("#define BLOCKS %zu\n\n", l.blockSteps.size());
     } else {
         arr("int", "link_start", List(l.linkStart, IntSpell), l.linkStart.size());
         arr("int", "link_sender", List(l.linkSender, IntSpell), l.linkSender.size());
-        arr("double", "link_weight", List(l.linkWeight, Num), l.linkWeight.size());
+        arr("double", "link_weight", List(l.linkWeight, CDoubleLiteral), l.linkWeight.size());
         arr("int", "processors", List(l.processors, IntSpell), l.processors.size());
         s += Format("#define PROCESSORS %zu\n\n", l.processors.size());
     }

@@ -22,11 +22,6 @@ std::string FloatNum(double v) {
     return Format("%af", static_cast<double>(f));
 }
 
-std::string DoubleNum(double v) {
-    if (std::isnan(v)) return "NAN";
-    if (std::isinf(v)) return v > 0 ? "INFINITY" : "-INFINITY";
-    return Format("%a", v);
-}
 
 const char* IndexType(std::int64_t largest) { return largest <= 255 ? "uint8_t" : largest <= 65535 ? "uint16_t" : "uint32_t"; }
 std::size_t IndexBytes(std::int64_t largest) { return largest <= 255 ? 1 : largest <= 65535 ? 2 : 4; }
@@ -116,8 +111,8 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
     t.Add("uint8_t", 1, "scaling_type", st, IntText);
     t.Add(IndexType(mostItems), IndexBytes(mostItems), "scaling_items", sn, IntText);
     if (fixed) {
-        t.Add("double", 8, "scaling_minimum", smin, DoubleNum);
-        t.Add("double", 8, "scaling_factor", sscale, DoubleNum);
+        t.Add("double", 8, "scaling_minimum", smin, CDoubleLiteral);
+        t.Add("double", 8, "scaling_factor", sscale, CDoubleLiteral);
         t.Add("int16_t", 2, "logistic_table", n.logisticTable, IntText);
     } else {
         t.Add("float", 4, "scaling_minimum", smin, spellValue);

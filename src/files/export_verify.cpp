@@ -15,15 +15,8 @@ namespace {
 std::int32_t TrainerDecision(CReceptorMgr& m, std::vector<double>& values) {
     m.Evaluate();
     values.clear();
-    double best = -1.0;
-    const CReceptor* winner = nullptr;
-    for (const CReceptor* a : m.Actions()) {
-        values.push_back(a->m_dOutput);
-        if (a->m_pOutput && a->SendValue() > best) {  // the display rule, without marking anything
-            best = a->SendValue();
-            winner = a;
-        }
-    }
+    for (const CReceptor* a : m.Actions()) values.push_back(a->m_dOutput);
+    const CReceptor* winner = m.DisplayWinner();
     return winner ? winner->m_pOutput->m_ID : 0;
 }
 
@@ -158,6 +151,24 @@ std::vector<std::string> DescribeExportCheck(const ExportCheck& c, CNumberType t
         lines.push_back(head + "scenarios decided differently: " + list);
     }
     return lines;
+}
+
+CheckedCSource MakeCheckedCSource(CProject& p, CNumberType type, const std::string& prefix, bool verify) {
+    CheckedCSource out;
+    if (type == CNumberType::Double && !verify) {  // nothing to lay out: the double export is the trainer's own
+        out.source = GenerateCSource(p, prefix);
+        return out;
+    }
+    const SmallNet net = BuildSmallNet(p, type, out.refusal);
+    if (!out.refusal.empty()) return out;
+    if (verify) {
+        out.checked = true;
+        out.check = VerifyExport(p, net, 1, 100000);
+        out.lines = DescribeExportCheck(out.check, type);
+        out.agrees = out.check.scenarios.agreeing == out.check.scenarios.cases;
+    }
+    out.source = type == CNumberType::Double ? GenerateCSource(p, prefix) : GenerateSmallCSource(p, net, prefix, &out.sizes);
+    return out;
 }
 
 }  // namespace ks

@@ -33,4 +33,17 @@ std::vector<std::string> DescribeExportCheck(const ExportCheck& check, CNumberTy
 // "double", "float" or "fixed".
 const char* NumberTypeName(CNumberType type);
 
+// The C source of a network in a number type, checked first when asked:
+// what the command line and the window both write.
+struct CheckedCSource {
+    std::string refusal;             // not empty: the network cannot be written in this type
+    bool checked = false;
+    ExportCheck check;
+    std::vector<std::string> lines;  // the check for people (DescribeExportCheck)
+    bool agrees = true;              // no scenario decided differently (or not checked)
+    CSource source;
+    std::string sizes;               // float and fixed: the tables' and the stack's bytes
+};
+CheckedCSource MakeCheckedCSource(CProject& project, CNumberType type, const std::string& prefix, bool verify);
+
 }  // namespace ks

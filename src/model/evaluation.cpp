@@ -91,11 +91,10 @@ std::int32_t CReceptorMgr::WinnerID() const {
     return id;
 }
 
-CReceptor* CReceptorMgr::SelectWinner() {
+const CReceptor* CReceptorMgr::DisplayWinner() const {
     double best = -1.0;
-    CReceptor* winner = nullptr;
-    for (CReceptor* r : m_actions) {
-        r->m_bSelected = false;
+    const CReceptor* winner = nullptr;
+    for (const CReceptor* r : m_actions) {
         if (!r->m_pOutput) continue;
         const double v = r->SendValue();
         if (v > best) {
@@ -103,8 +102,17 @@ CReceptor* CReceptorMgr::SelectWinner() {
             winner = r;
         }
     }
-    if (winner) winner->m_bSelected = true;
     return winner;
+}
+
+CReceptor* CReceptorMgr::SelectWinner() {
+    const CReceptor* winner = DisplayWinner();
+    CReceptor* marked = nullptr;
+    for (CReceptor* r : m_actions) {
+        r->m_bSelected = r == winner;
+        if (r->m_bSelected) marked = r;
+    }
+    return marked;
 }
 
 CReceptor* CReceptorMgr::MarkLastBestWinner() {

@@ -171,7 +171,8 @@ public:
     std::int32_t EvaluateProcessors();
     std::int32_t EvaluateActions();
     std::int32_t WinnerID() const;      // training rule
-    CReceptor* SelectWinner();          // display rule
+    CReceptor* SelectWinner();          // display rule, marking the winner
+    const CReceptor* DisplayWinner() const;  // display rule: the first action with an output and the highest value
     COutput* EvaluateAndPick();         // scoring rule (runs Evaluate first)
     CReceptor* MarkLastBestWinner();    // the scoring rule's marking without the pass
 

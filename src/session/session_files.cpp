@@ -92,21 +92,14 @@ FileResult CSession::ExportCSource(const std::string& folder, const std::string&
                                    const std::function<bool(const std::vector<std::string>&)>& writeAnyway) {
     if (type == CNumberType::Double) return m_runner.Locked([&] { return WriteCSource(folder, m_project, prefix); });
     if (!IsValidCPrefix(prefix)) return WriteCSource(folder, m_project, prefix);  // says why
-    std::string refusal;
-    SmallNet net;
-    ExportCheck check;
-    m_runner.Locked([&] {
-        if (!m_project.Model()) return;
-        net = BuildSmallNet(m_project, type, refusal);
-        if (refusal.empty()) check = VerifyExport(m_project, net, 1, 100000);
-    });
-    if (!m_project.Model()) return {false, "The project has no network to export.", {}};
-    if (!refusal.empty()) return {false, std::string("The network cannot be written in ") + NumberTypeName(type) + ": " + refusal + ".", {}};
-    const std::vector<std::string> lines = DescribeExportCheck(check, type);
-    if (report) *report = lines;
-    if (check.scenarios.agreeing != check.scenarios.cases && !(writeAnyway && writeAnyway(lines)))
+    if (!m_runner.Locked([&] { return m_project.Model() != nullptr; })) return {false, "The project has no network to export.", {}};
+    const CheckedCSource checked = m_runner.Locked([&] { return MakeCheckedCSource(m_project, type, prefix, true); });
+    if (!checked.refusal.empty())
+        return {false, std::string("The network cannot be written in ") + NumberTypeName(type) + ": " + checked.refusal + ".", {}};
+    if (report) *report = checked.lines;
+    if (!checked.agrees && !(writeAnyway && writeAnyway(checked.lines)))
         return {false, "Nothing was written: the C source would decide some scenarios differently from the network.", {}};
-    const CSource c = m_runner.Locked([&] { return GenerateSmallCSource(m_project, net, prefix); });
+    const CSource& c = checked.source;
     const std::string dir = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     return WriteFilesAtomically({{dir + c.headerName, {c.header.begin(), c.header.end()}},
                                  {dir + c.sourceName, {c.source.begin(), c.source.end()}}});

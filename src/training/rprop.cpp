@@ -30,6 +30,61 @@ double Derivative(const CReceptor& r) {
     return ksr_processor_slope(r.m_iActivation, r.m_dOutput);
 }
 
+// One epoch the plain way: each scenario applied to the inputs and the
+// network evaluated through its receptors (a run whose scenarios cannot be
+// packed; tests compare the packed epoch with it).
+void EpochThroughInputs(CReceptorMgr& m, CScenarioMgr& sm, RpropState& s, const FlatNetwork& f, EpochFigures& e) {
+    const bool crossEntropy = s.error == RpropError::CrossEntropy;
+    for (const auto& scenario : sm.Scenarios()) {
+        CScenario& sc = *scenario;
+        if (sc.m_bHeldOut) continue;
+        sc.m_bLearned = false;
+        if (!sc.m_pTarget) {
+            sc.m_fScore = 0.0f;
+            continue;
+        }
+        ++e.withTarget;
+        sm.ApplyScenario(&sc);
+        m.Evaluate();
+        if (m.WinnerID() == sc.m_iTargetID) {
+            sc.m_bLearned = true;
+            sc.m_fScore = 1.0f;
+            ++e.learned;
+        } else {
+            sc.m_fScore = static_cast<float>(sc.m_pTarget->SendValue());
+        }
+        for (std::size_t i = 0; i < f.receptors.size(); ++i) {
+            s.value[i] = f.receptors[i]->SendValue();
+            s.delta[i] = 0.0;
+        }
+        // Deltas: actions against 1 for the target and 0 for the others, then
+        // processors from what they feed.
+        for (int i : s.order) {
+            const CReceptor& r = *f.receptors[static_cast<std::size_t>(i)];
+            double d = 0.0;
+            if (r.m_iKind == kAction) {
+                if (!r.m_bAttachedToOutput) continue;
+                const double y = r.m_dOutput, target = r.m_ID == sc.m_iTargetID ? 1.0 : 0.0;
+                e.squares += (y - target) * (y - target);
+                if (e.withTarget == 1) ++e.outputs;
+                // Cross-entropy on a logistic output needs no derivative factor.
+                d = crossEntropy && !r.m_bLinearOutput ? y - target : (y - target) * Derivative(r);
+            } else {
+                double sum = 0.0;
+                for (int k = f.outStart[static_cast<std::size_t>(i)]; k < f.outStart[static_cast<std::size_t>(i) + 1]; ++k)
+                    sum += s.weight[static_cast<std::size_t>(f.outConnection[static_cast<std::size_t>(k)])] *
+                           s.delta[static_cast<std::size_t>(f.outReceiver[static_cast<std::size_t>(k)])];
+                d = sum * Derivative(r);
+            }
+            s.delta[static_cast<std::size_t>(i)] = d;
+            if (d == 0.0) continue;
+            for (int k = f.inStart[static_cast<std::size_t>(i)]; k < f.inStart[static_cast<std::size_t>(i) + 1]; ++k)
+                s.gradient[static_cast<std::size_t>(f.inConnection[static_cast<std::size_t>(k)])] +=
+                    d * s.value[static_cast<std::size_t>(f.inSender[static_cast<std::size_t>(k)])];
+        }
+    }
+}
+
 }  // namespace
 
 void PrepareRprop(CProject& p) {
@@ -42,7 +97,8 @@ void PrepareRprop(CProject& p) {
 void StartRpropRun(CProject& p) {
     PrepareRprop(p);
     if (!p.m_rprop) return;
-    p.m_rprop->packed = p.m_rprop->usePacked && PackRpropScenarios(p, *p.m_rprop);
+    p.m_rprop->packed = false;
+    if (p.m_rprop->usePacked) PackRpropScenarios(p, *p.m_rprop);
     p.m_rprop->threads = p.m_trainingThreads;
     p.m_rprop->attemptBest = -1;  // a run's first attempt starts from the weights as they are
     p.m_rprop->sinceBetter = 0;
@@ -67,70 +123,16 @@ int RpropCycle(CProject& p) {
 
     std::fill(s.gradient.begin(), s.gradient.end(), 0.0);
     for (std::size_t c = 0; c < f.connections.size(); ++c) s.weight[c] = f.connections[c]->Weight();
-    const bool crossEntropy = s.error == RpropError::CrossEntropy;
-    std::int32_t learned = 0, withTarget = 0;
-    double squares = 0.0;
-    std::int32_t outputs = 0;  // attached actions: the terms of the error
     // The rows were packed when the run started; a changed network or scenario list packs them again.
     if (s.packed && (s.packedVersion != m.m_structureVersion || s.packedScenarios != sm.Scenarios().size()))
-        s.packed = PackRpropScenarios(p, s);
-    if (s.packed) {
-        EpochFigures e;
+        PackRpropScenarios(p, s);
+    EpochFigures e;
+    if (s.packed)
         RpropEpochPacked(p, s, e);
-        learned = e.learned;
-        withTarget = e.withTarget;
-        squares = e.squares;
-        outputs = e.outputs;
-    }
-    for (const auto& scenario : sm.Scenarios()) {
-        if (s.packed) break;
-        CScenario& sc = *scenario;
-        if (sc.m_bHeldOut) continue;
-        sc.m_bLearned = false;
-        if (!sc.m_pTarget) {
-            sc.m_fScore = 0.0f;
-            continue;
-        }
-        ++withTarget;
-        sm.ApplyScenario(&sc);
-        m.Evaluate();
-        if (m.WinnerID() == sc.m_iTargetID) {
-            sc.m_bLearned = true;
-            sc.m_fScore = 1.0f;
-            ++learned;
-        } else {
-            sc.m_fScore = static_cast<float>(sc.m_pTarget->SendValue());
-        }
-        for (std::size_t i = 0; i < f.receptors.size(); ++i) {
-            s.value[i] = f.receptors[i]->SendValue();
-            s.delta[i] = 0.0;
-        }
-        // Deltas: actions against 1 for the target and 0 for the others, then
-        // processors from what they feed.
-        for (int i : s.order) {
-            const CReceptor& r = *f.receptors[static_cast<std::size_t>(i)];
-            double d = 0.0;
-            if (r.m_iKind == kAction) {
-                if (!r.m_bAttachedToOutput) continue;
-                const double y = r.m_dOutput, target = r.m_ID == sc.m_iTargetID ? 1.0 : 0.0;
-                squares += (y - target) * (y - target);
-                if (withTarget == 1) ++outputs;
-                // Cross-entropy on a logistic output needs no derivative factor.
-                d = crossEntropy && !r.m_bLinearOutput ? y - target : (y - target) * Derivative(r);
-            } else {
-                double sum = 0.0;
-                for (int k = f.outStart[static_cast<std::size_t>(i)]; k < f.outStart[static_cast<std::size_t>(i) + 1]; ++k)
-                    sum += s.weight[static_cast<std::size_t>(f.outConnection[static_cast<std::size_t>(k)])] *
-                           s.delta[static_cast<std::size_t>(f.outReceiver[static_cast<std::size_t>(k)])];
-                d = sum * Derivative(r);
-            }
-            s.delta[static_cast<std::size_t>(i)] = d;
-            if (d == 0.0) continue;
-            for (int k = f.inStart[static_cast<std::size_t>(i)]; k < f.inStart[static_cast<std::size_t>(i) + 1]; ++k)
-                s.gradient[static_cast<std::size_t>(f.inConnection[static_cast<std::size_t>(k)])] +=
-                    d * s.value[static_cast<std::size_t>(f.inSender[static_cast<std::size_t>(k)])];
-        }
-    }
+    else
+        EpochThroughInputs(m, sm, s, f, e);
+    const std::int32_t learned = e.learned, withTarget = e.withTarget, outputs = e.outputs;
+    const double squares = e.squares;
     s.epochLearned = learned;
     s.epochCases = withTarget;
     s.epochError = withTarget > 0 && outputs > 0 ? squares / (static_cast<double>(withTarget) * outputs) : 0.0;

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <functional>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
@@ -205,7 +204,9 @@ struct RpropParallel {
     std::uint64_t generation = 0;
     std::size_t busy = 0;
     std::atomic<std::size_t> next{0};
-    std::function<void(std::size_t)> job;
+    // The epoch's job, without a std::function: nothing is allocated per epoch.
+    void (*job)(void*, std::size_t) = nullptr;
+    void* context = nullptr;
     std::size_t jobs = 0;
     bool stop = false;
 
@@ -221,7 +222,7 @@ struct RpropParallel {
         for (std::thread& t : threads) t.join();
     }
     void Take() {
-        for (std::size_t j; (j = next.fetch_add(1)) < jobs;) job(j);
+        for (std::size_t j; (j = next.fetch_add(1)) < jobs;) job(context, j);
     }
     void Serve() {
         std::uint64_t seen = 0;
@@ -241,10 +242,12 @@ struct RpropParallel {
         }
     }
     // Runs work(0 .. count-1) on these threads and the caller's; returns when all are done.
-    void Run(std::size_t count, std::function<void(std::size_t)> work) {
+    template <class F>
+    void Run(std::size_t count, F& work) {
         {
             std::lock_guard<std::mutex> lock(mutex);
-            job = std::move(work);
+            job = [](void* f, std::size_t j) { (*static_cast<F*>(f))(j); };
+            context = &work;
             jobs = count;
             next = 0;
             busy = threads.size();

@@ -46,7 +46,7 @@ void CDisplay::MoveKeyboard(int part, int index) {
 
 void CDisplay::SetTileValue(std::int64_t key, double value) {
     if (!m_project || !m_project->m_bOpen || !m_session || Training() || PartOfKey(key) != kPartInputs) return;
-    CVariable* v = m_project->m_inputs.Find(static_cast<std::int32_t>(key & 0xFFFFFFFF));
+    CVariable* v = m_project->m_inputs.Find(IdOfKey(key));
     const ViewTile* tile = m_a11y ? m_a11y->Words().Find(key) : nullptr;
     if (!v || !tile || !std::isfinite(value)) return;
     // The session tells the window, which redraws the view, the lists and the panels.
@@ -56,7 +56,7 @@ void CDisplay::SetTileValue(std::int64_t key, double value) {
 
 void CDisplay::OpenTile(std::int64_t key) {
     if (!m_project || !m_project->m_bOpen) return;
-    const std::int32_t id = static_cast<std::int32_t>(key & 0xFFFFFFFF);
+    const std::int32_t id = IdOfKey(key);
     switch (PartOfKey(key)) {
         case kPartInputs:
             if (CVariable* v = m_project->m_inputs.Find(id); v && onSlider) onSlider(v);

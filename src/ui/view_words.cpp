@@ -71,15 +71,9 @@ ViewWords DescribeView(const CProject& project, QSize size, int barHeight, int f
         t.step = v->m_iType == kRangedDouble ? (t.maximum - t.minimum) / 100.0 : 1.0;
         w.parts[kPartInputs].push_back(t);
     }
-    // The decision follows the display rule: the first attached action with the highest value.
     const COutput* decision = nullptr;
     if (const CReceptorMgr* m = project.Model()) {
-        double best = -1.0;
-        for (const CReceptor* a : m->Actions())
-            if (a->m_pOutput && a->SendValue() > best) {
-                best = a->SendValue();
-                decision = a->m_pOutput;
-            }
+        if (const CReceptor* winner = m->DisplayWinner()) decision = winner->m_pOutput;
         // Drawn as one picture in model view: every receptor is somewhere inside it.
         const QRect picture = Q(m->m_rect);
         const QPoint offset(project.m_viewOffset.x, project.m_viewOffset.y);

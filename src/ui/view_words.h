@@ -31,6 +31,7 @@ struct ViewWords {
 
 inline std::int64_t TileKey(int part, std::int32_t id) { return (static_cast<std::int64_t>(part) << 32) | static_cast<std::uint32_t>(id); }
 inline int PartOfKey(std::int64_t key) { return static_cast<int>(key >> 32); }
+inline std::int32_t IdOfKey(std::int64_t key) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(key & 0xFFFFFFFF)); }
 
 // Reads the project (the caller holds the training lock). `focusPart` and
 // `focusIndex` name the tile the keyboard is on (-1: none).

@@ -15,6 +15,7 @@
 #include "ksr_runtime.h"
 #include "model/project.h"
 #include "model/random.h"
+#include "support/generated_c.h"
 #include "support/network_fixture.h"
 #include "support/temp_dir.h"
 #include "training/evaluation_report.h"
@@ -29,24 +30,7 @@ struct Loaded {
 };
 
 // Input vectors: every scenario's applied values, then random points.
-std::vector<std::vector<double>> Cases(CProject& p, int randomCases) {
-    std::vector<std::vector<double>> cases;
-    for (const auto& s : p.Scenarios()->Scenarios()) {
-        p.Scenarios()->ApplyScenario(s.get());
-        std::vector<double> row;
-        for (const auto& v : p.m_inputs.m_items) row.push_back(v->m_dValue);
-        cases.push_back(row);
-    }
-    for (int i = 0; i < randomCases; ++i) {
-        std::vector<double> row;
-        for (const auto& v : p.m_inputs.m_items) {
-            const double span = v->m_iType == kDescriptorList ? v->ItemCount() : v->m_dMax - v->m_dMin;
-            row.push_back((v->m_iType == kDescriptorList ? 0.0 : v->m_dMin) + span * (NextRandom() / 32767.0) * 1.2 - 0.1 * span);
-        }
-        cases.push_back(row);
-    }
-    return cases;
-}
+std::vector<std::vector<double>> Cases(CProject& p, int randomCases) { return test::InputRows(p, randomCases, 1.2, 0.1); }
 
 int CoreDecision(CProject& p, const std::vector<double>& row, std::vector<double>& actionValues) {
     for (std::size_t i = 0; i < row.size(); ++i) p.m_inputs.m_items[i]->SetValue(row[i]);
@@ -59,33 +43,12 @@ int CoreDecision(CProject& p, const std::vector<double>& row, std::vector<double
 
 // Compiles the generated C with a small driver and decides every row with it.
 std::vector<int> CompiledDecisions(const CProject& p, const std::vector<std::vector<double>>& rows) {
-    test::TempDir dir;
-    const CSource c = GenerateCSource(p, "agree");
-    dir.Write(c.headerName, c.header);
-    dir.Write(c.sourceName, c.source);
-    dir.Write("driver.c",
-              "#include <stdio.h>\n#include \"agree_net.h\"\n"
-              "int main(void) { double in[AGREE_NET_INPUTS + 1]; int i;\n"
-              "  for (;;) { for (i = 0; i < AGREE_NET_INPUTS; ++i) if (scanf(\"%lf\", &in[i]) != 1) return 0;\n"
-              "    printf(\"%d\\n\", agree_net_decide(in)); } }\n");
-    std::string input;
-    for (const auto& row : rows) {
-        for (double v : row) {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%.17g ", v);
-            input += buf;
-        }
-        input += "\n";
-    }
-    dir.Write("cases.txt", input);
-    const std::string compile = "cc -std=c99 -pedantic -Wall -Wextra -Werror -O2 -o " + dir.File("decide") + " " +
-                                dir.File(c.sourceName) + " " + dir.File("driver.c") + " -lm 2>" + dir.File("cc.txt");
-    EXPECT_EQ(std::system(compile.c_str()), 0) << test::ReadAll(dir.File("cc.txt"));
-    std::system((dir.File("decide") + " < " + dir.File("cases.txt") + " > " + dir.File("out.txt")).c_str());
-    std::vector<int> out;
-    std::ifstream in(dir.File("out.txt"));
-    for (int d; in >> d;) out.push_back(d);
-    return out;
+    return test::CompiledDecisions(GenerateCSource(p, "agree"),
+                                   "#include <stdio.h>\n#include \"agree_net.h\"\n"
+                                   "int main(void) { double in[AGREE_NET_INPUTS + 1]; int i;\n"
+                                   "  for (;;) { for (i = 0; i < AGREE_NET_INPUTS; ++i) if (scanf(\"%lf\", &in[i]) != 1) return 0;\n"
+                                   "    printf(\"%d\\n\", agree_net_decide(in)); } }\n",
+                                   rows, "-lm");
 }
 
 void ExpectAgreement(CProject& p, int randomCases) {

@@ -5,75 +5,35 @@
 // trainer bit for bit.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-
 #include "files/c_export_small.h"
 #include "files/export_verify.h"
 #include "files/project_file.h"
 #include "model/project.h"
 #include "model/random.h"
+#include "support/generated_c.h"
 #include "support/network_fixture.h"
-#include "support/temp_dir.h"
 #include "training/training_cycle.h"
 
 namespace ks {
 namespace {
 
 // Rows of inputs: every scenario's, then points in and a little beyond the ranges.
-std::vector<std::vector<double>> Rows(CProject& p, int randomCases) {
-    std::vector<std::vector<double>> rows;
-    for (const auto& s : p.Scenarios()->Scenarios()) {
-        p.Scenarios()->ApplyScenario(s.get());
-        std::vector<double> row;
-        for (const auto& v : p.m_inputs.m_items) row.push_back(v->m_dValue);
-        rows.push_back(row);
-    }
-    for (int i = 0; i < randomCases; ++i) {
-        std::vector<double> row;
-        for (const auto& v : p.m_inputs.m_items) {
-            const double span = v->m_iType == kDescriptorList ? v->ItemCount() : v->m_dMax - v->m_dMin;
-            row.push_back((v->m_iType == kDescriptorList ? 0.0 : v->m_dMin) + span * (NextRandom() / 32767.0) * 1.4 - 0.2 * span);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
+std::vector<std::vector<double>> Rows(CProject& p, int randomCases) { return test::InputRows(p, randomCases, 1.4, 0.2); }
 
-// Compiles the generated code with a driver that reads rows and prints decisions.
+// Compiles the generated code with a driver that reads every row, then decides
+// all at once through the batch form (which decides each as decide does).
 std::vector<int> Compiled(const CSource& c, const char* inputType, const std::vector<std::vector<double>>& rows,
                           const std::string& extraFlags) {
-    test::TempDir dir;
-    dir.Write(c.headerName, c.header);
-    dir.Write(c.sourceName, c.source);
     const std::string scan = std::string(inputType) == "float" ? "%f" : "%lf";
-    // Every row read, then all decided at once through the batch form (which decides each as decide does).
-    dir.Write("driver.c", "#include <stdio.h>\n#include <stdlib.h>\n#include \"small_net.h\"\n"
-                          "int main(void) { size_t n = 0, i; " + std::string(inputType) + " *in = malloc(sizeof *in * (SMALL_NET_INPUTS + 1) * 100000);\n"
-                          "  int32_t *out = malloc(sizeof *out * 100000);\n"
-                          "  while (scanf(\"" + scan + "\", &in[n]) == 1) ++n;\n"
-                          "  small_net_decide_batch(in, n / SMALL_NET_INPUTS, out);\n"
-                          "  for (i = 0; i < n / SMALL_NET_INPUTS; ++i) printf(\"%ld\\n\", (long)out[i]);\n"
-                          "  free(in); free(out); return 0; }\n");
-    std::string input;
-    for (const auto& row : rows) {
-        for (double v : row) {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%.17g ", v);
-            input += buf;
-        }
-        input += "\n";
-    }
-    dir.Write("cases.txt", input);
-    const std::string compile = "cc -std=c99 -pedantic -Wall -Wextra -Werror -O2 -o " + dir.File("decide") + " " +
-                                dir.File(c.sourceName) + " " + dir.File("driver.c") + " " + extraFlags + " 2>" +
-                                dir.File("cc.txt");
-    EXPECT_EQ(std::system(compile.c_str()), 0) << test::ReadAll(dir.File("cc.txt"));
-    std::system((dir.File("decide") + " < " + dir.File("cases.txt") + " > " + dir.File("out.txt")).c_str());
-    std::vector<int> out;
-    std::ifstream in(dir.File("out.txt"));
-    for (int d; in >> d;) out.push_back(d);
-    return out;
+    const std::string driver =
+        "#include <stdio.h>\n#include <stdlib.h>\n#include \"small_net.h\"\n"
+        "int main(void) { size_t n = 0, i; " + std::string(inputType) + " *in = malloc(sizeof *in * (SMALL_NET_INPUTS + 1) * 100000);\n"
+        "  int32_t *out = malloc(sizeof *out * 100000);\n"
+        "  while (scanf(\"" + scan + "\", &in[n]) == 1) ++n;\n"
+        "  small_net_decide_batch(in, n / SMALL_NET_INPUTS, out);\n"
+        "  for (i = 0; i < n / SMALL_NET_INPUTS; ++i) printf(\"%ld\\n\", (long)out[i]);\n"
+        "  free(in); free(out); return 0; }\n";
+    return test::CompiledDecisions(c, driver, rows, extraFlags);
 }
 
 // The code without its comments.
