@@ -483,6 +483,7 @@ void CDisplay::DoubleClick(QPoint p) {
 
 void CDisplay::mousePressEvent(QMouseEvent* e) {
     setFocus(Qt::MouseFocusReason);  // so the Delete key reaches the view after a click in it
+    m_keyIndex = -1;                 // a click ends the keyboard's frame: Delete acts on what the click selected
     if (e->button() == Qt::LeftButton) LeftDown(e->position().toPoint(), e->modifiers() & Qt::ShiftModifier);
     if (e->button() == Qt::RightButton) RightDown(e->position().toPoint(), e->modifiers() & Qt::ShiftModifier);
     Changed();

@@ -92,6 +92,8 @@ public:
     // The keyboard's tile: a part (inputs or outputs bar) and an index in it, selected as a click selects.
     void MoveKeyboard(int part, int index);
     int KeyboardPart() const { return m_keyPart; }
+    // Marks the output the network decides for the values on show (the outputs bar's highlight).
+    void ShowDecision();
     int KeyboardIndex() const { return m_keyIndex; }
 
 protected:

@@ -7,6 +7,7 @@
 
 #include "model/project.h"
 #include "session/session.h"
+#include "training/training_runner.h"
 #include "ui/display.h"
 
 namespace ks {
@@ -33,15 +34,26 @@ void CDisplay::MoveKeyboard(int part, int index) {
     if (count == 0) return;
     m_keyPart = part;
     m_keyIndex = std::clamp(index, 0, count - 1);
-    // Selected as a click on it would select it, so Delete and the pages act on it.
+    // An input is selected as a click on it would select it, so Delete and the
+    // pages act on it. The outputs bar's highlight is the decision on show: the
+    // keyboard frames an output without moving that highlight.
     m_project->m_inputs.ClearSelection();
-    m_project->m_outputs.ClearSelection();
-    if (part == kPartInputs)
-        m_project->m_inputs.Select(m_project->m_inputs.m_items[static_cast<std::size_t>(m_keyIndex)].get());
-    else
-        m_project->m_outputs.Select(m_project->m_outputs.m_items[static_cast<std::size_t>(m_keyIndex)].get());
+    if (part == kPartInputs) m_project->m_inputs.Select(m_project->m_inputs.m_items[static_cast<std::size_t>(m_keyIndex)].get());
     Draw();
     Changed();
+}
+
+void CDisplay::ShowDecision() {
+    if (!m_project || !m_project->Model()) return;
+    auto mark = [&] {
+        m_project->m_outputs.ClearSelection();
+        if (const CReceptor* w = m_project->Model()->DisplayWinner()) m_project->m_outputs.Select(w->m_pOutput);
+    };
+    if (m_runner)
+        m_runner->Locked(mark);
+    else
+        mark();
+    Draw();
 }
 
 void CDisplay::SetTileValue(std::int64_t key, double value) {
@@ -74,7 +86,15 @@ void CDisplay::OpenTile(std::int64_t key) {
 
 void CDisplay::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Delete && onDelete) {
+        // On a framed output, Delete asks about that output; the decision is marked again afterwards.
+        const bool framedOutput = m_keyPart == kPartOutputs && m_keyIndex >= 0 && m_project && m_project->m_bOpen &&
+                                  m_keyIndex < m_project->m_outputs.Count();
+        if (framedOutput) {
+            m_project->m_outputs.ClearSelection();
+            m_project->m_outputs.Select(m_project->m_outputs.m_items[static_cast<std::size_t>(m_keyIndex)].get());
+        }
         onDelete();
+        if (framedOutput) ShowDecision();
         return;
     }
     const int part = m_keyPart == kPartOutputs ? kPartOutputs : kPartInputs;

@@ -233,8 +233,20 @@ private slots:
         QVERIFY(focused->state().focused);
         QTest::keyClick(&view, Qt::Key_Down);
         QCOMPARE(view.KeyboardPart(), int(kPartOutputs));
-        QCOMPARE(p.m_outputs.m_selection.size(), std::size_t{1});
         QCOMPARE(p.m_inputs.m_selection.size(), std::size_t{0});
+        // The keyboard frames an output; the highlight stays on the network's decision.
+        QCOMPARE(p.m_outputs.m_selection.size(), std::size_t{1});
+        QCOMPARE(p.m_outputs.m_selection.front().output, p.Model()->DisplayWinner()->m_pOutput);
+        for (QTest::keyClick(&view, Qt::Key_Home); p.m_outputs.m_items[static_cast<std::size_t>(view.KeyboardIndex())].get() ==
+                                                   p.Model()->DisplayWinner()->m_pOutput;)
+            QTest::keyClick(&view, Qt::Key_Right);
+        QCOMPARE(p.m_outputs.m_selection.front().output, p.Model()->DisplayWinner()->m_pOutput);
+        // Delete on the framed output asks about that one; answered No, the decision is marked again.
+        win.prompt.answers = {Answer::No};
+        QTest::keyClick(&view, Qt::Key_Delete);
+        QCOMPARE(win.prompt.asked.back(), std::string("Delete the 1 selected output?"));
+        QCOMPARE(p.m_outputs.Count(), 3);
+        QCOMPARE(p.m_outputs.m_selection.front().output, p.Model()->DisplayWinner()->m_pOutput);
         // Return on an input opens its slider, as dropping it back on its tile does.
         QTest::keyClick(&view, Qt::Key_Up);
         QTest::keyClick(&view, Qt::Key_Home);
