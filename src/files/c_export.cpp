@@ -134,12 +134,13 @@ Layout Build(const CProject& p) {
     return l;
 }
 
+
+}  // namespace
+
 std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
-
-}  // namespace
 
 std::string CDoubleLiteral(double v) {
     if (std::isnan(v)) return "NAN";
@@ -223,8 +224,8 @@ CSource GenerateCHeaderOnly(const CProject& p, const std::string& prefix, const 
                     p.m_outputs.m_items[i]->m_ID, CommentText(outputNames[i]).c_str());
     h += Format("\n/* The winning output's ID (a %s_OUTPUT_ constant), 0 when none. */\n"
                 "int32_t %s(const %s *inputs);\n\n"
-                "/* Decides n cases, one after another: inputs holds n rows of %s_NET_INPUTS values,\n"
-                "   decisions receives n output IDs, each the one %s gives for its row. */\n"
+                "/* Decides n cases: inputs holds n rows of %s_NET_INPUTS values, decisions\n"
+                "   receives n output IDs, each exactly the one %s gives for its row. */\n"
                 "void %s_batch(const %s *inputs, size_t n, int32_t *decisions);\n\n"
                 "/* An output's name as typed in Kestrine; NULL for an ID that is no output. */\n"
                 "const char *%s_net_output_name(int32_t id);\n\n"

@@ -24,6 +24,8 @@ struct CSource {
 CSource GenerateCSource(const CProject& project, const std::string& prefix);
 // The names and the header alone, for a decide function taking `inputType` values.
 CSource GenerateCHeaderOnly(const CProject& project, const std::string& prefix, const char* inputType);
+// The prefix as the header's macros spell it (upper case).
+std::string Upper(std::string s);
 // The exact C99 spelling of a double: hexadecimal, or the math.h macros.
 std::string CDoubleLiteral(double v);
 // A C string literal of a name (UTF-8 bytes kept, quotes, backslashes and

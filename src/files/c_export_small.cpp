@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <unordered_map>
 
+#include "files/small_logistic.h"
 #include "ksr_kernel.h"
 #include "model/eval_plan.h"
 #include "model/project.h"
@@ -48,7 +50,7 @@ float ActivateFloat(int code, float threshold, int bit, float net) {
     case KSR_STEP:
     case KSR_STEP2: return net >= threshold ? 1.0f : 0.0f;
     case KSR_LINEAR: return net;
-    case KSR_LOGISTIC: return 1.0f / (1.0f + std::exp(-net));
+    case KSR_LOGISTIC: return ksr_logistic_f(net);
     case KSR_BAND: return (net < 0.0f ? -net : net) <= threshold ? 1.0f : 0.0f;
     case KSR_NEGATIVE_STEP: return net <= -threshold ? 1.0f : 0.0f;
     case KSR_BIT: return ((static_cast<std::uint32_t>(Trunc32f(net)) >> static_cast<std::uint32_t>(bit)) & 1u) ? 1.0f : 0.0f;

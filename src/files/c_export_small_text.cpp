@@ -8,6 +8,7 @@
 #include "files/c_export_small.h"
 #include "model/project.h"
 #include "model/text.h"
+#include "sum_block_text.h"
 
 namespace ks {
 
@@ -118,7 +119,7 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
         t.Add("float", 4, "scaling_minimum", smin, spellValue);
         t.Add("float", 4, "scaling_factor", sscale, spellValue);
     }
-    std::string stages;
+    std::string stages, batchStages;
     for (int s = 0; s < 2; ++s) {
         const SmallNet::Stage& g = n.stages[s];
         const std::string S = std::to_string(s + 1);
@@ -137,8 +138,9 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
         // lanes, the rest receiver by receiver.
         const std::size_t count = g.receivers.size();
         const int width = g.dense ? g.linkStart[1] : 0;
-        bool blocked = g.dense && count >= kLanes;
-        for (int r : g.receivers) blocked = blocked && std::find(g.source.begin(), g.source.end(), r) == g.source.end();
+        bool readsNoReceiver = true;
+        for (int r : g.receivers) readsNoReceiver = readsNoReceiver && std::find(g.source.begin(), g.source.end(), r) == g.source.end();
+        const bool blocked = g.dense && count >= kLanes && readsNoReceiver;
         const std::size_t full = blocked ? count / kLanes : 0;
         std::vector<std::size_t> order;  // link positions in the order the table holds them
         for (std::size_t b = 0; b < full; ++b)
@@ -178,44 +180,74 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
         } else {
             body += Format("    /* Stage %d: %zu receivers, each sum in link order. */\n", s + 1, count);
         }
+        // `lanes`: in a loop that works out many at once.
+        auto logistic = [&](const std::string& accText, bool lanes = false) {
+            return fixed ? Format("logistic_q(%s, %d)", accText.c_str(), g.weightShift + n.valueShift)
+                         : (lanes ? "ksr_logistic_lanes_f(" : "ksr_logistic_f(") + accText + ")";
+        };
         // The line that turns receiver i's sum into its value.
-        auto assign = [&](const std::string& indent, const std::string& accText) {
+        auto assign = [&](const std::string& indent, const std::string& accText, const std::string& lane = "") {
             const int shift = g.weightShift + n.valueShift;
+            const std::string best = "best" + lane, decided = "decided" + lane, to = "v[receiver" + S + "[i]]" + lane;
             if (compared && n.decideByNet)
-                return Format("%sif (output%s[i] != 0 && %s > best) {\n%s    best = %s;\n%s    decided = output%s[i];\n%s}\n",
-                              indent.c_str(), S.c_str(), accText.c_str(), indent.c_str(), accText.c_str(), indent.c_str(),
-                              S.c_str(), indent.c_str());
+                return Format("%sif (output%s[i] != 0 && %s > %s) {\n%s    %s = %s;\n%s    %s = output%s[i];\n%s}\n",
+                              indent.c_str(), S.c_str(), accText.c_str(), best.c_str(), indent.c_str(), best.c_str(),
+                              accText.c_str(), indent.c_str(), decided.c_str(), S.c_str(), indent.c_str());
             if (compared) {
                 // Ties keep the first action in the list, as the trainer's rule does.
                 const std::string y = g.allLogistic
-                    ? (fixed ? Format("logistic_q(%s, %d)", accText.c_str(), shift) : "1.0f / (1.0f + expf(-" + accText + "))")
+                    ? logistic(accText)
                     : (fixed ? Format("activate_q(code%s[i], threshold%s[i], bit%s[i], %s, %d)", S.c_str(), S.c_str(), S.c_str(), accText.c_str(), shift)
                              : Format("activate_f(code%s[i], threshold%s[i], bit%s[i], %s)", S.c_str(), S.c_str(), S.c_str(), accText.c_str()));
-                return Format("%s{\n%s    const %s y = %s;\n%s    if (output%s[i] != 0 && y > best) {\n%s        best = y;\n"
-                              "%s        decided = output%s[i];\n%s    }\n%s}\n",
-                              indent.c_str(), indent.c_str(), sum, y.c_str(), indent.c_str(), S.c_str(), indent.c_str(),
-                              indent.c_str(), S.c_str(), indent.c_str(), indent.c_str());
+                return Format("%s{\n%s    const %s y = %s;\n%s    if (output%s[i] != 0 && y > %s) {\n%s        %s = y;\n"
+                              "%s        %s = output%s[i];\n%s    }\n%s}\n",
+                              indent.c_str(), indent.c_str(), sum, y.c_str(), indent.c_str(), S.c_str(), best.c_str(),
+                              indent.c_str(), best.c_str(), indent.c_str(), decided.c_str(), S.c_str(), indent.c_str(),
+                              indent.c_str());
             }
             if (g.allLogistic)
-                return fixed ? Format("%sv[receiver%s[i]] = (int16_t)logistic_q(%s, %d);\n", indent.c_str(), S.c_str(), accText.c_str(), shift)
-                             : Format("%sv[receiver%s[i]] = 1.0f / (1.0f + expf(-%s));\n", indent.c_str(), S.c_str(), accText.c_str());
-            return fixed ? Format("%sv[receiver%s[i]] = (int16_t)activate_q(code%s[i], threshold%s[i], bit%s[i], %s, %d);\n",
-                                  indent.c_str(), S.c_str(), S.c_str(), S.c_str(), S.c_str(), accText.c_str(), shift)
-                         : Format("%sv[receiver%s[i]] = activate_f(code%s[i], threshold%s[i], bit%s[i], %s);\n", indent.c_str(),
-                                  S.c_str(), S.c_str(), S.c_str(), S.c_str(), accText.c_str());
+                return Format("%s%s = %s%s;\n", indent.c_str(), to.c_str(), fixed ? "(int16_t)" : "", logistic(accText).c_str());
+            return fixed ? Format("%s%s = (int16_t)activate_q(code%s[i], threshold%s[i], bit%s[i], %s, %d);\n", indent.c_str(),
+                                  to.c_str(), S.c_str(), S.c_str(), S.c_str(), accText.c_str(), shift)
+                         : Format("%s%s = activate_f(code%s[i], threshold%s[i], bit%s[i], %s);\n", indent.c_str(), to.c_str(),
+                                  S.c_str(), S.c_str(), S.c_str(), accText.c_str());
         };
         const char* widen = fixed ? "(int32_t)" : "";
         const char* wtype = fixed ? "int16_t" : "float";
-        if (full > 0) {
-            body += Format("    for (b = 0; b < %zu; ++b) {\n        %s acc[%zu];\n        const %s *w = weight%s + b * %zu;\n"
-                           "        for (j = 0; j < %zu; ++j) acc[j] = 0;\n        for (k = 0; k < %d; ++k) {\n"
-                           "            const %s x = v[source%s[k]];\n"
-                           "            for (j = 0; j < %zu; ++j) acc[j] += x * %sw[k * %zu + j];\n        }\n"
-                           "        for (j = 0; j < %zu; ++j) {\n            i = b * %zu + j;\n",
-                           full, sum, kLanes, wtype, S.c_str(), kLanes * static_cast<std::size_t>(width), kLanes, width, sum,
-                           S.c_str(), kLanes, widen, kLanes, kLanes, kLanes);
-            body += assign("            ", "acc[j]") + "        }\n    }\n";
+        // A loop over the blocks, `blocks` at a time from b on.
+        auto blockLoop = [&](std::size_t blocks, const std::string& loop) {
+            const std::size_t lanes = kLanes * blocks, blockWeights = kLanes * static_cast<std::size_t>(width);
+            std::string text = Format("    for (%s) {\n        %s acc[%zu];\n        const %s *w = weight%s + b * %zu;\n"
+                                      "        for (j = 0; j < %zu; ++j) acc[j] = 0;\n        for (k = 0; k < %d; ++k) {\n"
+                                      "            const %s x = v[source%s[k]];\n",
+                                      loop.c_str(), sum, lanes, wtype, S.c_str(), blockWeights, lanes, width, sum, S.c_str());
+            for (std::size_t q = 0; q < blocks; ++q)
+                text += Format("            for (j = 0; j < %zu; ++j) acc[%zu + j] += x * %sw[%zu + k * %zu + j];\n", kLanes,
+                               q * kLanes, widen, q * blockWeights, kLanes);
+            text += "        }\n";
+            if (g.allLogistic && !compared)  // the block's logistics side by side, then the values to their slots
+                text += Format("        for (j = 0; j < %zu; ++j) acc[j] = %s;\n"
+                               "        for (j = 0; j < %zu; ++j) v[receiver%s[b * %zu + j]] = %sacc[j];\n    }\n",
+                               lanes, logistic("acc[j]", true).c_str(), lanes, S.c_str(), kLanes, fixed ? "(int16_t)" : "");
+            else
+                text += Format("        for (j = 0; j < %zu; ++j) {\n            i = b * %zu + j;\n", lanes, kLanes) +
+                        assign("            ", "acc[j]") + "        }\n    }\n";
+            return text;
+        };
+        if (full >= 2 && !fixed) {
+            // Where registers are many, two blocks advance together: twice the sums in
+            // flight, each still in link order, so the results are the same.
+            body += "    b = 0;\n#ifdef TWO_BLOCKS\n" + blockLoop(2, Format("; b + 2 <= %zu; b += 2", full)) + "#endif\n" +
+                    blockLoop(1, Format("; b < %zu; ++b", full));
+        } else if (full > 0) {
+            body += blockLoop(1, Format("b = 0; b < %zu; ++b", full));
         }
+        // Float logistics of receivers one by one are worked out together after their sums, where
+        // there are enough of them to outweigh waiting for the last sum.
+        const bool tailTogether = !fixed && g.allLogistic && !compared && readsNoReceiver && count - full * kLanes >= kLanes;
+        // Rounded up to whole vectors of four (the spare lanes are worked out too, and dropped).
+        const std::size_t tail = count - full * kLanes, padded = (tail + 3) / 4 * 4;
+        if (tailTogether) body += Format("    {\n    float y[%zu] = {0};\n", padded);
         if (full * kLanes < count) {
             body += Format("    for (i = %zu; i < %zu; ++i) {\n        %s acc = 0;\n", full * kLanes, count, sum);
             if (g.dense)
@@ -225,9 +257,54 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
             else
                 body += Format("        for (k = link_start%s[i]; k < link_start%s[i + 1]; ++k) acc += %sv[source%s[k]] * %sweight%s[k];\n",
                                S.c_str(), S.c_str(), widen, S.c_str(), widen, S.c_str());
-            body += assign("        ", "acc") + "    }\n";
+            if (tailTogether)
+                body += Format("        y[i - %zu] = acc;\n    }\n    for (j = 0; j < %zu; ++j) y[j] = ksr_logistic_lanes_f(y[j]);\n"
+                               "    for (j = 0; j < %zu; ++j) v[receiver%s[%zu + j]] = y[j];\n    }\n",
+                               full * kLanes, padded, tail, S.c_str(), full * kLanes);
+            else
+                body += assign("        ", "acc") + "    }\n";
         }
         stages += body;
+
+        // The same stage for CASES cases side by side: per case the same operations in
+        // the same order, so each decides exactly as alone.
+        std::string batch;
+        // Turns acc[j][c] (all cases) into receiver i's values.
+        auto finish = [&](const std::string& indent, const char* j) {
+            if (g.allLogistic && !compared)
+                return Format("%sfor (c = 0; c < CASES; ++c) acc[%s][c] = %s;\n"
+                              "%sfor (c = 0; c < CASES; ++c) v[receiver%s[i]][c] = %sacc[%s][c];\n",
+                              indent.c_str(), j, logistic(Format("acc[%s][c]", j), true).c_str(), indent.c_str(), S.c_str(),
+                              fixed ? "(int16_t)" : "", j);
+            return Format("%sfor (c = 0; c < CASES; ++c) {\n", indent.c_str()) +
+                   assign(indent + "    ", Format("acc[%s][c]", j), "[c]") + indent + "}\n";
+        };
+        if (full > 0) {
+            batch += Format("        for (b = 0; b < %zu; ++b) {\n            const %s *w = weight%s + b * %zu;\n"
+                            "            memset(acc, 0, sizeof acc);\n            for (k = 0; k < %d; ++k) {\n"
+                            "                const %s *x = v[source%s[k]];\n                for (j = 0; j < %zu; ++j) {\n"
+                            "                    const %s wk = w[k * %zu + j];\n"
+                            "                    for (c = 0; c < CASES; ++c) acc[j][c] += %sx[c] * wk;\n                }\n            }\n"
+                            "            for (j = 0; j < %zu; ++j) {\n                i = b * %zu + j;\n",
+                            full, wtype, S.c_str(), kLanes * static_cast<std::size_t>(width), width, value, S.c_str(), kLanes, sum,
+                            kLanes, widen, kLanes, kLanes);
+            batch += finish("                ", "j") + "            }\n        }\n";
+        }
+        if (full * kLanes < count) {
+            batch += Format("        for (i = %zu; i < %zu; ++i) {\n            memset(acc[0], 0, sizeof acc[0]);\n", full * kLanes, count);
+            if (g.dense)
+                batch += Format("            const %s *w = weight%s + %zu + (i - %zu) * %d;\n            for (k = 0; k < %d; ++k) {\n"
+                                "                const %s wk = w[k];\n",
+                                wtype, S.c_str(), full * kLanes * static_cast<std::size_t>(width), full * kLanes, width, width, sum);
+            else
+                batch += Format("            for (k = link_start%s[i]; k < link_start%s[i + 1]; ++k) {\n"
+                                "                const %s wk = weight%s[k];\n", S.c_str(), S.c_str(), sum, S.c_str());
+            batch += Format("                const %s *x = v[source%s[k]];\n"
+                            "                for (c = 0; c < CASES; ++c) acc[0][c] += %sx[c] * wk;\n            }\n",
+                            value, S.c_str(), widen);
+            batch += finish("            ", "0") + "        }\n";
+        }
+        batchStages += batch;
     }
     std::vector<int> dr, dout;
     for (int a : n.actions)
@@ -249,10 +326,15 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
                  " * trainer's where two outputs are close: kestrine-cli export --verify counts where. */\n"
                : " * No double anywhere. Decisions may differ from the trainer's where two outputs are close:\n"
                  " * kestrine-cli export --verify counts where. */\n";
-    s += "#include \"" + out.headerName + "\"\n\n#include <math.h>\n#include <string.h>\n\n";
+    s += "#include \"" + out.headerName + "\"\n\n#include <float.h>\n#include <math.h>\n#include <string.h>\n\n";
     s += "#if defined(__clang__)\n#pragma clang fp contract(off)\n#elif defined(__GNUC__)\n"
-         "#pragma GCC optimize(\"fp-contract=off\")\n#endif\n\n";
+         "#pragma GCC optimize(\"fp-contract=off\")\n#endif\n"
+         "/* The check made at export holds for arithmetic as written, each operation rounded to its type. */\n"
+         "#if defined(__FAST_MATH__) || (defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD != 0)\n"
+         "#error \"compile without -ffast-math, with float arithmetic in float (FLT_EVAL_METHOD 0)\"\n#endif\n\n";
     s += Format("#define VALUES %zu\n#define SENSORS %zu\n#define DECISIONS %zu\n\n", kept, n.sensors.size(), dr.size());
+    if (!fixed) s += "/* 64-bit machines have the registers to sum two blocks of receivers at once. */\n"
+                     "#if UINTPTR_MAX > 0xffffffffu\n#define TWO_BLOCKS\n#endif\n\n";
     s += t.text + "\n";
     s += "const char *" + prefix + "_net_output_name(int32_t id) {\n    switch (id) {\n";
     for (const auto& o : p.m_outputs.m_items) s += Format("    case %d: return %s;\n", o->m_ID, CStringLiteral(o->m_name).c_str());
@@ -316,6 +398,7 @@ static int32_t activate_q(int code, int32_t threshold, int bit, int32_t acc, int
 )C",
                         n.valueShift);
     } else {
+        s += std::string(kSmallLogisticText) + "\n";
         s += R"C(static int32_t trunc32f(float x) {
     if (!(x > -2147483649.0f && x < 2147483648.0f)) return INT32_MIN;
     return (int32_t)x;
@@ -338,7 +421,7 @@ static float activate_f(int code, float threshold, int bit, float net) {
     switch (code) {
     case 0: case 5: return net >= threshold ? 1.0f : 0.0f;
     case 1: return net;
-    case 2: return 1.0f / (1.0f + expf(-net));
+    case 2: return ksr_logistic_f(net);
     case 3: return (net < 0.0f ? -net : net) <= threshold ? 1.0f : 0.0f;
     case 4: return net <= -threshold ? 1.0f : 0.0f;
     case 6: return (((uint32_t)trunc32f(net) >> (uint32_t)bit) & 1u) ? 1.0f : 0.0f;
@@ -347,14 +430,13 @@ static float activate_f(int code, float threshold, int bit, float net) {
 }
 )C";
     }
+    const std::string bestStart = n.decideByNet ? (fixed ? "INT32_MIN" : "-INFINITY")
+                                                : (fixed ? Format("-((int32_t)1 << %d)", n.valueShift) : "-1.0f");
     s += Format("\nint32_t %s_net_decide(const %s *inputs) {\n    %s v[VALUES];\n    %s best = %s;\n"
                 "    int32_t decided = 0;\n    (void)decided;\n"
                 "    int i, k, b, j, winner = -1;\n    (void)k;\n    (void)b;\n    (void)j;\n    (void)winner;\n    memcpy(v, initial, sizeof v);\n"
                 "    for (i = 0; i < SENSORS; ++i) v[sensor_receptor[i]] = %s(i, inputs[sensor_input[i]]);\n",
-                prefix.c_str(), fixed ? "double" : "float", value, sum,
-                n.decideByNet ? (fixed ? "INT32_MIN" : "-INFINITY")
-                              : (fixed ? Format("-((int32_t)1 << %d)", n.valueShift).c_str() : "-1.0f"),
-                fixed ? "sensor_q" : "sensor_f");
+                prefix.c_str(), fixed ? "double" : "float", value, sum, bestStart.c_str(), fixed ? "sensor_q" : "sensor_f");
     s += stages;
     if (actionsRead)
         s += "    for (i = 0; i < DECISIONS; ++i)\n        if (v[decision_receptor[i]] > best) {\n"
@@ -362,7 +444,38 @@ static float activate_f(int code, float threshold, int bit, float net) {
              "    return winner < 0 ? 0 : decision_output[winner];\n}\n";
     else
         s += "    return decided;\n}\n";
-    out.source = s + out.source;
+
+    // The batch: CASES cases side by side where the stack can hold their values.
+    const std::string P = Upper(prefix), input = fixed ? "double" : "float";
+    s += Format("\n/* Cases decided side by side by %s_net_decide_batch: their values take VALUES x CASES\n"
+                " * numbers of stack. 8 on 64-bit machines, else 1 (one after another); define %s_NET_BATCH_CASES\n"
+                " * to choose. The decisions are the same whatever it is. */\n"
+                "#ifndef %s_NET_BATCH_CASES\n#if UINTPTR_MAX > 0xffffffffu\n#define %s_NET_BATCH_CASES 8\n#else\n"
+                "#define %s_NET_BATCH_CASES 1\n#endif\n#endif\n#define CASES %s_NET_BATCH_CASES\n\n",
+                prefix.c_str(), P.c_str(), P.c_str(), P.c_str(), P.c_str(), P.c_str());
+    s += Format("void %s_net_decide_batch(const %s *inputs, size_t n, int32_t *decisions) {\n    size_t done = 0;\n"
+                "#if CASES > 1\n    while (n - done >= CASES) {\n        %s v[VALUES][CASES];\n        %s acc[%zu][CASES];\n"
+                "        %s best[CASES];\n        int32_t decided[CASES];\n"
+                "        const %s *in = inputs + done * %s_NET_INPUTS;\n        int i, k, b, j, c;\n"
+                "        (void)acc;\n        (void)best;\n        (void)k;\n        (void)b;\n        (void)j;\n"
+                "        for (i = 0; i < VALUES; ++i)\n            for (c = 0; c < CASES; ++c) v[i][c] = initial[i];\n"
+                "        for (i = 0; i < SENSORS; ++i)\n            for (c = 0; c < CASES; ++c)\n"
+                "                v[sensor_receptor[i]][c] = %s(i, in[c * %s_NET_INPUTS + sensor_input[i]]);\n"
+                "        for (c = 0; c < CASES; ++c) {\n            best[c] = %s;\n            decided[c] = 0;\n        }\n",
+                prefix.c_str(), input.c_str(), value, sum, kLanes, sum, input.c_str(), P.c_str(),
+                fixed ? "sensor_q" : "sensor_f", P.c_str(), bestStart.c_str());
+    s += batchStages;
+    if (actionsRead)
+        s += "        for (c = 0; c < CASES; ++c) {\n            int winner = -1;\n"
+             "            for (i = 0; i < DECISIONS; ++i)\n                if (v[decision_receptor[i]][c] > best[c]) {\n"
+             "                    best[c] = v[decision_receptor[i]][c];\n                    winner = i;\n                }\n"
+             "            decisions[done + c] = winner < 0 ? 0 : decision_output[winner];\n        }\n";
+    else
+        s += "        for (c = 0; c < CASES; ++c) decisions[done + c] = decided[c];\n";
+    s += Format("        done += CASES;\n    }\n#endif\n"
+                "    for (; done < n; ++done) decisions[done] = %s_net_decide(inputs + done * %s_NET_INPUTS);\n}\n",
+                prefix.c_str(), P.c_str());
+    out.source = s;
     if (sizes)
         *sizes = Format("%s tables: %zu bytes (weights %zu), %zu bytes of values on the stack", fixed ? "fixed-point" : "float",
                         t.bytes, t.weightBytes, valueBytes * kept);

@@ -5,9 +5,14 @@
 // trainer bit for bit.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <set>
+
 #include "files/c_export_small.h"
 #include "files/export_verify.h"
 #include "files/project_file.h"
+#include "files/small_logistic.h"
 #include "model/project.h"
 #include "model/random.h"
 #include "support/generated_c.h"
@@ -20,8 +25,9 @@ namespace {
 // Rows of inputs: every scenario's, then points in and a little beyond the ranges.
 std::vector<std::vector<double>> Rows(CProject& p, int randomCases) { return test::InputRows(p, randomCases, 1.4, 0.2); }
 
-// Compiles the generated code with a driver that reads every row, then decides
-// all at once through the batch form (which decides each as decide does).
+// Compiles the generated code with a driver that reads every row, decides
+// each alone and then all at once through the batch form, and fails unless
+// the two agree; returns the decisions.
 std::vector<int> Compiled(const CSource& c, const char* inputType, const std::vector<std::vector<double>>& rows,
                           const std::string& extraFlags) {
     const std::string scan = std::string(inputType) == "float" ? "%f" : "%lf";
@@ -31,7 +37,9 @@ std::vector<int> Compiled(const CSource& c, const char* inputType, const std::ve
         "  int32_t *out = malloc(sizeof *out * 100000);\n"
         "  while (scanf(\"" + scan + "\", &in[n]) == 1) ++n;\n"
         "  small_net_decide_batch(in, n / SMALL_NET_INPUTS, out);\n"
-        "  for (i = 0; i < n / SMALL_NET_INPUTS; ++i) printf(\"%ld\\n\", (long)out[i]);\n"
+        "  for (i = 0; i < n / SMALL_NET_INPUTS; ++i) {\n"
+        "    if (small_net_decide(in + i * SMALL_NET_INPUTS) != out[i]) { printf(\"batch differs at %ld\\n\", (long)i); return 1; }\n"
+        "    printf(\"%ld\\n\", (long)out[i]);\n  }\n"
         "  free(in); free(out); return 0; }\n";
     return test::CompiledDecisions(c, driver, rows, extraFlags);
 }
@@ -50,23 +58,30 @@ void ExpectCompiledIsEmulated(CProject& p, CNumberType type) {
     const auto rows = Rows(p, 400);
     std::vector<int> emulated;
     for (const auto& row : rows) emulated.push_back(EmulateSmallNet(net, row.data()));
+    EXPECT_GE(std::set<int>(emulated.begin(), emulated.end()).size(), 2u) << "rows that all decide alike prove little";
     const CSource c = GenerateSmallCSource(p, net, "small");
     const std::string code = Code(c.source);
     if (type == CNumberType::Float) {
         EXPECT_EQ(code.find("double"), std::string::npos) << "no double in the float export";
-        EXPECT_EQ(Compiled(c, "float", rows, "-lm"), emulated);
+        EXPECT_EQ(Compiled(c, "float", rows, ""), emulated);  // no libm to link either
     } else {
         // Integers past the inputs' scaling (sensor_q): no floating point, no libm to link.
         std::string inside = code.substr(code.find("static int32_t shift_down"));
-        for (std::size_t at; (at = inside.find("const double *inputs")) != std::string::npos;) inside.erase(at, 20);
+        for (std::size_t at; (at = inside.find("const double *in")) != std::string::npos;) inside.erase(at, 16);
         for (const char* word : {"double", "float", "exp"}) EXPECT_EQ(inside.find(word), std::string::npos) << word;
         EXPECT_EQ(Compiled(c, "double", rows, ""), emulated);
     }
 }
 
-// A trained network whose processors use every activation: steps, bands, bits, linear.
+// Weights large enough that the rows do not all decide alike.
+void ScatterWeights(CProject& p) {
+    for (const auto& link : p.Model()->m_connections) link->SetWeight((NextRandom() / 32767.0 - 0.5) * 3.0);
+}
+
+// A network whose processors use every activation: steps, bands, bits, linear.
 void BuildMixedProject(CProject& p) {
     test::BuildThreeClassProject(p);
+    ScatterWeights(p);
     const int codes[] = {KSR_STEP, KSR_BAND, KSR_NEGATIVE_STEP, KSR_BIT, KSR_LOGISTIC};
     int k = 0;
     for (CReceptor* r : p.Model()->Processors()) {
@@ -91,7 +106,37 @@ TEST(SmallExport, CompiledCodeDecidesAsItsEmulation) {
     // Thirteen processors: eight summed side by side, five one by one.
     CProject wide;
     test::BuildProject(wide, 12, 3, 9);
+    ScatterWeights(wide);
     for (CNumberType type : {CNumberType::Float, CNumberType::Fixed}) ExpectCompiledIsEmulated(wide, type);
+    // Twenty-six: two blocks together, one alone, two one by one; then, with a link
+    // gone, every sum one by one and their logistics together.
+    CProject wider;
+    test::BuildProject(wider, 25, 4, 5);
+    ScatterWeights(wider);
+    for (CNumberType type : {CNumberType::Float, CNumberType::Fixed}) ExpectCompiledIsEmulated(wider, type);
+    wider.Model()->DeleteConnection(wider.Model()->m_connections[3].get());
+    wider.UpdateNetwork();
+    ExpectCompiledIsEmulated(wider, CNumberType::Float);
+}
+
+// The float logistic the small export carries: close to the exact one, and the
+// same bits in both its spellings (one value, many in a loop).
+TEST(SmallExport, FloatLogisticIsCloseAndTheSameEitherWay) {
+    double worst = 0;
+    for (float net = -100.0f; net <= 100.0f; net += 0.0137f) {
+        const float one = ksr_logistic_f(net), lanes = ksr_logistic_lanes_f(net);
+        EXPECT_EQ(std::memcmp(&one, &lanes, sizeof one), 0) << net;
+        const double exact = 1.0 / (1.0 + std::exp(-static_cast<double>(net)));
+        if (exact >= 1.2e-38) worst = std::max(worst, std::fabs(one - exact) / exact);
+        if (net < -88.4f) {
+            EXPECT_EQ(one, 0.0f) << net;  // not a subnormal number, which slows all after it
+        }
+    }
+    EXPECT_LT(worst, 2e-7);
+    for (float net : {std::nanf(""), INFINITY, -INFINITY, 87.0f, -87.0f}) {
+        const float one = ksr_logistic_f(net), lanes = ksr_logistic_lanes_f(net);
+        EXPECT_EQ(std::memcmp(&one, &lanes, sizeof one), 0) << net;
+    }
 }
 
 TEST(SmallExport, VerificationCountsWhatDecidesAlike) {
