@@ -241,6 +241,10 @@ int Export(const ExportOptions& o) {
         std::fprintf(stderr, "kestrine-cli: usage: export needs -o FILE.ksr, --c-source DIR or both\n");
         return kUsage;
     }
+    if (o.cInput == "fixed" && o.cType != "fixed") {
+        std::fprintf(stderr, "kestrine-cli: usage: --c-input fixed needs --c-type fixed (the others take inputs in their own type)\n");
+        return kUsage;
+    }
     if (!o.cSourceDir.empty() && !IsValidCPrefix(o.cPrefix))
         return Report("the C prefix \"" + o.cPrefix + "\" is not a C identifier (letters, digits and _)");
     CProject p;
@@ -267,7 +271,7 @@ int Export(const ExportOptions& o) {
         if (!std::filesystem::is_directory(o.cSourceDir))
             return Report("cannot create the folder " + o.cSourceDir + (ec ? ": " + ec.message() : std::string()));
         const CNumberType type = o.cType == "float" ? CNumberType::Float : o.cType == "fixed" ? CNumberType::Fixed : CNumberType::Double;
-        const CheckedCSource checked = MakeCheckedCSource(p, type, o.cPrefix, o.verify);
+        const CheckedCSource checked = MakeCheckedCSource(p, type, o.cPrefix, o.verify, o.cInput == "fixed");
         if (!checked.refusal.empty()) return Report("cannot export " + o.file + " as " + o.cType + " C source: " + checked.refusal);
         for (const std::string& line : checked.lines) std::printf("%s\n", line.c_str());
         if (!checked.agrees && !o.force)

@@ -135,6 +135,7 @@ struct ExportOptions {
     std::string cSourceDir;
     std::string cPrefix = "kestrine";
     std::string cType = "double";  // double, float or fixed
+    std::string cInput = "double";  // double, or fixed (with cType fixed: the inputs as integers too)
     bool verify = false;            // decide alike before writing (on by default for float and fixed)
     bool force = false;
 };

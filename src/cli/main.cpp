@@ -142,6 +142,11 @@ int main(int argc, char** argv) {
                           "no double) or fixed (16-bit integers, no floating point inside the network)")
         ->check(CLI::IsMember({"double", "float", "fixed"}))
         ->default_str("double");
+    cmdExport->add_option("--c-input", exportOpts.cInput,
+                          "Inputs of the fixed-point C source: double (scaled on entry in floating point) or fixed "
+                          "(int32_t values times NAME_NET_INPUT_ONE, scaled in integers: no floating point at all)")
+        ->check(CLI::IsMember({"double", "fixed"}))
+        ->default_str("double");
     auto* verifyFlag = cmdExport->add_flag("--verify,!--no-verify", exportOpts.verify,
                                            "Decide every scenario, the corners and midpoints of the inputs and 100000 "
                                            "random inputs with the trainer and with the C source (default: on for float "

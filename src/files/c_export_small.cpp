@@ -90,6 +90,57 @@ std::int32_t ActivateFixed(const SmallNet& n, const SmallNet::Stage& st, std::si
     }
 }
 
+// An input given as a fixed-point integer onto its sensor, in integers only.
+std::int32_t SensorFromFixed(const SmallNet& n, const SmallNet::Sensor& s, std::int32_t x) {
+    const std::int64_t one = std::int64_t{1} << n.valueShift;
+    std::int64_t q;
+    if (s.type == KSR_TYPE_BOOLEAN) return x == 0 ? 0 : static_cast<std::int32_t>(one);
+    if (s.type == KSR_TYPE_DESCRIPTOR_LIST) {
+        if (s.items <= 1) return 0;
+        const std::int64_t num = std::int64_t{x / (std::int32_t{1} << n.inputShift)} * 4 * one, d = s.items - 1;
+        q = num >= 0 ? (num + d / 2) / d : -((-num + d / 2) / d);
+    } else if (s.qScale == 0) {
+        q = -3 * one;
+    } else {
+        const std::int64_t p = (std::int64_t{x} - s.qMinimum) * s.qScale, m = p < 0 ? -p : p;
+        q = (m + (std::int64_t{1} << (s.qShift - 1))) >> s.qShift;
+        q = (p < 0 ? -q : q) - 3 * one;
+    }
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(q, -32767, 32767));
+}
+
+// The format of fixed-point inputs (one for all: value times 2^inputShift)
+// and each ranged sensor's integer scaling.
+bool QuantiseFixedInputs(SmallNet& n, std::string& refusal) {
+    double largest = 1.0;
+    for (const auto& s : n.sensors) {
+        if (s.type == KSR_TYPE_DESCRIPTOR_LIST) largest = std::max(largest, static_cast<double>(s.items));
+        if (s.type != KSR_TYPE_BOOLEAN && s.type != KSR_TYPE_DESCRIPTOR_LIST && s.scale != 0.0)
+            largest = std::max({largest, std::fabs(s.minimum), std::fabs(s.minimum + 6.0 / s.scale)});
+    }
+    if (!(largest < 2147483647.0)) {
+        refusal = Format("an input's range reaches %g, beyond a 32-bit integer", largest);
+        return false;
+    }
+    int shift = 16;  // a 32-bit input keeps a bit of headroom above its range
+    while (shift > 0 && std::ldexp(largest, shift) > 1073741824.0) --shift;
+    n.inputShift = shift;
+    for (auto& s : n.sensors) {
+        if (s.type == KSR_TYPE_BOOLEAN || s.type == KSR_TYPE_DESCRIPTOR_LIST || s.scale == 0.0) continue;
+        // value on the sensor * 2^valueShift = (x - min * 2^shift) * scale * 2^(valueShift - shift)
+        int sb = 62 - shift + n.valueShift;
+        while (std::ldexp(s.scale, sb) >= 1073741824.0) --sb;
+        s.qShift = sb + shift - n.valueShift;
+        if (s.qShift < 1) {
+            refusal = "an input's range is too narrow for fixed-point inputs; export with double inputs";
+            return false;
+        }
+        s.qScale = static_cast<std::int64_t>(std::llround(std::ldexp(s.scale, sb)));
+        s.qMinimum = static_cast<std::int64_t>(std::llround(std::ldexp(s.minimum, shift)));
+    }
+    return true;
+}
+
 // Lays out the fixed-point numbers: the value format, each stage's weight
 // format with the bound of every sum, the thresholds and the table.
 bool QuantiseFixed(SmallNet& n, std::string& refusal) {
@@ -179,9 +230,10 @@ bool QuantiseFixed(SmallNet& n, std::string& refusal) {
 
 }  // namespace
 
-SmallNet BuildSmallNet(const CProject& p, CNumberType type, std::string& refusal) {
+SmallNet BuildSmallNet(const CProject& p, CNumberType type, std::string& refusal, bool fixedInput) {
     SmallNet n;
     n.type = type;
+    n.fixedInput = fixedInput && type == CNumberType::Fixed;
     refusal.clear();
     if (!p.Model()) {
         refusal = "the project has no network";
@@ -247,9 +299,16 @@ SmallNet BuildSmallNet(const CProject& p, CNumberType type, std::string& refusal
             refusal = "fixed point needs receptors whose output is bounded; linear: " + unbounded;
             return n;
         }
-        QuantiseFixed(n, refusal);
+        if (QuantiseFixed(n, refusal) && n.fixedInput) QuantiseFixedInputs(n, refusal);
     }
     return n;
+}
+
+std::int32_t FixedInputValue(const SmallNet& n, double value) {
+    const double q = std::ldexp(value, n.inputShift);
+    if (!(q > -2147483647.5)) return -2147483647 - 1;  // and a NaN
+    if (q >= 2147483647.0) return 2147483647;
+    return RoundAway(q);
 }
 
 std::int32_t EmulateSmallNet(const SmallNet& n, const double* inputs, std::vector<double>* actionValues) {
@@ -260,6 +319,10 @@ std::int32_t EmulateSmallNet(const SmallNet& n, const double* inputs, std::vecto
         std::vector<std::int32_t> v(n.qInitial.begin(), n.qInitial.end());
         const double one = std::ldexp(1.0, n.valueShift);
         for (const auto& s : n.sensors) {
+            if (n.fixedInput) {
+                v[static_cast<std::size_t>(s.receptor)] = SensorFromFixed(n, s, FixedInputValue(n, inputs[s.input]));
+                continue;
+            }
             double q = ksr_sensor_output(s.type, s.items, s.minimum, s.scale, inputs[s.input]) * one;
             q = std::clamp(q, -32767.0, 32767.0);
             v[static_cast<std::size_t>(s.receptor)] = RoundAway(q);

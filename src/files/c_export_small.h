@@ -28,6 +28,10 @@ struct SmallNet {
     struct Sensor {
         int receptor, input, type, items;
         double minimum, scale;
+        // Fixed-point inputs: the value on the sensor is
+        // ((x - qMinimum) * qScale) / 2^qShift - 3, rounded half away from zero.
+        std::int64_t qMinimum = 0, qScale = 0;
+        int qShift = 0;
     };
     std::vector<Sensor> sensors;
     struct Stage {
@@ -58,12 +62,22 @@ struct SmallNet {
     int valueShift = 0;
     std::vector<std::int32_t> qInitial;
     std::vector<std::int32_t> logisticTable;  // 257 points of the logistic from -8 to +8
+    // Fixed point with fixed-point inputs: each input an int32_t holding its
+    // value times 2^inputShift, scaled onto its sensor in integers too.
+    bool fixedInput = false;
+    int inputShift = 0;
 };
 
 // Lays out the project's network for `type` (Float or Fixed). Empty `refusal`
 // on success; else why this network cannot be written so (a fixed-point
 // export needs bounded activations and values that fit).
-SmallNet BuildSmallNet(const CProject& project, CNumberType type, std::string& refusal);
+// `fixedInput` (Fixed only): the inputs come as fixed-point integers too.
+SmallNet BuildSmallNet(const CProject& project, CNumberType type, std::string& refusal, bool fixedInput = false);
+
+// An input value as the fixed-point integer a caller passes where the inputs
+// are fixed point: value times 2^inputShift, rounded half away from zero,
+// held to the int32_t range.
+std::int32_t FixedInputValue(const SmallNet& net, double value);
 
 // The C files of a small export; `sizes` receives a line on the tables' bytes.
 CSource GenerateSmallCSource(const CProject& project, const SmallNet& net, const std::string& prefix,

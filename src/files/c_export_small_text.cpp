@@ -46,7 +46,16 @@ std::string IntText(std::int64_t v) { return std::to_string(v); }
 
 CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::string& prefix, std::string* sizes) {
     const bool fixed = n.type == CNumberType::Fixed;
-    CSource out = GenerateCHeaderOnly(p, prefix, fixed ? "double" : "float");
+    const std::string input = n.fixedInput ? "int32_t" : fixed ? "double" : "float";  // what the API takes
+    CSource out = GenerateCHeaderOnly(p, prefix, input.c_str());
+    if (n.fixedInput) {
+        const std::string P = Upper(prefix);
+        const std::size_t at = out.header.find("/* The winning output's ID");
+        out.header.insert(at, Format("/* The inputs are fixed point: inputs[i] = value * %s_NET_INPUT_ONE, rounded half away from zero.\n"
+                                     "   (A Descriptor List's item index i is i * %s_NET_INPUT_ONE; a Boolean is 0 or not.) */\n"
+                                     "#define %s_NET_INPUT_ONE ((int32_t)1 << %d)\n\n",
+                                     P.c_str(), P.c_str(), P.c_str(), n.inputShift));
+    }
     const char* value = fixed ? "int16_t" : "float";
     const char* sum = fixed ? "int32_t" : "float";
     const std::size_t valueBytes = fixed ? 2 : 4;
@@ -89,6 +98,7 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
     // Each distinct scaling of an input onto its sensor is stored once.
     std::vector<int> sr, si, sk, st, sn;
     std::vector<double> smin, sscale;
+    std::vector<std::int64_t> qmin, qscale, qshift;  // fixed-point inputs
     for (const auto& s : n.sensors) {
         sr.push_back(slot[static_cast<std::size_t>(s.receptor)]);
         si.push_back(s.input);
@@ -101,6 +111,9 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
             sn.push_back(s.items);
             smin.push_back(s.minimum);
             sscale.push_back(s.scale);
+            qmin.push_back(s.qMinimum);
+            qscale.push_back(s.qScale);
+            qshift.push_back(s.qShift);
         }
         sk.push_back(static_cast<int>(k));
     }
@@ -111,7 +124,12 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
     t.Add(IndexType(static_cast<std::int64_t>(st.size())), IndexBytes(static_cast<std::int64_t>(st.size())), "sensor_scaling", sk, IntText);
     t.Add("uint8_t", 1, "scaling_type", st, IntText);
     t.Add(IndexType(mostItems), IndexBytes(mostItems), "scaling_items", sn, IntText);
-    if (fixed) {
+    if (n.fixedInput) {
+        t.Add("int32_t", 4, "scaling_minimum", qmin, IntText);
+        t.Add("int32_t", 4, "scaling_factor", qscale, IntText);
+        t.Add("uint8_t", 1, "scaling_shift", qshift, IntText);
+        t.Add("int16_t", 2, "logistic_table", n.logisticTable, IntText);
+    } else if (fixed) {
         t.Add("double", 8, "scaling_minimum", smin, CDoubleLiteral);
         t.Add("double", 8, "scaling_factor", sscale, CDoubleLiteral);
         t.Add("int16_t", 2, "logistic_table", n.logisticTable, IntText);
@@ -322,16 +340,22 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
     if (n.decideByNet)
         s += " * The decision compares the actions' sums: the logistic orders them alike, and sums still differ\n"
              " * where every output has reached 1 in this precision.\n";
-    s += fixed ? " * Integers only, but for the scaling of the inputs on entry; no libm. Decisions may differ from the\n"
+    s += n.fixedInput ? " * Integers only, the inputs' scaling included: no libm. Decisions may differ from\n"
+                        " * the trainer's where two outputs are close: kestrine-cli export --verify counts where. */\n"
+         : fixed ? " * Integers only, but for the scaling of the inputs on entry; no libm. Decisions may differ from the\n"
                  " * trainer's where two outputs are close: kestrine-cli export --verify counts where. */\n"
                : " * No double anywhere. Decisions may differ from the trainer's where two outputs are close:\n"
                  " * kestrine-cli export --verify counts where. */\n";
-    s += "#include \"" + out.headerName + "\"\n\n#include <float.h>\n#include <math.h>\n#include <string.h>\n\n";
-    s += "#if defined(__clang__)\n#pragma clang fp contract(off)\n#elif defined(__GNUC__)\n"
-         "#pragma GCC optimize(\"fp-contract=off\")\n#endif\n"
-         "/* The check made at export holds for arithmetic as written, each operation rounded to its type. */\n"
-         "#if defined(__FAST_MATH__) || (defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD != 0)\n"
-         "#error \"compile without -ffast-math, with float arithmetic in float (FLT_EVAL_METHOD 0)\"\n#endif\n\n";
+    if (n.fixedInput) {
+        s += "#include \"" + out.headerName + "\"\n\n#include <string.h>\n\n";
+    } else {
+        s += "#include \"" + out.headerName + "\"\n\n#include <float.h>\n#include <math.h>\n#include <string.h>\n\n";
+        s += "#if defined(__clang__)\n#pragma clang fp contract(off)\n#elif defined(__GNUC__)\n"
+             "#pragma GCC optimize(\"fp-contract=off\")\n#endif\n"
+             "/* The check made at export holds for arithmetic as written, each operation rounded to its type. */\n"
+             "#if defined(__FAST_MATH__) || (defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD != 0)\n"
+             "#error \"compile without -ffast-math, with float arithmetic in float (FLT_EVAL_METHOD 0)\"\n#endif\n\n";
+    }
     s += Format("#define VALUES %zu\n#define SENSORS %zu\n#define DECISIONS %zu\n\n", kept, n.sensors.size(), dr.size());
     if (!fixed) s += "/* 64-bit machines have the registers to sum two blocks of receivers at once. */\n"
                      "#if UINTPTR_MAX > 0xffffffffu\n#define TWO_BLOCKS\n#endif\n\n";
@@ -339,8 +363,36 @@ CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::st
     s += "const char *" + prefix + "_net_output_name(int32_t id) {\n    switch (id) {\n";
     for (const auto& o : p.m_outputs.m_items) s += Format("    case %d: return %s;\n", o->m_ID, CStringLiteral(o->m_name).c_str());
     s += "    default: return 0;\n    }\n}\n\n";
+    if (n.fixedInput) {
+        const long long one = 1LL << n.valueShift;
+        s += Format(R"C(/* A fixed-point input onto its sensor, in integers: ((x - minimum) * factor) / 2^shift - 3,
+ * rounded half away from zero, with %d fraction bits (saturating). */
+static int16_t sensor_q(int i, int32_t x) {
+    const int k = sensor_scaling[i], type = scaling_type[k];
+    int64_t q;
+    if (type == 0) return x == 0 ? 0 : %lld;
+    if (type == 7) {
+        const int64_t d = (int64_t)scaling_items[k] - 1;
+        int64_t num;
+        if (d <= 0) return 0;
+        num = (int64_t)(x / ((int32_t)1 << %d)) * %lldLL;
+        q = num >= 0 ? (num + d / 2) / d : -((-num + d / 2) / d);
+    } else if (scaling_factor[k] == 0) {
+        q = -%lldLL;
+    } else {
+        const int64_t p = ((int64_t)x - scaling_minimum[k]) * scaling_factor[k], m = p < 0 ? -p : p;
+        q = (m + ((int64_t)1 << (scaling_shift[k] - 1))) >> scaling_shift[k];
+        q = (p < 0 ? -q : q) - %lldLL;
+    }
+    if (q > 32767) q = 32767;
+    if (q < -32767) q = -32767;
+    return (int16_t)q;
+}
+)C",
+                    n.valueShift, one, n.inputShift, 4 * one, 3 * one, 3 * one);
+    }
     if (fixed) {
-        s += Format(R"C(/* An input onto its sensor, as the trainer scales it, then to %d fraction bits (saturating). */
+        if (!n.fixedInput) s += Format(R"C(/* An input onto its sensor, as the trainer scales it, then to %d fraction bits (saturating). */
 static int16_t sensor_q(int i, double x) {
     const int k = sensor_scaling[i], type = scaling_type[k];
     const int32_t items = scaling_items[k];
@@ -363,7 +415,9 @@ static int16_t sensor_q(int i, double x) {
     if (q < -32767.0) q = -32767.0;
     return (int16_t)(q >= 0 ? (int32_t)(q + 0.5) : -(int32_t)(-q + 0.5));
 }
-
+)C",
+                                       n.valueShift, 1 << n.valueShift);
+        s += R"C(
 /* Toward zero (a right shift of a negative number is not defined in C). */
 static int32_t shift_down(int32_t a, int s) { return s <= 0 ? a : a >= 0 ? a >> s : -((-a) >> s); }
 
@@ -380,8 +434,7 @@ static int32_t logistic_q(int32_t acc, int shift) {
     if (index >= 256) return logistic_table[256];
     return logistic_table[index] + ((((int32_t)logistic_table[index + 1] - logistic_table[index]) * frac) >> 8);
 }
-)C",
-                    n.valueShift, 1 << n.valueShift);
+)C";
         if (!n.stages[0].allLogistic || !n.stages[1].allLogistic)
             s += Format(R"C(
 static int32_t activate_q(int code, int32_t threshold, int bit, int32_t acc, int shift) {
@@ -436,7 +489,7 @@ static float activate_f(int code, float threshold, int bit, float net) {
                 "    int32_t decided = 0;\n    (void)decided;\n"
                 "    int i, k, b, j, winner = -1;\n    (void)k;\n    (void)b;\n    (void)j;\n    (void)winner;\n    memcpy(v, initial, sizeof v);\n"
                 "    for (i = 0; i < SENSORS; ++i) v[sensor_receptor[i]] = %s(i, inputs[sensor_input[i]]);\n",
-                prefix.c_str(), fixed ? "double" : "float", value, sum, bestStart.c_str(), fixed ? "sensor_q" : "sensor_f");
+                prefix.c_str(), input.c_str(), value, sum, bestStart.c_str(), fixed ? "sensor_q" : "sensor_f");
     s += stages;
     if (actionsRead)
         s += "    for (i = 0; i < DECISIONS; ++i)\n        if (v[decision_receptor[i]] > best) {\n"
@@ -446,7 +499,7 @@ static float activate_f(int code, float threshold, int bit, float net) {
         s += "    return decided;\n}\n";
 
     // The batch: CASES cases side by side where the stack can hold their values.
-    const std::string P = Upper(prefix), input = fixed ? "double" : "float";
+    const std::string P = Upper(prefix);
     s += Format("\n/* Cases decided side by side by %s_net_decide_batch: their values take VALUES x CASES\n"
                 " * numbers of stack. 8 on 64-bit machines, else 1 (one after another); define %s_NET_BATCH_CASES\n"
                 " * to choose. The decisions are the same whatever it is. */\n"

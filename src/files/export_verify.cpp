@@ -153,13 +153,13 @@ std::vector<std::string> DescribeExportCheck(const ExportCheck& c, CNumberType t
     return lines;
 }
 
-CheckedCSource MakeCheckedCSource(CProject& p, CNumberType type, const std::string& prefix, bool verify) {
+CheckedCSource MakeCheckedCSource(CProject& p, CNumberType type, const std::string& prefix, bool verify, bool fixedInput) {
     CheckedCSource out;
     if (type == CNumberType::Double && !verify) {  // nothing to lay out: the double export is the trainer's own
         out.source = GenerateCSource(p, prefix);
         return out;
     }
-    const SmallNet net = BuildSmallNet(p, type, out.refusal);
+    const SmallNet net = BuildSmallNet(p, type, out.refusal, fixedInput);
     if (!out.refusal.empty()) return out;
     if (verify) {
         out.checked = true;

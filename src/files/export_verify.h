@@ -44,6 +44,8 @@ struct CheckedCSource {
     CSource source;
     std::string sizes;               // float and fixed: the tables' and the stack's bytes
 };
-CheckedCSource MakeCheckedCSource(CProject& project, CNumberType type, const std::string& prefix, bool verify);
+// `fixedInput`: a fixed-point export whose inputs are fixed point too.
+CheckedCSource MakeCheckedCSource(CProject& project, CNumberType type, const std::string& prefix, bool verify,
+                                  bool fixedInput = false);
 
 }  // namespace ks

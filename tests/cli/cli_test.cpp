@@ -295,6 +295,8 @@ TEST_F(Cli, SmallExportsAreVerifiedBeforeTheyAreWritten) {
         {fruit + " --c-type fixed --force", 0, {"fixed-point tables: "}, true},
         {fruit + " --c-type fixed --no-verify", 0, {"C source written"}, true},
         {loan + " --c-type half", 2, {"--c-type"}, false},
+        {loan + " --c-type fixed --c-input fixed", 0, {"verify (fixed): decided as the trainer decides: 30 of 30"}, true},
+        {loan + " --c-type float --c-input fixed", 2, {"--c-input fixed needs --c-type fixed"}, false},
     };
     int n = 0;
     for (const Case& c : cases) {

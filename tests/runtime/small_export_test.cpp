@@ -30,12 +30,13 @@ std::vector<std::vector<double>> Rows(CProject& p, int randomCases) { return tes
 // the two agree; returns the decisions.
 std::vector<int> Compiled(const CSource& c, const char* inputType, const std::vector<std::vector<double>>& rows,
                           const std::string& extraFlags) {
-    const std::string scan = std::string(inputType) == "float" ? "%f" : "%lf";
+    const std::string type = inputType;
+    const std::string read = type == "int32_t" ? "  { long x; while (scanf(\"%ld\", &x) == 1) in[n++] = (int32_t)x; }\n"
+                                               : "  while (scanf(\"" + std::string(type == "float" ? "%f" : "%lf") + "\", &in[n]) == 1) ++n;\n";
     const std::string driver =
         "#include <stdio.h>\n#include <stdlib.h>\n#include \"small_net.h\"\n"
-        "int main(void) { size_t n = 0, i; " + std::string(inputType) + " *in = malloc(sizeof *in * (SMALL_NET_INPUTS + 1) * 100000);\n"
-        "  int32_t *out = malloc(sizeof *out * 100000);\n"
-        "  while (scanf(\"" + scan + "\", &in[n]) == 1) ++n;\n"
+        "int main(void) { size_t n = 0, i; " + type + " *in = malloc(sizeof *in * (SMALL_NET_INPUTS + 1) * 100000);\n"
+        "  int32_t *out = malloc(sizeof *out * 100000);\n" + read +
         "  small_net_decide_batch(in, n / SMALL_NET_INPUTS, out);\n"
         "  for (i = 0; i < n / SMALL_NET_INPUTS; ++i) {\n"
         "    if (small_net_decide(in + i * SMALL_NET_INPUTS) != out[i]) { printf(\"batch differs at %ld\\n\", (long)i); return 1; }\n"
@@ -50,9 +51,9 @@ std::string Code(std::string text) {
     return text;
 }
 
-void ExpectCompiledIsEmulated(CProject& p, CNumberType type) {
+void ExpectCompiledIsEmulated(CProject& p, CNumberType type, bool fixedInput = false) {
     std::string refusal;
-    const SmallNet net = BuildSmallNet(p, type, refusal);
+    const SmallNet net = BuildSmallNet(p, type, refusal, fixedInput);
     ASSERT_EQ(refusal, "");
     SeedRandom(11);
     const auto rows = Rows(p, 400);
@@ -61,7 +62,14 @@ void ExpectCompiledIsEmulated(CProject& p, CNumberType type) {
     EXPECT_GE(std::set<int>(emulated.begin(), emulated.end()).size(), 2u) << "rows that all decide alike prove little";
     const CSource c = GenerateSmallCSource(p, net, "small");
     const std::string code = Code(c.source);
-    if (type == CNumberType::Float) {
+    if (fixedInput) {
+        // The inputs as integers too: no floating point anywhere.
+        for (const char* word : {"double", "float", "exp", "isfinite"}) EXPECT_EQ(code.find(word), std::string::npos) << word;
+        std::vector<std::vector<double>> integers = rows;
+        for (auto& row : integers)
+            for (double& x : row) x = FixedInputValue(net, x);
+        EXPECT_EQ(Compiled(c, "int32_t", integers, ""), emulated);
+    } else if (type == CNumberType::Float) {
         EXPECT_EQ(code.find("double"), std::string::npos) << "no double in the float export";
         EXPECT_EQ(Compiled(c, "float", rows, ""), emulated);  // no libm to link either
     } else {
@@ -99,10 +107,12 @@ TEST(SmallExport, CompiledCodeDecidesAsItsEmulation) {
             CProject p;
             ASSERT_TRUE(LoadProjectFile(std::string(KESTRINE_EXAMPLES) + "/" + name, p).ok);
             ExpectCompiledIsEmulated(p, type);
+            if (type == CNumberType::Fixed) ExpectCompiledIsEmulated(p, type, true);
         }
     CProject mixed;
     BuildMixedProject(mixed);
     for (CNumberType type : {CNumberType::Float, CNumberType::Fixed}) ExpectCompiledIsEmulated(mixed, type);
+    ExpectCompiledIsEmulated(mixed, CNumberType::Fixed, true);
     // Thirteen processors: eight summed side by side, five one by one.
     CProject wide;
     test::BuildProject(wide, 12, 3, 9);
