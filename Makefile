@@ -39,6 +39,7 @@ fuzz: build-fuzz
 # window with 100 000 scenarios (offscreen, one core).
 bench: build
 	@$(BUILD)/bin/peer_bench examples 60
+	@taskset -c 0 $(BUILD)/bin/winner_bench 1000 10000 100000
 	@QT_QPA_PLATFORM=offscreen taskset -c 0 $(BUILD)/bin/window_bench 100000 5
 	@QT_QPA_PLATFORM=offscreen taskset -c 0 $(BUILD)/bin/window_bench 100000 3 winner
 

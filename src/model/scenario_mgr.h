@@ -43,6 +43,10 @@ public:
     std::vector<VARINFO> m_inputs;
     std::vector<OUTPUTINFO> m_outputs;
     bool m_bLearned = false;
+    std::uint64_t m_learnedInPass = 0;  // the training evaluation pass that last found it learned
+    // There: by how much its target led the other outputs, the training's drift then, and its generation.
+    double m_margin = 0.0, m_driftAtMargin = 0.0;
+    std::uint64_t m_marginGeneration = 0;
     float m_fScore = 0.0f;
     std::int32_t m_iWinnerID = 0;
     COutput* m_pWinnerOutput = nullptr;

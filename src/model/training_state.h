@@ -26,6 +26,28 @@ struct TrainingState {
     CReceptorMgr* model = nullptr;      // the training pair
     CScenarioMgr* scenarios = nullptr;
     float learnedBarUnit = 0.0f;
+    // The winner rule's learn pass skips an active scenario the last whole
+    // evaluation pass found decided right when the weights are still those it
+    // was found with: the pass would only evaluate it and learn nothing. Only
+    // where one scenario's evaluation cannot depend on the one before (a
+    // layered network, scenarios that set every input).
+    bool skipLearned = true;            // off: every active scenario through the learn pass
+    std::uint64_t evaluationPass = 0;   // numbers the evaluation passes
+    bool passHolds = false;             // the last pass's findings hold for the weights it kept
+    std::uint64_t learnsSkipped = 0;    // scenarios the learn passes did not run again, so far
+    std::vector<double> passWeights;    // the weights at the end of that pass
+    std::uint64_t passVersion = ~std::uint64_t{0};  // the network's structure when the weights were kept
+    std::uint64_t orderFreeVersion = ~std::uint64_t{0};
+    std::size_t orderFreeScenarios = 0;
+    bool orderFree = false;
+    std::vector<double> senderBound;    // per receptor (flat order): the largest |value| it can send
+    // The evaluation pass need not evaluate a scenario found decided right by a
+    // margin wider than twice what the weights' changes since can have moved
+    // any action's value: `drift` adds up those bounds; margins of another
+    // generation (before a change it cannot bound) count for nothing.
+    double drift = 0.0;
+    std::uint64_t marginGeneration = 1;
+    std::uint64_t evaluationsSkipped = 0;
 };
 
 enum class TrainingMethod : std::int32_t { Winner = 0, Rprop = 1 };

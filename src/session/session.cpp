@@ -40,6 +40,8 @@ void CSession::Changed(unsigned changes) {
 }
 
 void CSession::Rescore() {
+    m_project.m_training.passHolds = false;  // an edit: what the last pass found may no longer hold
+    m_project.m_training.orderFreeVersion = ~std::uint64_t{0};
     CScenarioMgr* sm = m_project.Scenarios();
     if (!sm || sm->m_bTrainingInProgress) return;
     m_project.ScoreScenariosKeepingInputs();

@@ -1,5 +1,6 @@
 #include "training/training_cycle.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -9,6 +10,7 @@
 #include "model/random.h"
 #include "model/text.h"
 #include "training/rprop.h"
+#include "training/winner_skip.h"
 #include "training/run_support.h"
 
 namespace ks {
@@ -73,6 +75,12 @@ int CorrectionWalkStep(CProject& p, CReceptorMgr& model, CScenarioMgr& sm) {
     return 1;
 }
 
+// The last evaluation pass's findings still hold: nothing has changed a
+// weight since (a reset, a target's fresh weights, an edit).
+bool PassHolds(CProject& p, TrainingState& t) {
+    return t.skipLearned && t.passHolds && t.passWeights == t.model->m_store.weight && OrderFree(p, t);
+}
+
 }  // namespace
 
 int StartStopTraining(CProject& p) {
@@ -107,6 +115,7 @@ int StartTraining(CProject& p) {
         t.correctionWalk = false;
         return 1;
     }
+    t.passHolds = false;  // a new run learns from every active scenario first
     PrepareWorkingSet(p, *sm, ToSingle(model->m_dLearnRate));
     model->m_bAccumulateChanges = true;
     t.correctionWalk = false;
@@ -248,9 +257,15 @@ int TrainingCycle(CProject& p) {
     t.elapsed = static_cast<double>(static_cast<std::uint32_t>(NowMilliseconds() - t.startTime));
     p.m_elapsedText = FormatElapsed(t.elapsed);
 
+    // A scenario found decided right with these very weights would be evaluated and learn nothing.
+    const bool skip = PassHolds(p, t);
     for (std::size_t i = 0; i < sm.m_active.size(); ++i) {
         CScenario* s = sm.m_active[i].scenario;
         if (!Trainable(*s)) continue;
+        if (skip && s->m_learnedInPass == t.evaluationPass) {
+            ++t.learnsSkipped;
+            continue;
+        }
         sm.ApplyScenario(s);
         model.Evaluate();
         LearnScenario(model, *s);
@@ -263,11 +278,36 @@ int TrainingCycle(CProject& p) {
         ApplyPendingChanges(model);
 
     std::int32_t learned = 0, notLearned = 0;
+    // How far the weights' changes since the last pass can have moved any
+    // action's value: a scenario decided right then by more than twice the
+    // drift since is decided right now, and need not be evaluated.
+    const double drift = t.skipLearned ? DecisionDrift(p, t) : -1.0;
+    if (drift < 0.0)
+        ++t.marginGeneration;
+    else
+        t.drift += drift;
+    std::size_t lastEvaluated = sm.m_active.size();  // always evaluated: the pass leaves the network showing it
+    for (std::size_t i = sm.m_active.size(); i-- > 0;)
+        if (Trainable(*sm.m_active[i].scenario)) {
+            lastEvaluated = i;
+            break;
+        }
+    ++t.evaluationPass;
+    t.passHolds = true;
     for (std::size_t i = 0; i < sm.m_active.size(); ++i) {
         CScenario* s = sm.m_active[i].scenario;
         s->m_bLearned = false;
         if (!Trainable(*s)) {
             s->m_fScore = 0.0f;
+            continue;
+        }
+        if (s->m_marginGeneration == t.marginGeneration && i != lastEvaluated &&
+            s->m_margin > 2.0 * (t.drift - s->m_driftAtMargin) * (1.0 + 1e-9) + 1e-12) {
+            ++learned;
+            s->m_fScore = 1.0f;
+            s->m_bLearned = true;
+            s->m_learnedInPass = t.evaluationPass;
+            ++t.evaluationsSkipped;
             continue;
         }
         sm.ApplyScenario(s);
@@ -276,11 +316,28 @@ int TrainingCycle(CProject& p) {
             ++learned;
             s->m_fScore = 1.0f;
             s->m_bLearned = true;
+            s->m_learnedInPass = t.evaluationPass;
+            if (t.skipLearned) {
+                double rival = -1.0;
+                for (const CReceptor* a : model.Actions())
+                    if (a->m_bAttachedToOutput && a->m_ID != s->m_iTargetID) rival = std::max(rival, a->SendValue());
+                s->m_margin = s->m_pTarget->SendValue() - rival;
+                s->m_driftAtMargin = t.drift;
+                s->m_marginGeneration = t.marginGeneration;
+            }
         } else {
             ++notLearned;
             s->m_fScore = static_cast<float>(s->m_pTarget->SendValue());
         }
-        if (s->m_fScore <= kRerandomiseBelow) s->m_pTarget->RandomizeInputWeights();
+        if (s->m_fScore <= kRerandomiseBelow) {
+            s->m_pTarget->RandomizeInputWeights();
+            t.passHolds = false;  // the scenarios before it were found with other weights
+            ++t.marginGeneration;
+        }
+    }
+    if (t.skipLearned) {
+        t.passWeights = model.m_store.weight;
+        t.passVersion = model.m_structureVersion;
     }
 
     sm.m_iLearnedCount = learned;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "model/project.h"
 #include "support/network_fixture.h"
 #include "training/endpoints.h"
@@ -274,6 +276,72 @@ TEST(TrainingCycle, ThreeClassRangedProblemLearns) {
     ASSERT_GT(TrainToEnd(p, 20000), 0);
     sm.EvaluateAll();
     EXPECT_EQ(sm.m_iLearnedCount, 12);
+}
+
+// The winner rule's learn pass skips scenarios the last evaluation pass found
+// decided right with the same weights, and the evaluation pass those whose
+// lead is wider than the weights' changes can have closed. Nothing may change
+// for it: with and without skipping, every cycle ends with the same weights
+// bit for bit and the same scenarios learned, through resets and fresh
+// weights; where one scenario's evaluation depends on the one before, nothing
+// is skipped, and where a value can jump (a step), no evaluation.
+TEST(TrainingCycle, SkippingLearnedScenariosChangesNothing) {
+    struct Case {
+        const char* name;
+        std::function<void(CProject&)> build;
+        bool learnsSkipped, evaluationsSkipped;
+    };
+    const Case cases[] = {
+        {"three classes", [](CProject& p) { test::BuildThreeClassProject(p); }, true, true},
+        {"a step processor (no bound on how far its value moves)",
+         [](CProject& p) {
+             test::BuildThreeClassProject(p);
+             p.Model()->Processors()[1]->m_iActivation = kStep;
+         },
+         true, false},
+        {"a scenario that leaves an input as it was",
+         [](CProject& p) {
+             test::BuildThreeClassProject(p);
+             p.Scenarios()->Scenarios()[5]->m_inputs.pop_back();
+         },
+         false, false},
+        {"processor reading a processor",
+         [](CProject& p) {
+             test::BuildThreeClassProject(p);
+             const auto& processors = p.Model()->Processors();
+             p.Model()->AddConnection(processors[0], processors[1], 0, 0.5);
+             p.UpdateNetwork();
+         },
+         false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // One run after the other: fresh weights come from one generator, which both would share.
+        CProject run[2];
+        std::vector<std::vector<double>> weights[2];
+        std::vector<int> results[2], learned[2];
+        for (int skip = 0; skip < 2; ++skip) {
+            c.build(run[skip]);
+            run[skip].m_training.skipLearned = skip == 1;
+            run[skip].m_trainingMethod = TrainingMethod::Winner;
+            run[skip].m_trainingSeed = 8;
+            run[skip].Model()->m_iResetLimit = 40;  // resets and fresh weights within the run
+            StartTraining(run[skip]);
+            for (int cycle = 0; cycle < 3000 && run[skip].m_training.running; ++cycle) {
+                results[skip].push_back(TrainingCycle(run[skip]));
+                weights[skip].push_back(Weights(run[skip]));
+                learned[skip].push_back(run[skip].Scenarios()->m_iLearnedCount);
+            }
+        }
+        EXPECT_EQ(results[0], results[1]);
+        EXPECT_EQ(learned[0], learned[1]);
+        ASSERT_EQ(weights[0].size(), weights[1].size());
+        for (std::size_t cycle = 0; cycle < weights[0].size(); ++cycle) ASSERT_EQ(weights[0][cycle], weights[1][cycle]) << "cycle " << cycle;
+        EXPECT_EQ(run[0].m_training.learnsSkipped, 0u);
+        EXPECT_EQ(run[0].m_training.evaluationsSkipped, 0u);
+        EXPECT_EQ(run[1].m_training.learnsSkipped > 0, c.learnsSkipped) << run[1].m_training.learnsSkipped;
+        EXPECT_EQ(run[1].m_training.evaluationsSkipped > 0, c.evaluationsSkipped) << run[1].m_training.evaluationsSkipped;
+    }
 }
 
 }  // namespace
