@@ -486,7 +486,7 @@ static float activate_f(int code, float threshold, int bit, float net) {
     const std::string bestStart = n.decideByNet ? (fixed ? "INT32_MIN" : "-INFINITY")
                                                 : (fixed ? Format("-((int32_t)1 << %d)", n.valueShift) : "-1.0f");
     s += Format("\nint32_t %s_net_decide(const %s *inputs) {\n    %s v[VALUES];\n    %s best = %s;\n"
-                "    int32_t decided = 0;\n    (void)decided;\n"
+                "    int32_t decided = 0;\n    (void)decided;\n    (void)best;\n"
                 "    int i, k, b, j, winner = -1;\n    (void)k;\n    (void)b;\n    (void)j;\n    (void)winner;\n    memcpy(v, initial, sizeof v);\n"
                 "    for (i = 0; i < SENSORS; ++i) v[sensor_receptor[i]] = %s(i, inputs[sensor_input[i]]);\n",
                 prefix.c_str(), input.c_str(), value, sum, bestStart.c_str(), fixed ? "sensor_q" : "sensor_f");

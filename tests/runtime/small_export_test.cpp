@@ -129,6 +129,21 @@ TEST(SmallExport, CompiledCodeDecidesAsItsEmulation) {
     ExpectCompiledIsEmulated(wider, CNumberType::Float);
 }
 
+// A project with nothing in it yet still exports C that compiles cleanly and decides nothing.
+TEST(SmallExport, AnEmptyNetworkCompilesAndDecidesNothing) {
+    CProject p;
+    p.NewProject(kProjectNew);
+    const std::string driver = "#include <stdio.h>\n#include \"small_net.h\"\n"
+                               "int main(void) { int32_t d[9]; small_net_decide_batch(0, 9, d);\n"
+                               "  printf(\"%ld %ld\\n\", (long)small_net_decide(0), (long)d[8]); return 0; }\n";
+    for (CNumberType type : {CNumberType::Float, CNumberType::Fixed}) {
+        std::string refusal;
+        const SmallNet net = BuildSmallNet(p, type, refusal);
+        ASSERT_EQ(refusal, "");
+        EXPECT_EQ(test::CompiledDecisions(GenerateSmallCSource(p, net, "small"), driver, {}, ""), (std::vector<int>{0, 0}));
+    }
+}
+
 // The float logistic the small export carries: close to the exact one, and the
 // same bits in both its spellings (one value, many in a loop).
 TEST(SmallExport, FloatLogisticIsCloseAndTheSameEitherWay) {
