@@ -29,6 +29,16 @@ inline void AddScaled(double* __restrict g, const double* __restrict v, double d
     for (; k < n; ++k) g[k] += d * v[k];
 }
 
+// Whether four receivers from r on start with the same run of consecutive senders.
+bool SameRun(const RpropState& s, const std::int32_t* r) {
+    const RpropState::Node& lead = s.nodes[static_cast<std::size_t>(r[0])];
+    for (std::size_t j = 1; j < 4; ++j) {
+        const RpropState::Node& n = s.nodes[static_cast<std::size_t>(r[j])];
+        if (n.run != lead.run || n.firstSender != lead.firstSender) return false;
+    }
+    return lead.run > 0;
+}
+
 double Slope(const RpropState::Node& n, double out) {
     return n.kind == kAction ? ksr_action_slope(n.linear, out) : ksr_processor_slope(n.code, out);
 }
@@ -151,7 +161,21 @@ void RunRows(const RpropState& s, const FlatNetwork& f, std::size_t first, std::
                     inStart[r[a + 2] + 1] - inStart[r[a + 2]] == links && inStart[r[a + 3] + 1] - inStart[r[a + 3]] == links) {
                     const std::int32_t b0 = inStart[r[a]], b1 = inStart[r[a + 1]], b2 = inStart[r[a + 2]], b3 = inStart[r[a + 3]];
                     double n0 = 0.0, n1 = 0.0, n2 = 0.0, n3 = 0.0;
-                    for (std::int32_t k = 0; k < links; ++k) {
+                    std::int32_t k = 0;
+                    const RpropState::Node& lead = s.nodes[static_cast<std::size_t>(r[a])];
+                    if (SameRun(s, r + a)) {
+                        // Their first senders in a row, the same for all four: each value read once.
+                        const double* x = value + lead.firstSender;
+                        const double *w0 = inWeight + b0, *w1 = inWeight + b1, *w2 = inWeight + b2, *w3 = inWeight + b3;
+                        for (; k < lead.run; ++k) {
+                            const double v = x[k];
+                            n0 += v * w0[k];
+                            n1 += v * w1[k];
+                            n2 += v * w2[k];
+                            n3 += v * w3[k];
+                        }
+                    }
+                    for (; k < links; ++k) {
                         n0 += value[inSender[b0 + k]] * inWeight[b0 + k];
                         n1 += value[inSender[b1 + k]] * inWeight[b1 + k];
                         n2 += value[inSender[b2 + k]] * inWeight[b2 + k];
