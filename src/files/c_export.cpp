@@ -134,7 +134,6 @@ Layout Build(const CProject& p) {
     return l;
 }
 
-
 }  // namespace
 
 std::string Upper(std::string s) {
@@ -197,7 +196,7 @@ bool IsValidCPrefix(const std::string& prefix) {
                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
 }
 
-CSource GenerateCHeaderOnly(const CProject& p, const std::string& prefix, const char* inputType) {
+CSource GenerateCHeaderOnly(const CProject& p, const std::string& prefix, const char* inputType, const std::string& inputNote) {
     CSource out;
     out.headerName = prefix + "_net.h";
     out.sourceName = prefix + "_net.c";
@@ -222,6 +221,7 @@ CSource GenerateCHeaderOnly(const CProject& p, const std::string& prefix, const 
     for (std::size_t i = 0; i < outputIds.size(); ++i)
         h += Format("#define %s_OUTPUT_%s ((int32_t)%d) /* %s */\n", PREFIX.c_str(), outputIds[i].c_str(),
                     p.m_outputs.m_items[i]->m_ID, CommentText(outputNames[i]).c_str());
+    if (!inputNote.empty()) h += "\n" + inputNote;
     h += Format("\n/* The winning output's ID (a %s_OUTPUT_ constant), 0 when none. */\n"
                 "int32_t %s(const %s *inputs);\n\n"
                 "/* Decides n cases: inputs holds n rows of %s_NET_INPUTS values, decisions\n"
@@ -232,10 +232,6 @@ CSource GenerateCHeaderOnly(const CProject& p, const std::string& prefix, const 
                 "#ifdef __cplusplus\n}\n#endif\n\n#endif\n",
                 PREFIX.c_str(), fn.c_str(), inputType, PREFIX.c_str(), fn.c_str(), fn.c_str(), inputType, prefix.c_str());
     out.header = h;
-    // Every export carries the batch form; it is the same for every number type.
-    out.source = Format("\nvoid %s_batch(const %s *inputs, size_t n, int32_t *decisions) {\n"
-                        "    size_t c;\n    for (c = 0; c < n; ++c) decisions[c] = %s(inputs + c * %s_NET_INPUTS);\n}\n",
-                        fn.c_str(), inputType, fn.c_str(), PREFIX.c_str());
     return out;
 }
 
@@ -243,10 +239,7 @@ CSource GenerateCSource(const CProject& p, const std::string& prefix) {
     CSource out = GenerateCHeaderOnly(p, prefix, "double");
     const std::string fn = prefix + "_net_decide";
 
-    if (!p.Model()) {
-        out.source.clear();  // nothing to decide with
-        return out;
-    }
+    if (!p.Model()) return out;  // nothing to decide with
     const Layout l = Build(p);
     const std::size_t n = l.kind.size();
     std::string s;
@@ -371,7 +364,11 @@ static double activate(int r, double net) {
     return winner < 0 ? 0 : output_id[winner];
 }
 )C";
-    out.source = s + out.source;
+    // Its single decision is already vectorised across receivers: the batch decides one case after another.
+    s += Format("\nvoid %s_batch(const double *inputs, size_t n, int32_t *decisions) {\n"
+                "    size_t c;\n    for (c = 0; c < n; ++c) decisions[c] = %s(inputs + c * %s_NET_INPUTS);\n}\n",
+                fn.c_str(), fn.c_str(), Upper(prefix).c_str());
+    out.source = s;
     return out;
 }
 

@@ -22,8 +22,10 @@ struct CSource {
 // input values in the order of the project's input list and returns the
 // winning output's ID (0 when none).
 CSource GenerateCSource(const CProject& project, const std::string& prefix);
-// The names and the header alone, for a decide function taking `inputType` values.
-CSource GenerateCHeaderOnly(const CProject& project, const std::string& prefix, const char* inputType);
+// The names and the header alone, for a decide function taking `inputType`
+// values; `inputNote` (a comment and definitions) says more about them.
+CSource GenerateCHeaderOnly(const CProject& project, const std::string& prefix, const char* inputType,
+                            const std::string& inputNote = "");
 // The prefix as the header's macros spell it (upper case).
 std::string Upper(std::string s);
 // The exact C99 spelling of a double: hexadecimal, or the math.h macros.

@@ -47,15 +47,14 @@ std::string IntText(std::int64_t v) { return std::to_string(v); }
 CSource GenerateSmallCSource(const CProject& p, const SmallNet& n, const std::string& prefix, std::string* sizes) {
     const bool fixed = n.type == CNumberType::Fixed;
     const std::string input = n.fixedInput ? "int32_t" : fixed ? "double" : "float";  // what the API takes
-    CSource out = GenerateCHeaderOnly(p, prefix, input.c_str());
-    if (n.fixedInput) {
-        const std::string P = Upper(prefix);
-        const std::size_t at = out.header.find("/* The winning output's ID");
-        out.header.insert(at, Format("/* The inputs are fixed point: inputs[i] = value * %s_NET_INPUT_ONE, rounded half away from zero.\n"
-                                     "   (A Descriptor List's item index i is i * %s_NET_INPUT_ONE; a Boolean is 0 or not.) */\n"
-                                     "#define %s_NET_INPUT_ONE ((int32_t)1 << %d)\n\n",
-                                     P.c_str(), P.c_str(), P.c_str(), n.inputShift));
-    }
+    const std::string P = Upper(prefix);
+    const std::string inputNote =
+        n.fixedInput ? Format("/* The inputs are fixed point: inputs[i] = value * %s_NET_INPUT_ONE, rounded half away from zero.\n"
+                              "   (A Descriptor List's item index i is i * %s_NET_INPUT_ONE; a Boolean is 0 or not.) */\n"
+                              "#define %s_NET_INPUT_ONE ((int32_t)1 << %d)\n",
+                              P.c_str(), P.c_str(), P.c_str(), n.inputShift)
+                     : std::string();
+    CSource out = GenerateCHeaderOnly(p, prefix, input.c_str(), inputNote);
     const char* value = fixed ? "int16_t" : "float";
     const char* sum = fixed ? "int32_t" : "float";
     const std::size_t valueBytes = fixed ? 2 : 4;
@@ -499,7 +498,6 @@ static float activate_f(int code, float threshold, int bit, float net) {
         s += "    return decided;\n}\n";
 
     // The batch: CASES cases side by side where the stack can hold their values.
-    const std::string P = Upper(prefix);
     s += Format("\n/* Cases decided side by side by %s_net_decide_batch: their values take VALUES x CASES\n"
                 " * numbers of stack. 8 on 64-bit machines, else 1 (one after another); define %s_NET_BATCH_CASES\n"
                 " * to choose. The decisions are the same whatever it is. */\n"

@@ -41,6 +41,7 @@ struct TrainingState {
     std::size_t orderFreeScenarios = 0;
     bool orderFree = false;
     std::vector<double> senderBound;    // per receptor (flat order): the largest |value| it can send
+    std::vector<double> moved;          // per receptor: how far its value can have moved (scratch)
     // The evaluation pass need not evaluate a scenario found decided right by a
     // margin wider than twice what the weights' changes since can have moved
     // any action's value: `drift` adds up those bounds; margins of another

@@ -38,7 +38,8 @@ double DecisionDrift(CProject& p, TrainingState& t) {
     const std::vector<double>& now = m.m_store.weight;
     if (now.size() != t.passWeights.size()) return -1.0;
     // Per receptor: how far its value can have moved (sensors and biases: not at all).
-    std::vector<double> moved(f.receptors.size(), 0.0);
+    std::vector<double>& moved = t.moved;
+    moved.assign(f.receptors.size(), 0.0);
     auto netMoved = [&](std::int32_t i) {
         double sum = 0.0;
         for (std::int32_t k = f.inStart[static_cast<std::size_t>(i)]; k < f.inStart[static_cast<std::size_t>(i) + 1]; ++k) {
