@@ -376,6 +376,7 @@ void CSession::DeleteConnection(CConnection* c) {
 void CSession::EraseKnowledge() {
     Checkpoint("Erase Knowledge");
     if (!m_project.m_bOpen || !m_project.Model()) return;
+    m_lastRun = RunSummary{};  // fresh weights: what the last run reached no longer describes the network
     m_runner.Locked([&] {
         m_project.Model()->RandomizeAllWeights();
         if (!(m_project.Scenarios() && m_project.Scenarios()->m_bTrainingInProgress)) {

@@ -448,6 +448,12 @@ private slots:
         int shown = 0;
         for (int i = 0; i < test::ListRows(w); ++i) shown += test::ListCell(w, i, -1).startsWith("Held out: ") ? 1 : 0;
         QCOMPARE(shown, 9);
+        // Fresh weights: the run's figures and why it stopped describe another network now.
+        w.EraseKnowledge();
+        QVERIFY(!w.Session().LastRun().valid);
+        QCOMPARE(page.trainingFigure->text(), QString("Training: -"));
+        QCOMPARE(page.heldOutFigure->text(), QString("Held out: -"));
+        QVERIFY(page.stopFigure->text().isEmpty());
         page.holdOut->setValue(0);
     }
 
