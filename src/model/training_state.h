@@ -93,10 +93,10 @@ struct RpropState {
         std::int32_t kind = 0, code = 0, bit = 0, id = 0;
         bool logistic = false, linear = false, attached = false;
         double threshold = 0.0;
-        // Its first links' senders when they are consecutive receptors (a dense
-        // layer, before any bias): the first of them and how many; the
-        // gradient's loop reads those in a row.
-        std::int32_t firstSender = 0, run = 0;
+        // Its longest stretch of links whose senders are consecutive receptors
+        // (a dense layer): from its link runFrom on, `run` links, the first
+        // sender firstSender; the loops read those values in a row.
+        std::int32_t runFrom = 0, firstSender = 0, run = 0;
     };
     std::vector<Node> nodes;                              // per receptor
     std::vector<double> inWeight, outWeight;  // per link in and out, for one epoch

@@ -11,39 +11,9 @@
 #include <unordered_map>
 
 #include "model/project.h"
+#include "training/rprop_rows.h"
 
 namespace ks {
-
-namespace {
-
-// g[k] += d * v[k]: each link's sum on its own, in the rows' order, so the
-// compiler may work out several links at once (the arrays never overlap).
-inline void AddScaled(double* __restrict g, const double* __restrict v, double d, std::int32_t n) {
-    std::int32_t k = 0;
-    for (; k + 4 <= n; k += 4) {  // four in a row, which the compiler puts in one vector
-        g[k] += d * v[k];
-        g[k + 1] += d * v[k + 1];
-        g[k + 2] += d * v[k + 2];
-        g[k + 3] += d * v[k + 3];
-    }
-    for (; k < n; ++k) g[k] += d * v[k];
-}
-
-// Whether four receivers from r on start with the same run of consecutive senders.
-bool SameRun(const RpropState& s, const std::int32_t* r) {
-    const RpropState::Node& lead = s.nodes[static_cast<std::size_t>(r[0])];
-    for (std::size_t j = 1; j < 4; ++j) {
-        const RpropState::Node& n = s.nodes[static_cast<std::size_t>(r[j])];
-        if (n.run != lead.run || n.firstSender != lead.firstSender) return false;
-    }
-    return lead.run > 0;
-}
-
-double Slope(const RpropState::Node& n, double out) {
-    return n.kind == kAction ? ksr_action_slope(n.linear, out) : ksr_processor_slope(n.code, out);
-}
-
-}  // namespace
 
 bool PackRpropScenarios(CProject& p, RpropState& s) {
     s.packed = false;
@@ -66,12 +36,16 @@ bool PackRpropScenarios(CProject& p, RpropState& s) {
         n.threshold = r.m_dThreshold;
         n.logistic = (r.m_iKind == kProcessor && r.m_iActivation == kLogistic) || (r.m_iKind == kAction && !r.m_bLinearOutput);
         const std::int32_t first = f.inStart[i], last = f.inStart[i + 1];
-        std::int32_t run = last > first ? 1 : 0;
-        while (first + run < last &&
-               f.inSender[static_cast<std::size_t>(first + run)] == f.inSender[static_cast<std::size_t>(first)] + run)
-            ++run;
-        n.firstSender = run > 0 ? f.inSender[static_cast<std::size_t>(first)] : 0;
-        n.run = run >= 4 ? run : 0;  // shorter runs gain nothing
+        for (std::int32_t from = first, length = 1; from < last; from += length, length = 1) {
+            while (from + length < last &&
+                   f.inSender[static_cast<std::size_t>(from + length)] == f.inSender[static_cast<std::size_t>(from)] + length)
+                ++length;
+            if (length >= 4 && length > n.run) {  // shorter runs gain nothing
+                n.runFrom = from - first;
+                n.firstSender = f.inSender[static_cast<std::size_t>(from)];
+                n.run = length;
+            }
+        }
     }
     // Layered: no processor reads a processor or an action, no action an action,
     // so a stage's receivers may be worked out in any order.
@@ -119,118 +93,6 @@ bool PackRpropScenarios(CProject& p, RpropState& s) {
 }
 
 namespace {
-
-// One part of an epoch's rows, worked out on its own: scores, learned count,
-// squared error and gradient of its rows, in row order.
-struct Chunk {
-    std::vector<double> value, delta, gradient;
-    std::int32_t learned = 0;
-    double squares = 0.0;
-};
-
-void RunRows(const RpropState& s, const FlatNetwork& f, std::size_t first, std::size_t last, bool crossEntropy, Chunk& c) {
-    const std::size_t n = f.receptors.size(), sensors = s.packedSensors.size();
-    double* value = c.value.data();
-    double* delta = c.delta.data();
-    double* gradient = c.gradient.data();
-    const std::int32_t* inStart = f.inStart.data();
-    const std::int32_t* inSender = f.inSender.data();
-    const std::int32_t* outStart = f.outStart.data();
-    const std::int32_t* outReceiver = f.outReceiver.data();
-    const double* inWeight = s.inWeight.data();
-    const double* outWeight = s.outWeight.data();
-    auto finish = [&](std::int32_t i, double net) {
-        const RpropState::Node& node = s.nodes[static_cast<std::size_t>(i)];
-        value[i] = node.logistic          ? ksr_logistic(net)
-                   : node.kind == kAction ? ksr_action_output(node.linear, net)
-                                          : ksr_processor_output(node.code, net, node.threshold, node.bit);
-    };
-    for (std::size_t row = first; row < last; ++row) {
-        CScenario& sc = *s.packedRows[row];
-        const double* x = s.packedValues.data() + row * sensors;
-        for (std::size_t j = 0; j < sensors; ++j) value[s.packedSensors[j]] = x[j];
-        // Forward: processors, then actions, each sum in link order. In a layered
-        // network four receivers with as many links advance side by side.
-        for (const std::vector<std::int32_t>* list : {&f.processors, &f.actions}) {
-            const std::int32_t* r = list->data();
-            const std::size_t count = list->size();
-            std::size_t a = 0;
-            while (a < count) {
-                const std::int32_t links = inStart[r[a] + 1] - inStart[r[a]];
-                if (s.layered && a + 4 <= count && inStart[r[a + 1] + 1] - inStart[r[a + 1]] == links &&
-                    inStart[r[a + 2] + 1] - inStart[r[a + 2]] == links && inStart[r[a + 3] + 1] - inStart[r[a + 3]] == links) {
-                    const std::int32_t b0 = inStart[r[a]], b1 = inStart[r[a + 1]], b2 = inStart[r[a + 2]], b3 = inStart[r[a + 3]];
-                    double n0 = 0.0, n1 = 0.0, n2 = 0.0, n3 = 0.0;
-                    std::int32_t k = 0;
-                    const RpropState::Node& lead = s.nodes[static_cast<std::size_t>(r[a])];
-                    if (SameRun(s, r + a)) {
-                        // Their first senders in a row, the same for all four: each value read once.
-                        const double* x = value + lead.firstSender;
-                        const double *w0 = inWeight + b0, *w1 = inWeight + b1, *w2 = inWeight + b2, *w3 = inWeight + b3;
-                        for (; k < lead.run; ++k) {
-                            const double v = x[k];
-                            n0 += v * w0[k];
-                            n1 += v * w1[k];
-                            n2 += v * w2[k];
-                            n3 += v * w3[k];
-                        }
-                    }
-                    for (; k < links; ++k) {
-                        n0 += value[inSender[b0 + k]] * inWeight[b0 + k];
-                        n1 += value[inSender[b1 + k]] * inWeight[b1 + k];
-                        n2 += value[inSender[b2 + k]] * inWeight[b2 + k];
-                        n3 += value[inSender[b3 + k]] * inWeight[b3 + k];
-                    }
-                    finish(r[a], n0);
-                    finish(r[a + 1], n1);
-                    finish(r[a + 2], n2);
-                    finish(r[a + 3], n3);
-                    a += 4;
-                    continue;
-                }
-                double net = 0.0;
-                for (std::int32_t k = inStart[r[a]]; k < inStart[r[a] + 1]; ++k) net += value[inSender[k]] * inWeight[k];
-                finish(r[a], net);
-                ++a;
-            }
-        }
-        double best = -1.0;
-        std::int32_t winner = 0;
-        for (const std::int32_t i : f.actions) {
-            const RpropState::Node& node = s.nodes[static_cast<std::size_t>(i)];
-            if (node.attached && value[i] > best) {
-                best = value[i];
-                winner = node.id;
-            }
-        }
-        sc.m_bLearned = winner == sc.m_iTargetID;
-        if (sc.m_bLearned) {
-            sc.m_fScore = 1.0f;
-            ++c.learned;
-        } else {
-            sc.m_fScore = static_cast<float>(value[s.packedTarget[row]]);
-        }
-        std::fill(delta, delta + n, 0.0);
-        for (const std::int32_t i : s.order) {
-            const RpropState::Node& node = s.nodes[static_cast<std::size_t>(i)];
-            double d = 0.0;
-            if (node.kind == kAction) {
-                if (!node.attached) continue;
-                const double y = value[i], target = node.id == sc.m_iTargetID ? 1.0 : 0.0;
-                c.squares += (y - target) * (y - target);
-                d = crossEntropy && !node.linear ? y - target : (y - target) * Slope(node, y);
-            } else {
-                double sum = 0.0;
-                for (std::int32_t k = outStart[i]; k < outStart[i + 1]; ++k) sum += outWeight[k] * delta[outReceiver[k]];
-                d = sum * Slope(node, value[i]);
-            }
-            delta[i] = d;
-            if (d == 0.0) continue;
-            AddScaled(gradient + inStart[i], value + node.firstSender, d, node.run);
-            for (std::int32_t k = inStart[i] + node.run; k < inStart[i + 1]; ++k) gradient[k] += d * value[inSender[k]];
-        }
-    }
-}
 
 // Below this much work (rows times links) an epoch is one part on one thread.
 constexpr std::size_t kPartedWork = std::size_t{1} << 18;
@@ -323,8 +185,9 @@ void RpropEpochPacked(CProject& p, RpropState& s, EpochFigures& out) {
     }
 
     const std::size_t parts = rows * std::max<std::size_t>(links, 1) >= kPartedWork ? kParts : 1;
-    const std::size_t threads = std::min(parts, s.threads > 0 ? static_cast<std::size_t>(s.threads)
-                                                              : std::max(1u, std::thread::hardware_concurrency()));
+    // Asked once: the count is read from /sys, a system call or three, every time.
+    static const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t threads = std::min(parts, s.threads > 0 ? static_cast<std::size_t>(s.threads) : cores);
     if (!s.parallel || s.parallel->threads.size() != threads - 1) s.parallel = std::make_shared<RpropParallel>(threads - 1);
     RpropParallel& work = *s.parallel;
     work.chunks.resize(parts);
@@ -337,7 +200,13 @@ void RpropEpochPacked(CProject& p, RpropState& s, EpochFigures& out) {
         c.squares = 0.0;
     }
     const bool crossEntropy = s.error == RpropError::CrossEntropy;
-    auto part = [&](std::size_t j) { RunRows(s, f, rows * j / parts, rows * (j + 1) / parts, crossEntropy, work.chunks[j]); };
+    auto part = [&](std::size_t j) {
+        const std::size_t from = rows * j / parts, to = rows * (j + 1) / parts;
+        if (s.layered)
+            RunRowsFourAtOnce(s, f, from, to, crossEntropy, work.chunks[j]);
+        else
+            RunRows(s, f, from, to, crossEntropy, work.chunks[j]);
+    };
     if (threads > 1)
         work.Run(parts, part);
     else

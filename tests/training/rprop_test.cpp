@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "files/data_import.h"
 #include "model/project.h"
 #include "support/network_fixture.h"
 #include "support/recording_prompt.h"
@@ -169,11 +170,31 @@ void BuildVariedProject(CProject& p) {
     p.m_trainingSeed = 5;
 }
 
+// Dense layers (runs of senders, four receivers of a layer side by side),
+// rows not a multiple of four, and an action driven to exactly 1 in some rows:
+// where it is the target its delta is 0 and such a row adds nothing.
+void BuildDenseProject(CProject& p) {
+    // Imported, so that each layer's senders are consecutive receptors.
+    std::string csv = "a,b,c,d,e,f,class\n";
+    for (int i = 0; i < 43; ++i) {
+        for (int k = 0; k < 6; ++k) csv += std::to_string((i * (k + 2) + k * k) % 10) + ",";
+        csv += "k" + std::to_string((i + i / 3) % 4) + "\n";
+    }
+    SeedRandom(41);
+    CDataImport import;
+    p.NewImportedProject("dense", [&](CProject& q) { import.ImportBytes(q, std::vector<std::uint8_t>(csv.begin(), csv.end())); });
+    p.EnsureProcessors();
+    AddBiases(p);
+    p.UpdateNetwork();
+    for (const CLink& l : p.Model()->Actions()[0]->m_inputLinks) l.connection->SetWeight(8.0);
+    p.m_trainingSeed = 2;
+}
+
 // The packed epoch and the epoch through the inputs: the same run, bit for
 // bit, epoch by epoch (gradients, error, scores, weights). The runs take turns
 // (a restart draws from the one process-wide generator).
 TEST(Rprop, PackedEpochsAreTheEpochsThroughTheInputs) {
-    for (int variant = 0; variant < 3; ++variant) {
+    for (int variant = 0; variant < 4; ++variant) {
         SCOPED_TRACE(variant);
         std::vector<std::vector<double>> trace[2];  // per epoch: gradient, error, scores, weights
         for (int packed = 0; packed < 2; ++packed) {
@@ -181,6 +202,7 @@ TEST(Rprop, PackedEpochsAreTheEpochsThroughTheInputs) {
             if (variant == 0) BuildXor(p, 4);
             if (variant == 1) BuildVariedProject(p);
             if (variant == 2) test::BuildThreeClassProject(p);
+            if (variant == 3) BuildDenseProject(p);
             p.m_rprop = std::make_unique<RpropState>();
             p.m_rprop->usePacked = packed == 1;
             p.m_trainingMethod = TrainingMethod::Rprop;
