@@ -233,8 +233,8 @@ std::string DescribeSeeds(const std::vector<TrainResult>& runs, std::size_t tota
     }
     std::sort(seconds.begin(), seconds.end());
     std::sort(steps.begin(), steps.end());
-    std::snprintf(buf, sizeof buf, "%zu/%zu, %.4f s (%.4f..%.4f), %ld ep", seconds.size(), runs.size(),
-                  seconds[seconds.size() / 2], seconds.front(), seconds.back(), steps[steps.size() / 2]);
+    std::snprintf(buf, sizeof buf, "%zu/%zu, %.3f ms (%.3f..%.3f), %ld ep", seconds.size(), runs.size(),
+                  1e3 * seconds[seconds.size() / 2], 1e3 * seconds.front(), 1e3 * seconds.back(), steps[steps.size() / 2]);
     return buf;
 }
 

@@ -89,11 +89,13 @@ FileResult CSession::ExportRuntime(const std::string& path, FileResult* header) 
 
 FileResult CSession::ExportCSource(const std::string& folder, const std::string& prefix, CNumberType type,
                                    std::vector<std::string>* report,
-                                   const std::function<bool(const std::vector<std::string>&)>& writeAnyway) {
+                                   const std::function<bool(const std::vector<std::string>&)>& writeAnyway,
+                                   bool fixedInputs) {
     if (type == CNumberType::Double) return m_runner.Locked([&] { return WriteCSource(folder, m_project, prefix); });
     if (!IsValidCPrefix(prefix)) return WriteCSource(folder, m_project, prefix);  // says why
     if (!m_runner.Locked([&] { return m_project.Model() != nullptr; })) return {false, "The project has no network to export.", {}};
-    const CheckedCSource checked = m_runner.Locked([&] { return MakeCheckedCSource(m_project, type, prefix, true); });
+    const CheckedCSource checked = m_runner.Locked(
+        [&] { return MakeCheckedCSource(m_project, type, prefix, true, fixedInputs && type == CNumberType::Fixed); });
     if (!checked.refusal.empty())
         return {false, std::string("The network cannot be written in ") + NumberTypeName(type) + ": " + checked.refusal + ".", {}};
     if (report) *report = checked.lines;
@@ -101,8 +103,10 @@ FileResult CSession::ExportCSource(const std::string& folder, const std::string&
         return {false, "Nothing was written: the C source would decide some scenarios differently from the network.", {}};
     const CSource& c = checked.source;
     const std::string dir = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    return WriteFilesAtomically({{dir + c.headerName, {c.header.begin(), c.header.end()}},
-                                 {dir + c.sourceName, {c.source.begin(), c.source.end()}}});
+    const FileResult written = WriteFilesAtomically({{dir + c.headerName, {c.header.begin(), c.header.end()}},
+                                                     {dir + c.sourceName, {c.source.begin(), c.source.end()}}});
+    if (written.ok && report && !checked.sizes.empty()) report->push_back(checked.sizes);
+    return written;
 }
 
 // ------------------------------------------------------------------- undo

@@ -160,11 +160,13 @@ int RpropCycle(CProject& p) {
         ++s.restarts;
         return 1;
     }
-    // iRPROP-: grow the step while the gradient keeps its sign; on a sign
-    // change shrink it and skip this update.
+    // iRPROP-: grow the step unless the gradient changed its sign; then shrink
+    // it and skip this update. The epoch after, with no sign to compare, grows
+    // it again (fewer epochs than keeping it on every data set tried); a link
+    // with no gradient at all keeps its step, so it cannot build up a leap.
     for (std::size_t c = 0; c < f.connections.size(); ++c) {
         const double g = s.gradient[c], prod = g * s.previous[c];
-        if (prod > 0.0) {
+        if (prod > 0.0 || (prod == 0.0 && g != 0.0)) {
             s.step[c] = std::min(s.step[c] * RpropState::kIncrease, RpropState::kMaxStep);
         } else if (prod < 0.0) {
             s.step[c] = std::max(s.step[c] * RpropState::kDecrease, RpropState::kMinStep);

@@ -93,7 +93,7 @@ public:
     // Export C Source...: the number type, the folder, the check of float and
     // fixed point against the network, and what was written.
     void ExportCSource();
-    std::function<int(QWidget*)> chooseNumberType = ChooseNumberType;  // 0 double, 1 float, 2 fixed, -1 cancel; tests replace it
+    std::function<int(QWidget*)> chooseNumberType = ChooseNumberType;  // 0 double, 1 float, 2 fixed, 3 fixed with integer inputs, -1 cancel; tests replace it
     void AddScenarioForOutput(CReceptor* action) override;
     bool EditScenarios(CScenario* scenario) override;
     void StartSimulation();

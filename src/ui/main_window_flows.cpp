@@ -34,7 +34,8 @@ void CVeltrinoDlg::ExportSystem() {
 int ChooseNumberType(QWidget* parent) {
     const QStringList kinds{"Double: decides exactly as the network here",
                             "Float: single precision, for small devices",
-                            "Fixed point: 16-bit integers, for devices without floating point"};
+                            "Fixed point: 16-bit integers, for devices without floating point",
+                            "Fixed point with integer inputs: no floating point at all"};
     bool ok = false;
     const QString chosen = QInputDialog::getItem(parent, "Export C Source", "Numbers:", kinds, 0, false, &ok);
     return ok ? static_cast<int>(kinds.indexOf(chosen)) : -1;
@@ -44,7 +45,7 @@ void CVeltrinoDlg::ExportCSource() {
     if (!m_project.m_bOpen) return m_prompt->Notify(msg::kNoProjectToExport);
     const int kind = chooseNumberType(this);
     if (kind < 0) return;
-    const CNumberType type = kind == 1 ? CNumberType::Float : kind == 2 ? CNumberType::Fixed : CNumberType::Double;
+    const CNumberType type = kind == 1 ? CNumberType::Float : kind >= 2 ? CNumberType::Fixed : CNumberType::Double;
     const QString folder = ChooseFile({FileRequest::Folder, "Export C Source", {}, {}, {}, {}});
     if (folder.isEmpty()) return;
     // Float and fixed point are checked against the network first: every scenario and 100 000 inputs.
@@ -57,7 +58,7 @@ void CVeltrinoDlg::ExportCSource() {
         const bool anyway = m_prompt->Ask(text + "\nWrite the C source anyway?", Buttons::YesNo) == Answer::Yes;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         return anyway;
-    });
+    }, kind == 3);
     QApplication::restoreOverrideCursor();
     std::string text = r.ok ? "The network is written as C source: kestrine_net.h and kestrine_net.c in " + folder.toStdString() + "."
                             : r.message;

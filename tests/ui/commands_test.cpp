@@ -176,6 +176,19 @@ private slots:
         QVERIFY2(prompt.notices.back().find("verify (float): decided as the trainer decides: 30 of 30 scenarios") != std::string::npos,
                  prompt.notices.back().c_str());
         QVERIFY(QFile(folder + "/kestrine_net.h").open(QIODevice::ReadOnly));
+        QVERIFY2(prompt.notices.back().find("float tables: ") != std::string::npos, prompt.notices.back().c_str());
+        // Fixed point with integer inputs: the header takes int32_t inputs scaled by a power of two.
+        kind = 3;
+        const QString integers = QString::fromStdString(dir.File("integers"));
+        QDir().mkpath(integers);
+        files.answers = {integers};
+        w.ExportCSource();
+        QFile header(integers + "/kestrine_net.h");
+        QVERIFY(header.open(QIODevice::ReadOnly));
+        const QByteArray text = header.readAll();
+        QVERIFY(text.contains("KESTRINE_NET_INPUT_ONE"));
+        QVERIFY(text.contains("kestrine_net_decide(const int32_t *inputs)"));
+        QVERIFY2(prompt.notices.back().find("fixed-point tables: ") != std::string::npos, prompt.notices.back().c_str());
         // Fruit sorting in fixed point decides a near tie differently: asked, No writes nothing, Yes writes.
         QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/fruit_sorting.ksm"));
         kind = 2;
