@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "files/c_export.h"
+#include "files/code_size.h"
 #include "files/export_verify.h"
 #include "files/data_import.h"
 #include "files/header_file.h"
@@ -305,7 +306,11 @@ int Export(const ExportOptions& o) {
     if (!o.cSourceDir.empty())
         std::printf("C source written: %s/%s_net.h and %s_net.c\n", o.cSourceDir.c_str(), o.cPrefix.c_str(),
                     o.cPrefix.c_str());
-    if (!sizes.empty()) std::printf("%s\n", sizes.c_str());
+    if (!sizes.empty()) {
+        std::printf("%s\n", sizes.c_str());
+        // The code's size depends on the compiler and the target: measured with the one asked for.
+        std::printf("%s\n", DescribeCodeSize(MeasureCodeSize(o.cSourceDir + "/" + o.cPrefix + "_net.c")).c_str());
+    }
     return code;
 }
 

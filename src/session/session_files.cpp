@@ -1,6 +1,7 @@
 // Starting, opening, saving, closing and exporting the session's project.
 #include "files/byte_io.h"
 #include "files/c_export.h"
+#include "files/code_size.h"
 #include "files/c_export_small.h"
 #include "files/export_verify.h"
 #include "files/data_import.h"
@@ -105,7 +106,10 @@ FileResult CSession::ExportCSource(const std::string& folder, const std::string&
     const std::string dir = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     const FileResult written = WriteFilesAtomically({{dir + c.headerName, {c.header.begin(), c.header.end()}},
                                                      {dir + c.sourceName, {c.source.begin(), c.source.end()}}});
-    if (written.ok && report && !checked.sizes.empty()) report->push_back(checked.sizes);
+    if (written.ok && report && !checked.sizes.empty()) {
+        report->push_back(checked.sizes);
+        report->push_back(DescribeCodeSize(MeasureCodeSize(dir + c.sourceName)));
+    }
     return written;
 }
 

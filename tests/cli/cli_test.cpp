@@ -286,13 +286,13 @@ TEST_F(Cli, SmallExportsAreVerifiedBeforeTheyAreWritten) {
     const Case cases[] = {
         {loan + " --c-type float", 0,
          {"verify (float): decided as the trainer decides: 30 of 30 scenarios, 27 of 27 corners and midpoints, 100000 of "
-          "100000 random inputs in range", "float tables: "},
+          "100000 random inputs in range", "float tables: ", "bytes of machine code with "},
          true},
         {loan + " --c-type double --verify", 0, {"every action value of every case is the trainer's, bit for bit"}, true},
         {loan + " --c-type double", 0, {"C source written"}, true},  // double: no check unless asked
         {fruit + " --c-type fixed", 1,
          {"verify (fixed): scenarios decided differently: \"sample ", "nothing written"}, false},
-        {fruit + " --c-type fixed --force", 0, {"fixed-point tables: "}, true},
+        {fruit + " --c-type fixed --force", 0, {"fixed-point tables: ", "bytes of machine code with "}, true},
         {fruit + " --c-type fixed --no-verify", 0, {"C source written"}, true},
         {loan + " --c-type half", 2, {"--c-type"}, false},
         {loan + " --c-type fixed --c-input fixed", 0, {"verify (fixed): decided as the trainer decides: 30 of 30"}, true},

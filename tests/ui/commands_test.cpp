@@ -189,6 +189,7 @@ private slots:
         QVERIFY(text.contains("KESTRINE_NET_INPUT_ONE"));
         QVERIFY(text.contains("kestrine_net_decide(const int32_t *inputs)"));
         QVERIFY2(prompt.notices.back().find("fixed-point tables: ") != std::string::npos, prompt.notices.back().c_str());
+        QVERIFY2(prompt.notices.back().find("bytes of machine code with ") != std::string::npos, prompt.notices.back().c_str());
         // Fruit sorting in fixed point decides a near tie differently: asked, No writes nothing, Yes writes.
         QVERIFY(w.OpenProjectFile(std::string(KESTRINE_EXAMPLES) + "/fruit_sorting.ksm"));
         kind = 2;
