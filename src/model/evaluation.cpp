@@ -11,8 +11,10 @@ namespace ks {
 namespace {
 double ScaleSensor(const CVariable& v) {
     const std::int32_t items = v.m_iType == kDescriptorList ? v.ItemCount() : 0;  // only a list scales by it
-    return ksr_sensor_output(v.m_iType, items, v.m_dMin, ksr_sensor_scale(v.m_iType, items, v.m_dRange),
-                             v.m_dValue);
+    CVariable::SensorScale& kept = v.m_sensorScale;
+    if (!(kept.range == v.m_dRange && kept.type == v.m_iType && kept.items == items))
+        kept = {v.m_dRange, v.m_iType, items, ksr_sensor_scale(v.m_iType, items, v.m_dRange)};
+    return ksr_sensor_output(v.m_iType, items, v.m_dMin, kept.scale, v.m_dValue);
 }
 }  // namespace
 

@@ -2,6 +2,7 @@
 // Inputs (CVariable with its descriptor items) and outputs (COutput), and the
 // two project lists that own them.
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +104,16 @@ public:
     InputGlyph m_glyph;
 
     std::int32_t ItemCount() const { return static_cast<std::int32_t>(m_items.size()); }
+
+    // The sensor's scale factor and the type, item count and range it was
+    // worked out for: a division saved on every evaluation, worked out again
+    // whenever any of the three differs (so no edit can leave it stale).
+    struct SensorScale {
+        double range = std::numeric_limits<double>::quiet_NaN();  // never equal: the first use works it out
+        std::int32_t type = -1, items = -1;
+        double scale = 0.0;
+    };
+    mutable SensorScale m_sensorScale;
 
 private:
     void UpdateGaugeFill();

@@ -39,18 +39,29 @@ TEST(Evaluation, SensorScaling) {
         {kDescriptorList, 0, 0, 4, 1, static_cast<double>(static_cast<float>(4.0 / 3.0))},
         {kDescriptorList, 0, 0, 1, 0, 0.0},  // one item: no scale
         {kDescriptorList, 0, 0, 0, 0, 0.0},
+        {kRangedDouble, 0, 10, 0, 10, 3.0},
+        {kRangedDouble, 0, 20, 0, 10, 0.0},  // the same type, another range
     };
-    for (const Case& c : cases) {
-        CVariable v;
-        v.m_iType = c.type;
-        if (c.type == kDescriptorList)
-            for (int i = 0; i < c.items; ++i) v.AddItem("x", i, i, false, 0);
-        else
-            v.SetRange(c.lo, c.hi);
-        v.SetValue(c.value);
-        const double out = SensorOutput(v);
-        EXPECT_TRUE(std::isfinite(out));
-        EXPECT_NEAR(out, c.out, 1e-12) << c.type << " value " << c.value;
+    // Each case on a variable of its own, then all on one variable edited from
+    // case to case: the scale it keeps must follow every change of type, range
+    // and item count.
+    for (const bool oneVariable : {false, true}) {
+        CVariable shared;
+        for (const Case& c : cases) {
+            CVariable fresh;
+            CVariable& v = oneVariable ? shared : fresh;
+            v.m_iType = c.type;
+            v.m_items.clear();
+            v.m_pCurrentItem = nullptr;
+            if (c.type == kDescriptorList)
+                for (int i = 0; i < c.items; ++i) v.AddItem("x", i, i, false, 0);
+            else
+                v.SetRange(c.lo, c.hi);
+            v.SetValue(c.value);
+            const double out = SensorOutput(v);
+            EXPECT_TRUE(std::isfinite(out));
+            EXPECT_NEAR(out, c.out, 1e-12) << c.type << " value " << c.value << (oneVariable ? " (one variable)" : "");
+        }
     }
 }
 
