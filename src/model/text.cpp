@@ -116,13 +116,16 @@ std::string Format(const char* fmt, ...) {
     va_start(ap, fmt);
     va_list ap2;
     va_copy(ap2, ap);
-    const int n = std::vsnprintf(nullptr, 0, fmt, ap);
+    // Most texts are short: one pass into a buffer here, a second only for a longer one.
+    char small[256];
+    const int n = std::vsnprintf(small, sizeof small, fmt, ap);
     va_end(ap);
     std::string out;
-    if (n > 0) {
-        std::vector<char> buf(static_cast<std::size_t>(n) + 1);
-        std::vsnprintf(buf.data(), buf.size(), fmt, ap2);
-        out.assign(buf.data(), static_cast<std::size_t>(n));
+    if (n > 0 && static_cast<std::size_t>(n) < sizeof small) {
+        out.assign(small, static_cast<std::size_t>(n));
+    } else if (n > 0) {
+        out.resize(static_cast<std::size_t>(n));
+        std::vsnprintf(out.data(), out.size() + 1, fmt, ap2);  // the terminator goes where the string keeps its own
     }
     va_end(ap2);
     return out;

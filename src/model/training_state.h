@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace ks {
@@ -21,6 +22,8 @@ struct TrainingState {
     std::int32_t cyclesSinceReset = 0;
     double startTime = 0.0;
     double elapsed = 0.0;
+    std::int32_t shownMinutes = -1, shownSeconds = -1;  // what the elapsed text was last made from
+    std::string shownText;
     CScenario* cursor = nullptr;        // the correction walk's position
     std::size_t cursorIndex = 0;        // where the cursor was last seen in the list
     CReceptorMgr* model = nullptr;      // the training pair

@@ -118,8 +118,7 @@ int RpropCycle(CProject& p) {
     PrepareRprop(p);
     RpropState& s = *p.m_rprop;
     const FlatNetwork& f = m.Flat();
-    t.elapsed = static_cast<double>(static_cast<std::uint32_t>(NowMilliseconds() - t.startTime));
-    p.m_elapsedText = FormatElapsed(t.elapsed);
+    UpdateElapsed(p);
 
     std::fill(s.gradient.begin(), s.gradient.end(), 0.0);
     for (std::size_t c = 0; c < f.connections.size(); ++c) s.weight[c] = f.connections[c]->Weight();

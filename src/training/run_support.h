@@ -22,5 +22,7 @@ void RefreshValueTexts(CReceptorMgr& model);
 std::string FormatElapsed(double milliseconds);
 // The millisecond clock the cycle measures elapsed time with.
 double NowMilliseconds();
+// A cycle's elapsed time since the run started, and the project's text of it.
+void UpdateElapsed(CProject& project);
 
 }  // namespace ks

@@ -254,8 +254,7 @@ int TrainingCycle(CProject& p) {
     if (t.correctionWalk) return CorrectionWalkStep(p, model, sm);
 
     ++t.cyclesSinceReset;
-    t.elapsed = static_cast<double>(static_cast<std::uint32_t>(NowMilliseconds() - t.startTime));
-    p.m_elapsedText = FormatElapsed(t.elapsed);
+    UpdateElapsed(p);
 
     // A scenario found decided right with these very weights would be evaluated and learn nothing.
     const bool skip = PassHolds(p, t);
