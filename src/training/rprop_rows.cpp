@@ -79,6 +79,13 @@ double Slope(const RpropState::Node& n, double out) {
     return n.kind == kAction ? ksr_action_slope(n.linear, out) : ksr_processor_slope(n.code, out);
 }
 
+// What a receiver sends for the sum `net`.
+double Finish(const RpropState::Node& node, double net) {
+    return node.logistic          ? ksr_logistic(net)
+           : node.kind == kAction ? ksr_action_output(node.linear, net)
+                                  : ksr_processor_output(node.code, net, node.threshold, node.bit);
+}
+
 }  // namespace
 
 void RunRows(const RpropState& s, const FlatNetwork& f, std::size_t first, std::size_t last, bool crossEntropy, Chunk& c) {
@@ -92,12 +99,7 @@ void RunRows(const RpropState& s, const FlatNetwork& f, std::size_t first, std::
     const std::int32_t* outReceiver = f.outReceiver.data();
     const double* inWeight = s.inWeight.data();
     const double* outWeight = s.outWeight.data();
-    auto finish = [&](std::int32_t i, double net) {
-        const RpropState::Node& node = s.nodes[static_cast<std::size_t>(i)];
-        value[i] = node.logistic          ? ksr_logistic(net)
-                   : node.kind == kAction ? ksr_action_output(node.linear, net)
-                                          : ksr_processor_output(node.code, net, node.threshold, node.bit);
-    };
+    auto finish = [&](std::int32_t i, double net) { value[i] = Finish(s.nodes[static_cast<std::size_t>(i)], net); };
     // Summed here and stored once: another thread's part may share no line with them.
     double squares = c.squares;
     std::int32_t learned = c.learned;
@@ -186,13 +188,6 @@ void AddScaledFour(double* __restrict g, const double* __restrict v0, const doub
         one(k + 3);
     }
     for (; k < n; ++k) one(k);
-}
-
-// What a receiver sends for the sum `net`.
-double Finish(const RpropState::Node& node, double net) {
-    return node.logistic          ? ksr_logistic(net)
-           : node.kind == kAction ? ksr_action_output(node.linear, net)
-                                  : ksr_processor_output(node.code, net, node.threshold, node.bit);
 }
 
 }  // namespace
