@@ -22,7 +22,7 @@ struct TrainingState {
     std::int32_t cyclesSinceReset = 0;
     double startTime = 0.0;
     double elapsed = 0.0;
-    std::int32_t shownMinutes = -1, shownSeconds = -1;  // what the elapsed text was last made from
+    std::int32_t shownSeconds = -1;  // the whole second the elapsed text was last made for
     std::string shownText;
     CScenario* cursor = nullptr;        // the correction walk's position
     std::size_t cursorIndex = 0;        // where the cursor was last seen in the list

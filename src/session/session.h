@@ -235,8 +235,8 @@ public:
     // against the trainer first (`report` receives the check's lines); when a
     // scenario would be decided differently nothing is written unless
     // `writeAnyway` (asked with those lines) says so; written, `report` also
-    // gets the tables' sizes. `fixedInputs` (fixed point only): the inputs are
-    // integers too, so the code has no floating point at all.
+    // gets the tables' and the code's sizes. `fixedInputs` (fixed point only):
+    // the inputs are integers too, so the code has no floating point at all.
     FileResult ExportCSource(const std::string& folder, const std::string& prefix, CNumberType type = CNumberType::Double,
                              std::vector<std::string>* report = nullptr,
                              const std::function<bool(const std::vector<std::string>&)>& writeAnyway = {},

@@ -95,8 +95,8 @@ FileResult CSession::ExportCSource(const std::string& folder, const std::string&
     if (type == CNumberType::Double) return m_runner.Locked([&] { return WriteCSource(folder, m_project, prefix); });
     if (!IsValidCPrefix(prefix)) return WriteCSource(folder, m_project, prefix);  // says why
     if (!m_runner.Locked([&] { return m_project.Model() != nullptr; })) return {false, "The project has no network to export.", {}};
-    const CheckedCSource checked = m_runner.Locked(
-        [&] { return MakeCheckedCSource(m_project, type, prefix, true, fixedInputs && type == CNumberType::Fixed); });
+    const CheckedCSource checked =
+        m_runner.Locked([&] { return MakeCheckedCSource(m_project, type, prefix, true, fixedInputs); });
     if (!checked.refusal.empty())
         return {false, std::string("The network cannot be written in ") + NumberTypeName(type) + ": " + checked.refusal + ".", {}};
     if (report) *report = checked.lines;

@@ -86,6 +86,68 @@ double Finish(const RpropState::Node& node, double net) {
                                   : ksr_processor_output(node.code, net, node.threshold, node.bit);
 }
 
+// Forward: processors, then actions, each sum in link order; with `together`
+// (a layered network) four receivers with as many links side by side.
+// `finish(i, net)` stores what receiver i sends. Value: one row's double, or
+// four rows' lanes.
+template <class Value, class Store>
+void Forward(const RpropState& s, const FlatNetwork& f, const Value* value, bool together, Store finish) {
+    const std::int32_t* inStart = f.inStart.data();
+    const std::int32_t* inSender = f.inSender.data();
+    const double* inWeight = s.inWeight.data();
+    for (const std::vector<std::int32_t>* list : {&f.processors, &f.actions}) {
+        const std::int32_t* r = list->data();
+        const std::size_t count = list->size();
+        std::size_t a = 0;
+        while (a < count) {
+            const std::int32_t links = inStart[r[a] + 1] - inStart[r[a]];
+            if (together && a + 4 <= count && inStart[r[a + 1] + 1] - inStart[r[a + 1]] == links &&
+                inStart[r[a + 2] + 1] - inStart[r[a + 2]] == links && inStart[r[a + 3] + 1] - inStart[r[a + 3]] == links) {
+                Value sums[4] = {};
+                FourSums(s, r + a, value, inStart, inSender, inWeight, links, sums);
+                for (std::size_t j = 0; j < 4; ++j) finish(r[a + j], sums[j]);
+                a += 4;
+                continue;
+            }
+            Value net{};
+            for (std::int32_t k = inStart[r[a]]; k < inStart[r[a] + 1]; ++k) net += value[inSender[k]] * inWeight[k];
+            finish(r[a], net);
+            ++a;
+        }
+    }
+}
+
+// A row's decision (the first attached action with the highest value) marked
+// on its scenario; true when it is the target. `value(i)`: what receptor i sends.
+template <class Get>
+bool ScoreRow(const RpropState& s, const FlatNetwork& f, std::size_t row, Get value) {
+    CScenario& sc = *s.packedRows[row];
+    double best = -1.0;
+    std::int32_t winner = 0;
+    for (const std::int32_t i : f.actions) {
+        const RpropState::Node& node = s.nodes[static_cast<std::size_t>(i)];
+        if (node.attached && value(i) > best) {
+            best = value(i);
+            winner = node.id;
+        }
+    }
+    sc.m_bLearned = winner == sc.m_iTargetID;
+    if (sc.m_bLearned)
+        sc.m_fScore = 1.0f;
+    else
+        sc.m_fScore = static_cast<float>(value(s.packedTarget[row]));
+    return sc.m_bLearned;
+}
+
+// An action's delta against 1 for its row's target and 0 for the others, its
+// part of the squared error added to `squares`. Cross-entropy on a logistic
+// output needs no derivative factor.
+double ActionDelta(const RpropState::Node& node, double y, std::int32_t targetID, bool crossEntropy, double& squares) {
+    const double target = node.id == targetID ? 1.0 : 0.0;
+    squares += (y - target) * (y - target);
+    return crossEntropy && !node.linear ? y - target : (y - target) * Slope(node, y);
+}
+
 }  // namespace
 
 void RunRows(const RpropState& s, const FlatNetwork& f, std::size_t first, std::size_t last, bool crossEntropy, Chunk& c) {
@@ -97,7 +159,6 @@ void RunRows(const RpropState& s, const FlatNetwork& f, std::size_t first, std::
     const std::int32_t* inSender = f.inSender.data();
     const std::int32_t* outStart = f.outStart.data();
     const std::int32_t* outReceiver = f.outReceiver.data();
-    const double* inWeight = s.inWeight.data();
     const double* outWeight = s.outWeight.data();
     auto finish = [&](std::int32_t i, double net) { value[i] = Finish(s.nodes[static_cast<std::size_t>(i)], net); };
     // Summed here and stored once: another thread's part may share no line with them.
@@ -107,53 +168,15 @@ void RunRows(const RpropState& s, const FlatNetwork& f, std::size_t first, std::
         CScenario& sc = *s.packedRows[row];
         const double* x = s.packedValues.data() + row * sensors;
         for (std::size_t j = 0; j < sensors; ++j) value[s.packedSensors[j]] = x[j];
-        // Forward: processors, then actions, each sum in link order. In a layered
-        // network four receivers with as many links advance side by side.
-        for (const std::vector<std::int32_t>* list : {&f.processors, &f.actions}) {
-            const std::int32_t* r = list->data();
-            const std::size_t count = list->size();
-            std::size_t a = 0;
-            while (a < count) {
-                const std::int32_t links = inStart[r[a] + 1] - inStart[r[a]];
-                if (s.layered && a + 4 <= count && inStart[r[a + 1] + 1] - inStart[r[a + 1]] == links &&
-                    inStart[r[a + 2] + 1] - inStart[r[a + 2]] == links && inStart[r[a + 3] + 1] - inStart[r[a + 3]] == links) {
-                    double sums[4] = {0.0, 0.0, 0.0, 0.0};
-                    FourSums(s, r + a, value, inStart, inSender, inWeight, links, sums);
-                    for (std::size_t j = 0; j < 4; ++j) finish(r[a + j], sums[j]);
-                    a += 4;
-                    continue;
-                }
-                double net = 0.0;
-                for (std::int32_t k = inStart[r[a]]; k < inStart[r[a] + 1]; ++k) net += value[inSender[k]] * inWeight[k];
-                finish(r[a], net);
-                ++a;
-            }
-        }
-        double best = -1.0;
-        std::int32_t winner = 0;
-        for (const std::int32_t i : f.actions) {
-            const RpropState::Node& node = s.nodes[static_cast<std::size_t>(i)];
-            if (node.attached && value[i] > best) {
-                best = value[i];
-                winner = node.id;
-            }
-        }
-        sc.m_bLearned = winner == sc.m_iTargetID;
-        if (sc.m_bLearned) {
-            sc.m_fScore = 1.0f;
-            ++learned;
-        } else {
-            sc.m_fScore = static_cast<float>(value[s.packedTarget[row]]);
-        }
+        Forward(s, f, value, s.layered, finish);
+        learned += ScoreRow(s, f, row, [&](std::int32_t i) { return value[i]; });
         std::fill(delta, delta + n, 0.0);
         for (const std::int32_t i : s.order) {
             const RpropState::Node& node = s.nodes[static_cast<std::size_t>(i)];
             double d = 0.0;
             if (node.kind == kAction) {
                 if (!node.attached) continue;
-                const double y = value[i], target = node.id == sc.m_iTargetID ? 1.0 : 0.0;
-                squares += (y - target) * (y - target);
-                d = crossEntropy && !node.linear ? y - target : (y - target) * Slope(node, y);
+                d = ActionDelta(node, value[i], sc.m_iTargetID, crossEntropy, squares);
             } else {
                 double sum = 0.0;
                 for (std::int32_t k = outStart[i]; k < outStart[i + 1]; ++k) sum += outWeight[k] * delta[outReceiver[k]];
@@ -206,7 +229,6 @@ void RunRowsFourAtOnce(const RpropState& s, const FlatNetwork& f, std::size_t fi
     const std::int32_t* inSender = f.inSender.data();
     const std::int32_t* outStart = f.outStart.data();
     const std::int32_t* outReceiver = f.outReceiver.data();
-    const double* inWeight = s.inWeight.data();
     const double* outWeight = s.outWeight.data();
     // What no row sets (biases, sensors without an input) is the same in every lane.
     for (std::size_t i = 0; i < n; ++i) {
@@ -259,56 +281,17 @@ void RunRowsFourAtOnce(const RpropState& s, const FlatNetwork& f, std::size_t fi
                 rowValues[l * n + i] = x;
             }
         }
-        // Forward: processors, then actions, each row's sum in link order; four
-        // receivers with as many links side by side.
-        for (const std::vector<std::int32_t>* list : {&f.processors, &f.actions}) {
-            const std::int32_t* r = list->data();
-            const std::size_t count = list->size();
-            std::size_t a = 0;
-            while (a < count) {
-                const std::int32_t links = inStart[r[a] + 1] - inStart[r[a]];
-                if (a + 4 <= count && inStart[r[a + 1] + 1] - inStart[r[a + 1]] == links &&
-                    inStart[r[a + 2] + 1] - inStart[r[a + 2]] == links && inStart[r[a + 3] + 1] - inStart[r[a + 3]] == links) {
-                    RowLanes sums[4] = {};
-                    FourSums(s, r + a, value, inStart, inSender, inWeight, links, sums);
-                    for (std::size_t j = 0; j < 4; ++j) finish(r[a + j], sums[j]);
-                    a += 4;
-                    continue;
-                }
-                RowLanes net{};
-                for (std::int32_t k = inStart[r[a]]; k < inStart[r[a] + 1]; ++k) net += value[inSender[k]] * inWeight[k];
-                finish(r[a], net);
-                ++a;
-            }
-        }
+        Forward(s, f, value, true, finish);
         std::fill(delta, delta + n, RowLanes{});
         // Each row's decision and its actions' deltas, the rows in order (the
         // squared error is one sum over them).
         for (std::size_t l = 0; l < kRowLanes; ++l) {
-            CScenario& sc = *s.packedRows[row + l];
-            double best = -1.0;
-            std::int32_t winner = 0;
-            for (const std::int32_t i : f.actions) {
-                const RpropState::Node& node = s.nodes[static_cast<std::size_t>(i)];
-                if (node.attached && value[i][l] > best) {
-                    best = value[i][l];
-                    winner = node.id;
-                }
-            }
-            sc.m_bLearned = winner == sc.m_iTargetID;
-            if (sc.m_bLearned) {
-                sc.m_fScore = 1.0f;
-                ++learned;
-            } else {
-                sc.m_fScore = static_cast<float>(value[s.packedTarget[row + l]][l]);
-            }
+            learned += ScoreRow(s, f, row + l, [&](std::int32_t i) { return value[i][l]; });
+            const std::int32_t targetID = s.packedRows[row + l]->m_iTargetID;
             for (std::size_t o = 0; o < actionCount; ++o) {
                 const std::int32_t i = s.order[o];
                 const RpropState::Node& node = s.nodes[static_cast<std::size_t>(i)];
-                if (!node.attached) continue;
-                const double y = value[i][l], target = node.id == sc.m_iTargetID ? 1.0 : 0.0;
-                squares += (y - target) * (y - target);
-                delta[i][l] = crossEntropy && !node.linear ? y - target : (y - target) * Slope(node, y);
+                if (node.attached) delta[i][l] = ActionDelta(node, value[i][l], targetID, crossEntropy, squares);
             }
         }
         for (std::size_t o = 0; o < actionCount; ++o) addGradient(s.order[o], delta[s.order[o]]);

@@ -23,12 +23,11 @@ std::string FormatElapsed(double ms) {
 void UpdateElapsed(CProject& p) {
     TrainingState& t = p.m_training;
     t.elapsed = static_cast<double>(static_cast<std::uint32_t>(NowMilliseconds() - t.startTime));
-    // The text changes once a second: formatted then, not every cycle (unless
-    // something else wrote it meanwhile).
-    const std::int32_t minutes = Trunc32(t.elapsed / 1000.0 / 60.0), seconds = Trunc32(t.elapsed / 1000.0);
-    if (minutes == t.shownMinutes && seconds == t.shownSeconds && p.m_elapsedText == t.shownText) return;
+    // The text changes with the whole second: formatted then, not every cycle
+    // (unless something else wrote it meanwhile).
+    const std::int32_t seconds = Trunc32(t.elapsed / 1000.0);
+    if (seconds == t.shownSeconds && p.m_elapsedText == t.shownText) return;
     p.m_elapsedText = FormatElapsed(t.elapsed);
-    t.shownMinutes = minutes;
     t.shownSeconds = seconds;
     t.shownText = p.m_elapsedText;
 }
