@@ -80,8 +80,7 @@ void CTrainingRunner::EndTraining() {
     }
 }
 
-void CTrainingRunner::Snapshot(TrainingSnapshot& out) {
-    std::unique_lock lock = Lock();
+void CTrainingRunner::CopyFigures(TrainingSnapshot& out) {
     out.threadRunning = m_running.load();
     out.cycles = m_project.m_iCycleCounter;
     out.elapsedText = m_project.m_elapsedText;

@@ -78,13 +78,24 @@ public:
     bool WaitForEnd(std::chrono::milliseconds timeout);
 
     // Copies the progress figures; reuses the snapshot's buffers.
-    void Snapshot(TrainingSnapshot& out);
+    void Snapshot(TrainingSnapshot& out) {
+        Snapshot(out, [] {});
+    }
+    // The same, and runs `also` in the same hold of the lock: what it draws
+    // shows the very cycle the figures are of.
+    template <class F>
+    void Snapshot(TrainingSnapshot& out, F&& also) {
+        std::unique_lock lock = Lock();
+        CopyFigures(out);
+        also();
+    }
 
     // Called on the training thread when it ends (the app beeps).
     std::function<void()> onThreadEnd;
 
 private:
     void ThreadProc();
+    void CopyFigures(TrainingSnapshot& out);  // the lock held
     void Join();
     std::unique_lock<std::mutex> Lock();
 

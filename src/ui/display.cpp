@@ -148,20 +148,26 @@ void CDisplay::Align() {
 
 void CDisplay::Draw() {
     if (!m_bDrawingEnabled) return;
-    QString told;
-    ViewWords words;
-    auto render = [&] {
-        Render();
-        told = Description();
-        if (m_project) words = DescribeView(*m_project, size(), kBarHeight, m_keyPart, m_keyIndex);
-    };
     if (m_runner)
-        m_runner->Locked(render);
+        m_runner->Locked([&] { RenderHeld(); });
     else
-        render();
+        RenderHeld();
+    Publish();
+}
+
+void CDisplay::RenderHeld() {
+    if (!m_bDrawingEnabled) return;
+    Render();
+    m_told = Description();
+    m_words = m_project ? DescribeView(*m_project, size(), kBarHeight, m_keyPart, m_keyIndex) : ViewWords{};
+}
+
+void CDisplay::Publish() {
+    if (!m_bDrawingEnabled) return;
     // What the picture shows, for screen readers and automation: the decision and the inputs.
-    if (accessibleDescription() != told) setAccessibleDescription(told);
-    if (m_a11y) m_a11y->Update(std::move(words));
+    if (accessibleDescription() != m_told) setAccessibleDescription(m_told);
+    if (m_a11y) m_a11y->Update(std::move(m_words));
+    m_words = {};
     update();
 }
 

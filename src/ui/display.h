@@ -52,6 +52,10 @@ public:
     void LayoutBars(bool centre);
     void Align();
     void Draw();
+    // Draw in two halves, for a caller that already holds the training lock:
+    // the picture and its words while the lock is held, then hand them on.
+    void RenderHeld();
+    void Publish();
 
     const QImage& BackBuffer() const { return m_buffer; }
     GestureRecord& Gesture() { return m_gesture; }
@@ -145,6 +149,8 @@ private:
     QFont m_font1, m_font2;
     int m_keyPart = kPartInputs, m_keyIndex = -1;
     std::unique_ptr<CViewAccessibility> m_a11y;
+    QString m_told;       // the last render's description and words, until published
+    ViewWords m_words;
 };
 
 }  // namespace ks

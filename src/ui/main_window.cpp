@@ -447,19 +447,22 @@ void CVeltrinoDlg::OnStartStopLearning() {
 
 void CVeltrinoDlg::OnTrainingTimer() {
     if (m_runner->IsRunning()) {
-        m_runner->Snapshot(m_snapshot);
+        // The fields and the picture of one cycle: the view renders while the figures are copied.
+        m_runner->Snapshot(m_snapshot, [&] { m_view->RenderHeld(); });
         m_panel->Show(m_panel->learned, QString::number(m_snapshot.learned));
         m_panel->Show(m_panel->time, QString::fromStdString(m_snapshot.elapsedText));
         m_panel->knowledge->setValue(m_snapshot.learned);
         m_train->ShowFigures(&m_snapshot);
         if (m_curve && m_curve->isVisible()) m_curve->Show(m_snapshot);
         if (m_project.m_bUpdateTableWhileLearning) RefreshLearnedColumn();
-    } else {
-        // The run ended by itself (the user's Stop does not come here): say so
-        // from this thread rather than posting from the training thread.
-        QApplication::beep();
-        EndTraining();
+        m_view->Publish();
+        m_client->update();
+        return;
     }
+    // The run ended by itself (the user's Stop does not come here): say so
+    // from this thread rather than posting from the training thread.
+    QApplication::beep();
+    EndTraining();
     Redraw();
 }
 
